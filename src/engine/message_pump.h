@@ -1,0 +1,19 @@
+#pragma once
+// The yield of long work to the message loop, so that clicks (Pause, Abort)
+// and painting run between two steps. Win32: message_pump_win32.cpp.
+namespace hw {
+
+class MessagePump {
+ public:
+  virtual ~MessagePump() = default;
+  /// Runs pending window messages, if any, and returns.
+  virtual void DoEvents() = 0;
+};
+
+/// A pump for work without windows (tools, tests that need no clicks).
+class NullMessagePump : public MessagePump {
+ public:
+  void DoEvents() override {}
+};
+
+}  // namespace hw

@@ -1,0 +1,17 @@
+#pragma once
+// Opening a help file and a web page. Win32: shell_win32.cpp.
+#include <cstdint>
+#include <string>
+
+namespace hw {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  /// Opens the compiled help file at `topic` with its table of contents.
+  virtual void OpenHelp(std::uintptr_t owner, const std::string& helpFile, const std::string& topic) = 0;
+  /// Opens a web address (or any document) with the shell's "open" verb.
+  virtual void OpenUrl(std::uintptr_t owner, const std::string& address) = 0;
+};
+
+}  // namespace hw

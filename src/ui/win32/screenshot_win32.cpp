@@ -1,0 +1,59 @@
+#include "ui/win32/screenshot_win32.h"
+
+#include <gdiplus.h>
+
+#include <memory>
+#include <vector>
+
+namespace hw {
+namespace {
+
+bool PngEncoder(CLSID* clsid) {
+  UINT count = 0, size = 0;
+  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
+  std::vector<unsigned char> buffer(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+      *clsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool SaveWindowPng(HWND window, const std::string& path) {
+  RECT r;
+  if (!GetWindowRect(window, &r)) return false;
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return false;
+
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  bool ok = false;
+  {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+    SelectObject(mem, old);
+    {
+      Gdiplus::Bitmap image(bmp, nullptr);
+      CLSID png;
+      std::wstring wide(path.begin(), path.end());
+      ok = PngEncoder(&png) && image.Save(wide.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return ok;
+}
+
+}  // namespace hw

@@ -1,0 +1,27 @@
+#include "registry/vb_text.h"
+
+#include <gtest/gtest.h>
+
+namespace hw {
+namespace {
+
+TEST(VbText, PositionsAreOneBasedAndCaseRulesHold) {
+  EXPECT_EQ(0u, InStr("abc", "d"));
+  EXPECT_EQ(2u, InStr("abcb", "b"));
+  EXPECT_EQ(4u, InStr(3, "abcb", "b"));
+  EXPECT_EQ(0u, InStr("ABC", "b"));
+  EXPECT_EQ(2u, InStr("ABC", "b", true));
+  EXPECT_EQ(4u, InStrRev("abcb", "b"));
+  EXPECT_EQ("a b", Trim("  a b  "));
+  EXPECT_EQ("\tx", Trim("\tx "));  // only spaces are trimmed
+  EXPECT_TRUE(EqualsNoCase("Stra\xDF" "E\xE9", "STRA\xDF" "e\xC9"));
+}
+
+TEST(VbText, ReplaceScansLeftToRightWithoutOverlap) {
+  EXPECT_EQ("a\\\\b", Replace("a\\\\\\b", "\\\\", "\\"));  // three become two
+  EXPECT_EQ("xXx", Replace("aXa", "A", "x", true));
+  EXPECT_EQ("abc", CutAtNul(std::string("abc\0xyz", 7)));
+}
+
+}  // namespace
+}  // namespace hw
