@@ -1,0 +1,33 @@
+#include "support/scratch_folder.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace hw::test {
+namespace fs = std::filesystem;
+
+void ScratchFolder::WriteFile(const std::string& windowsPath, const std::string& bytes) {
+  fs::path host(Host(windowsPath));
+  fs::create_directories(host.parent_path());
+  std::ofstream out(host, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string ScratchFolder::ReadFile(const std::string& windowsPath) const {
+  std::ifstream in(Host(windowsPath), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void ScratchFolder::MakeFolder(const std::string& windowsPath) {
+  fs::create_directories(Host(windowsPath));
+}
+
+bool ScratchFolder::Exists(const std::string& windowsPath) const {
+  std::error_code ec;
+  return fs::exists(Host(windowsPath), ec);
+}
+
+}  // namespace hw::test
