@@ -1,0 +1,166 @@
+#include "checks/section_checks.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "registry/runtime_error.h"
+#include "registry/vb_text.h"
+#include "ui/user_dialogs.h"
+
+namespace hw {
+namespace {
+
+constexpr char kDefaultName[] = "(Default)";
+constexpr char kValueNotSet[] = "(value not set)";
+
+// Data that is already a full path (X:\... or \\server\...) is tested as it
+// stands; only a bare font file name belongs in the fonts folder.
+bool IsFullPath(const std::string& text) {
+  if (text.size() >= 3 && text[1] == ':' && text[2] == '\\') return true;
+  return text.compare(0, 2, "\\\\") == 0;
+}
+
+}  // namespace
+
+std::int16_t CheckedAdd16(std::int16_t value, int step) {
+  int sum = value + step;
+  if (sum > 32767 || sum < -32768) throw RuntimeError(kErrOverflow, "Overflow");
+  return static_cast<std::int16_t>(sum);
+}
+
+std::int16_t CaptionNumber(const std::string& caption) {
+  std::string t = Trim(caption);
+  char* end = nullptr;
+  errno = 0;
+  long n = std::strtol(t.c_str(), &end, 10);
+  if (t.empty() || *end != '\0') throw RuntimeError(kErrTypeMismatch, "Type mismatch");
+  if (errno == ERANGE || n > 32767 || n < -32768) throw RuntimeError(kErrOverflow, "Overflow");
+  return static_cast<std::int16_t>(n);
+}
+
+SectionChecks::Verdict SectionChecks::Judge(const std::string& section,
+                                            const std::string& sStringName,
+                                            const std::string& sValue) {
+  Verdict v;
+  auto extracted = [&](const std::string& text, int counter) {
+    std::string path = paths_.ExtractPath(text);
+    if (path.empty()) return;
+    v.counterIndex = counter;
+    v.logText = v.byteLogText = path;
+    v.problem = !paths_.FileOrFolderExists(path);
+  };
+
+  if (section == "RI") {
+    if (sValue.empty() || Contains(sValue, "value not set", true)) return v;
+    bool exists = Contains(sValue, "%") ? paths_.ExpandedFolderExists(sValue)
+                                        : paths_.FileOrFolderExists(sValue);
+    v = {!exists, sValue, sValue, 0};
+  } else if (section == "CC") {
+    extracted(sValue, 1);
+  } else if (section == "SL") {
+    if (sStringName == kDefaultName && sValue != kValueNotSet) extracted(sValue, 2);
+  } else if (section == "DD") {
+  } else if (section == "WF") {
+    std::string path = IsFullPath(sValue) ? sValue : WindowsFolder + "\\fonts\\" + sValue;
+    v = {!paths_.FileOrFolderExists(path), path, sValue, 4};
+  } else if (section == "HR") {
+    std::string path = paths_.ExtractPath(sValue + "\\" + sStringName);
+    std::string logText = Trim(sValue).empty() ? sStringName : sValue;
+    v = {!paths_.FileOrFolderExists(path), logText, sValue, 5};
+  } else if (section == "SP") {
+    v = {!paths_.FileOrFolderExists(sStringName), sStringName, sStringName, 6};
+  } else if (section == "SuP") {
+    extracted(sValue, 7);
+  } else if (section == "ArP") {
+    std::string path = paths_.ExtractPath(sValue);
+    if (InStrRev(path, ".") == 0) return v;
+    v = {!paths_.FileOrFolderExists(path), path, path, 8};
+  } else if (section == "VD") {
+    extracted(sValue, 9);
+    v.byteLogText = sValue;
+  }
+  return v;
+}
+
+void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
+                                     std::string sStringName, std::string sValue,
+                                     const std::vector<std::uint8_t>& ArrByte, std::int32_t) {
+  try {
+    if (sStringName.empty()) sStringName = kDefaultName;
+    if (sStringName == kDefaultName) {
+      std::string read = m_.ReadStringAtPath(sRootKey + "\\" + sKey, "");
+      sValue = read == "Error" ? kValueNotSet : read;
+    }
+    Verdict v = Judge(state_.CurrentSection, sStringName, sValue);
+    if (!v.problem || !RoomForProblem()) return;
+    RecordProblem(v.logText, sRootKey + ",/" + sKey + "#(" + sStringName + ")", true, ArrByte,
+                  v.byteLogText, v.counterIndex);
+  } catch (const RuntimeError& e) {
+    m_.platform().dialogs.MessageBox(e.Description(), "Hivewright", MsgButtons::kOk);
+    view_.RestoreFirstPageLayout();
+  }
+}
+
+bool SectionChecks::RoomForProblem() {
+  if (state_.ProblemLimitReached) {
+    // Later sections still run their walks; each ends at its first finding.
+    if (stopWalk_) stopWalk_();
+    return false;
+  }
+  if (state_.ProblemsFound < kMaxProblemsPerScan) return true;
+  state_.ProblemLimitReached = true;
+  m_.platform().dialogs.MessageBox(kProblemLimitMessage, "Hivewright", MsgButtons::kOk,
+                                   MsgIcon::kExclamation);
+  if (stopWalk_) stopWalk_();
+  return false;
+}
+
+void SectionChecks::RecordProblem(const std::string& logText, const std::string& locationText,
+                                  bool withByteRecord, const std::vector<std::uint8_t>& bytes,
+                                  const std::string& byteLogText, int counterIndex) {
+  const std::string number = std::to_string(state_.ProblemNumber);
+  if (!state_.ErrLog || !state_.AlErrLog)
+    throw RuntimeError(91, "Object variable or With block variable not set");
+  state_.ErrLog->WriteLine(number + "." + logText);
+  state_.AlErrLog->WriteLine(number + "." + locationText);
+  if (withByteRecord) {
+    BinaryEntry record;
+    logs_.CopyEntryBytes(bytes, record.Bytes);
+    record.SetText(byteLogText);
+    logs_.AppendBinaryEntry(record);
+  }
+  state_.ProblemNumber = CheckedAdd16(state_.ProblemNumber, 1);
+  state_.ProblemsFound = CheckedAdd16(state_.ProblemsFound, 1);
+  view_.SetProbFoLbCaption(std::to_string(state_.ProblemsFound) + ProblemsFoundText);
+  std::int16_t count = CaptionNumber(view_.NumSecErCaption(counterIndex));
+  view_.SetNumSecErCaption(counterIndex, std::to_string(CheckedAdd16(count, 1)));
+}
+
+void SectionChecks::sReg_SearchKeyChanged(const std::string& sKName) {
+  if (view_.SuppressKeyStatus()) return;
+  view_.SetLabel3Caption(sKName);
+}
+
+void ShowSectionTotals(TreeModel& tree, ScanCountersView& view) {
+  std::int16_t total = 0;
+  for (int i = 0; i < 10; ++i) total = CheckedAdd16(total, CaptionNumber(view.NumSecErCaption(i)));
+  const std::int16_t shortcuts = CaptionNumber(view.NumSecErCaption(10));
+  const auto& nodes = tree.Nodes();
+  for (std::size_t k = 0; k < nodes.size() && k < 13; ++k) {
+    TreeNode& node = *nodes[k];
+    if (!node.bold) continue;
+    std::string count;
+    if (k == 0)
+      count = std::to_string(CheckedAdd16(total, shortcuts));
+    else if (k == 1)
+      count = std::to_string(total);
+    else if (k == 12)
+      count = std::to_string(shortcuts);
+    else
+      count = view.NumSecErCaption(static_cast<int>(k) - 2);
+    node.text += " (" + count + ")";
+    if (CaptionNumber(count) <= 0) node.greyText = true;
+  }
+}
+
+}  // namespace hw
