@@ -10,6 +10,9 @@
 
 namespace hw {
 
+/// The application's title, used on its message boxes.
+inline constexpr char kAppTitle[] = "Hivewright";
+
 class Module1 {
  public:
   explicit Module1(Platform& platform) : p_(platform) {}

@@ -1,0 +1,14 @@
+#include "support/test_platform.h"
+
+namespace hw::test {
+
+TestPlatform::TestPlatform()
+    : registry_(MakeScratchRegistry()),
+      folder_(MakeScratchFolder()),
+      system_(MakeRealSystemInfo(*folder_, folder_->Root() + "\\Prog")),
+      shortcuts_(MakeRealShortcutReader(*folder_)),
+      platform_{registry_->Api(), folder_->Files(), *system_, *shortcuts_, pump, dialogs, shell} {
+  folder_->MakeFolder(ProgramFolder());
+}
+
+}  // namespace hw::test
