@@ -70,7 +70,7 @@ void ProblemLogs::CopyEntryBytes(const std::vector<std::uint8_t>& source,
   // The copy loop counts with a signed 16-bit index: a source with more
   // than 32768 elements overflows it.
   if (source.size() > 32768u)
-    m_.platform().dialogs.MessageBox("This Error Occured while copy Array", "Hivewright",
+    m_.platform().dialogs.MessageBox("This Error Occured while copy Array", kAppTitle,
                                      MsgButtons::kOk);
 }
 

@@ -96,7 +96,7 @@ void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
     RecordProblem(v.logText, sRootKey + ",/" + sKey + "#(" + sStringName + ")", true, ArrByte,
                   v.byteLogText, v.counterIndex);
   } catch (const RuntimeError& e) {
-    m_.platform().dialogs.MessageBox(e.Description(), "Hivewright", MsgButtons::kOk);
+    m_.platform().dialogs.MessageBox(e.Description(), kAppTitle, MsgButtons::kOk);
     view_.RestoreFirstPageLayout();
   }
 }
@@ -109,7 +109,7 @@ bool SectionChecks::RoomForProblem() {
   }
   if (state_.ProblemsFound < kMaxProblemsPerScan) return true;
   state_.ProblemLimitReached = true;
-  m_.platform().dialogs.MessageBox(kProblemLimitMessage, "Hivewright", MsgButtons::kOk,
+  m_.platform().dialogs.MessageBox(kProblemLimitMessage, kAppTitle, MsgButtons::kOk,
                                    MsgIcon::kExclamation);
   if (stopWalk_) stopWalk_();
   return false;

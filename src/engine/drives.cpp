@@ -1,5 +1,6 @@
 #include "engine/drives.h"
 
+#include "registry/module1.h"
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
 
@@ -28,7 +29,7 @@ std::vector<char> FixedDriveLetters(SystemInfo& system, UserDialogs& dialogs) {
       if (!drive.empty() && system.DriveType(drive) == kDriveFixed) letters.push_back(drive[0]);
     }
   } catch (const RuntimeError& e) {
-    dialogs.MessageBox(TrapMessage(e.Description(), "GetAllDrivesTypes"), "Hivewright",
+    dialogs.MessageBox(TrapMessage(e.Description(), "GetAllDrivesTypes"), kAppTitle,
                        MsgButtons::kOk);
   }
   return letters;
@@ -49,7 +50,7 @@ bool FindWindowsFolders(SystemInfo& system, UserDialogs& dialogs, WindowsFolders
     out.WindowsFamily = WindowsFamilyOf(system.Family(), out.WindowsFolder);
     return true;
   } catch (const RuntimeError& e) {
-    dialogs.MessageBox(TrapMessage(e.Description(), "DrawControl"), "Hivewright", MsgButtons::kOk);
+    dialogs.MessageBox(TrapMessage(e.Description(), "DrawControl"), kAppTitle, MsgButtons::kOk);
     return false;
   }
 }

@@ -1,0 +1,291 @@
+#include "engine/mani.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "registry/runtime_error.h"
+#include "support/registry_builder.h"
+#include "support/scratch_registry.h"
+#include "support/scripted_dialogs.h"
+
+namespace hw {
+namespace {
+
+using test::Bytes;
+
+constexpr char kBase[] = "SOFTWARE\\HwManiTest";
+
+struct Event {
+  std::string kind, key, name, value;
+  Bytes bytes;
+  std::int32_t found = 0;
+  long yield = 0;  // pump count when it was raised
+};
+
+class Recorder : public ManiEvents {
+ public:
+  explicit Recorder(test::ScriptedPump& pump) : pump_(pump) {}
+  std::vector<Event> found, changed;
+  std::vector<std::int32_t> finished;
+  std::function<void(const Event&)> onFound, onChanged;
+
+  void SearchFound(const std::string& root, const std::string& key, const std::string& name,
+                   const std::string& value, const Bytes& bytes, std::int32_t lFound) override {
+    EXPECT_EQ("HKEY_LOCAL_MACHINE", root);
+    found.push_back({"found", key, name, value, bytes, lFound, pump_.Count()});
+    if (onFound) onFound(found.back());
+  }
+  void SearchKeyChanged(const std::string& name) override {
+    changed.push_back({"changed", "", name, "", {}, 0, pump_.Count()});
+    if (onChanged) onChanged(changed.back());
+  }
+  void SearchFinished(std::int32_t reason) override { finished.push_back(reason); }
+
+  std::vector<std::string> FoundSummary() const {
+    std::vector<std::string> out;
+    for (const Event& e : found) out.push_back(e.key + "|" + e.name + "|" + std::to_string(e.found));
+    return out;
+  }
+  std::vector<std::string> ChangedNames() const {
+    std::vector<std::string> out;
+    for (const Event& e : changed) out.push_back(e.name);
+    return out;
+  }
+
+ private:
+  test::ScriptedPump& pump_;
+};
+
+class ManiTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<test::ScratchRegistry> scratch = test::MakeScratchRegistry();
+  test::RegistryBuilder b{scratch->Api()};
+  test::ScriptedPump pump;
+  SearchParameters params;
+  Mani mani{scratch->Api(), pump, params};
+  Recorder rec{pump};
+
+  void SetUp() override { mani.SetEvents(&rec); }
+
+  std::string K(const std::string& rel) { return rel.empty() ? kBase : std::string(kBase) + "\\" + rel; }
+  void Walk(std::int32_t flags, const std::string& text, const std::string& start = "") {
+    params.lSearchRoot = kHkeyLocalMachine;
+    params.lSearchFlags = flags;
+    params.sSearchText = text;
+    params.sStartKey = K(start);
+    mani.DoSearch();
+  }
+};
+
+TEST_F(ManiTest, WalkOrderAndDescentRuleUnderEachFlag) {
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "ModifyPath", "C:\\x"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "Other", "y"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A"), "ModifyPath", "a"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A\\A1"), "ModifyPath", "never"));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("B")));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("B\\B1"), "modifypath", "b1"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("B\\B1\\B1x"), "ModifyPath", "never"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("CModifyPathKey"), "ModifyPath", "never"));
+
+  // Value names, containment in any case: a key that reported a value or
+  // matched by name is not entered.
+  Walk(kSearchValueNames, "ModifyPath");
+  EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|1", K("A") + "|ModifyPath|1",
+                                      K("B\\B1") + "|modifypath|1",
+                                      K("CModifyPathKey") + "|(Default)|0"}),
+            rec.FoundSummary());
+  EXPECT_EQ((std::vector<std::string>{"A", "B", "B1", "CModifyPathKey"}), rec.ChangedNames());
+  EXPECT_EQ("C:\\x", rec.found[0].value);
+  EXPECT_EQ(" ", rec.found[3].value);
+  EXPECT_EQ(Bytes(257, 0), rec.found[3].bytes);
+  EXPECT_EQ((std::vector<std::int32_t>{0}), rec.finished);
+
+  // Flags 0, empty text: every direct subkey once, nothing deeper, no values.
+  rec.found.clear();
+  rec.changed.clear();
+  Walk(0, "");
+  EXPECT_EQ((std::vector<std::string>{K("A") + "|(Default)|0", K("B") + "|(Default)|0",
+                                      K("CModifyPathKey") + "|(Default)|0"}),
+            rec.FoundSummary());
+
+  // Flags 1, empty text: the named values of the start key, then the subkeys.
+  rec.found.clear();
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "", "default data"));
+  Walk(kSearchValueNames, "");
+  EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|1", K("") + "|Other|1",
+                                      K("A") + "|(Default)|0", K("B") + "|(Default)|0",
+                                      K("CModifyPathKey") + "|(Default)|0"}),
+            rec.FoundSummary());
+
+  // Whole text: equal in any case, not merely contained.
+  rec.found.clear();
+  Walk(kSearchValueNames | kSearchWholeText, "MODIFYPATH", "B");
+  EXPECT_EQ((std::vector<std::string>{K("B\\B1") + "|modifypath|1"}), rec.FoundSummary());
+  // Whole text and an empty search text: only the empty name matches.
+  rec.found.clear();
+  Walk(kSearchValueNames | kSearchWholeText, "");
+  EXPECT_EQ((std::vector<std::string>{K("") + "||1"}), rec.FoundSummary());
+  EXPECT_EQ("default data", rec.found[0].value);
+
+  // Data and names together: one value can be reported twice.
+  rec.found.clear();
+  Walk(kSearchValueNames | kSearchValueData, "x", "");
+  EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|2"}), rec.FoundSummary());
+  rec.found.clear();
+  Walk(kSearchValueNames | kSearchValueData, "a", "");
+  // "ModifyPath" by name, "default data" by data (their order is the
+  // backend's value order), then subkey A by name.
+  ASSERT_GE(rec.found.size(), 3u);
+  std::vector<std::string> firstTwo(rec.FoundSummary().begin(), rec.FoundSummary().begin() + 2);
+  std::sort(firstTwo.begin(), firstTwo.end());
+  EXPECT_EQ((std::vector<std::string>{K("") + "||2", K("") + "|ModifyPath|1"}), firstTwo);
+  EXPECT_EQ(K("A") + "|(Default)|0", rec.FoundSummary()[2]);
+}
+
+TEST_F(ManiTest, GetRegDataFormatsEveryTypeAndTheWalkPassesRawBytes) {
+  EXPECT_EQ("abc", mani.GetRegData(kRegSz, {'a', 'b', 'c', 0, 'z'}));
+  EXPECT_EQ("%X%\\y", mani.GetRegData(kRegExpandSz, test::Sz("%X%\\y")));
+  EXPECT_EQ("a", mani.GetRegData(kRegMultiSz, {'a', 0, 'b', 0, 0}));
+  EXPECT_EQ("0x0000000A(10)", mani.GetRegData(kRegDword, {10, 0, 0, 0}));
+  EXPECT_EQ("0xFFFFFFFF(-1)", mani.GetRegData(kRegDword, {0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ("0x7FFFFFFF(2147483647)", mani.GetRegData(kRegDword, {0xFF, 0xFF, 0xFF, 0x7F}));
+  EXPECT_EQ("0x00000005(5)", mani.GetRegData(kRegDword, {5, 0}));
+  EXPECT_EQ("01 AB", mani.GetRegData(kRegBinary, {0x01, 0xAB}));
+  for (std::uint32_t other : {0u, 5u, 6u, 8u, 11u}) EXPECT_EQ("00 FF 10", mani.GetRegData(other, {0, 0xFF, 0x10}));
+  EXPECT_EQ("", mani.GetRegData(kRegBinary, {}));
+  EXPECT_EQ("ab", mani.TrimNull(std::string("ab\0c", 4)));
+
+  ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "a_bin", kRegBinary, {1, 0xAB}));
+  ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "b_dword2", kRegDword, {5, 0}));
+  ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "c_multi", kRegMultiSz, {'a', 0, 'b', 0, 0}));
+  ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "d_empty", kRegSz, {}));
+  Walk(kSearchValueNames, "", "T");
+  ASSERT_EQ(4u, rec.found.size());
+  EXPECT_EQ("01 AB", rec.found[0].value);
+  EXPECT_EQ((Bytes{1, 0xAB}), rec.found[0].bytes);
+  EXPECT_EQ("0x00000005(5)", rec.found[1].value);
+  EXPECT_EQ("a", rec.found[2].value);
+  EXPECT_EQ((Bytes{'a', 0, 'b', 0, 0}), rec.found[2].bytes);
+  EXPECT_EQ("", rec.found[3].value);
+  EXPECT_EQ(Bytes{0}, rec.found[3].bytes);  // at least one byte
+
+  // Data search: the empty string is no match, the others are.
+  rec.found.clear();
+  Walk(kSearchValueData, "", "T");
+  EXPECT_EQ(3u, rec.found.size());
+}
+
+TEST_F(ManiTest, DataTooLongForTheBufferEndsTheValuesOfItsKey) {
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("L"), "a", "short"));
+  ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("L"), "b", kRegBinary, Bytes(5000, 7)));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("L"), "c", "after"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("L\\Sub"), "x", "still walked"));
+  Walk(kSearchValueNames, "", "L");
+  EXPECT_EQ((std::vector<std::string>{K("L") + "|a|1", K("L\\Sub") + "|(Default)|0"}), rec.FoundSummary());
+}
+
+TEST_F(ManiTest, YieldsAtEveryKeyValueMatchAndConversion) {
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("Y"), "v", "x"));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("Y\\S")));
+  Walk(kSearchValueNames, "", "Y");
+  // DoSearch 1; values: 2 loop turns + MatchesSearch + GetRegData = 4;
+  // keys: 2 loop turns + MatchesSearch + the yield after the subkey = 4.
+  EXPECT_EQ(9, pump.Count());
+  Walk(kSearchValueData, "", "Y");
+  // The data search adds TrimNull to the value's yields.
+  EXPECT_EQ(9 + 10, pump.Count());
+}
+
+TEST_F(ManiTest, StopLetsOpenLoopsReportMatchesButGoesNoDeeper) {
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A\\AHit"), "x", "1"));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("BHit\\Deep")));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("C\\CHit"), "x", "1"));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("DHit")));
+  // Abort clicked at the first yield after the walk entered A.
+  rec.onChanged = [&](const Event& e) {
+    if (e.name == "A") pump.At(pump.Count() + 1, [&] { mani.StopSearch(); });
+  };
+  Walk(kSearchValueNames, "Hit");
+  EXPECT_EQ((std::vector<std::string>{"A"}), rec.ChangedNames());
+  EXPECT_EQ((std::vector<std::string>{K("BHit") + "|(Default)|0", K("DHit") + "|(Default)|0"}),
+            rec.FoundSummary());
+  EXPECT_EQ((std::vector<std::int32_t>{1}), rec.finished);
+  EXPECT_EQ(0, mani.lStopSearch);
+
+  // A stop inside a value loop lets it finish the values of its key only.
+  rec.found.clear();
+  rec.onChanged = nullptr;
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("V"), "v1", "1"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("V"), "v2", "2"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("V"), "v3", "3"));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("V\\Sub")));
+  rec.onFound = [&](const Event&) { mani.StopSearch(); };
+  Walk(kSearchValueNames, "", "V");
+  EXPECT_EQ((std::vector<std::string>{K("V") + "|v1|1", K("V") + "|v2|1", K("V") + "|v3|1"}),
+            rec.FoundSummary());
+
+  // A walk started while the stop flag is set does nothing at all.
+  rec.found.clear();
+  rec.onFound = nullptr;
+  mani.StopSearch();
+  Walk(0, "");
+  EXPECT_TRUE(rec.found.empty());
+  EXPECT_EQ(1, rec.finished.back());
+}
+
+TEST_F(ManiTest, PauseHoldsTheWalkBetweenSubkeysOnlyAndStopEndsIt) {
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A"), "v1", "1"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A"), "v2", "2"));
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("B"), "v1", "1"));
+  long pausedAt = 0;
+  rec.onChanged = [&](const Event& e) {
+    if (e.name != "A") return;
+    pausedAt = pump.Count() + 1;
+    pump.At(pausedAt, [&] { mani.PauseOperation = true; });
+    pump.At(pausedAt + 40, [&] { mani.PauseOperation = false; });
+  };
+  Walk(kSearchValueNames, "v");
+  ASSERT_EQ(3u, rec.found.size());
+  // A's values are reported while paused: a value loop runs to its end.
+  EXPECT_LT(rec.found[1].yield, pausedAt + 40);
+  // B is entered only after Resume.
+  ASSERT_EQ(2u, rec.changed.size());
+  EXPECT_GT(rec.changed[1].yield, pausedAt + 40);
+
+  // Paused and then aborted: the walk ends instead of waiting.
+  rec.found.clear();
+  rec.changed.clear();
+  rec.onChanged = [&](const Event& e) {
+    if (e.name != "A") return;
+    pump.At(pump.Count() + 1, [&] { mani.PauseOperation = true; });
+    pump.At(pump.Count() + 20, [&] { mani.StopSearch(); });
+  };
+  Walk(kSearchValueNames, "v");
+  EXPECT_EQ(1, rec.finished.back());
+  EXPECT_EQ((std::vector<std::string>{"A"}), rec.ChangedNames());
+  EXPECT_TRUE(mani.PauseOperation);  // the pause itself is the window's to clear
+}
+
+TEST_F(ManiTest, ARunTimeErrorInAHandlerStopsTheWalkWithItsNumber) {
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("A")));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("B")));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("C\\D")));
+  rec.onFound = [&](const Event& e) {
+    if (e.key == K("A")) throw RuntimeError(kErrInvalidArgument, "boom");
+  };
+  Walk(0, "");
+  EXPECT_EQ((std::vector<std::string>{K("A") + "|(Default)|0"}), rec.FoundSummary());
+  EXPECT_EQ((std::vector<std::int32_t>{kErrInvalidArgument}), rec.finished);
+  EXPECT_EQ(0, mani.lStopSearch);
+
+  // A start key that cannot be opened is no error: nothing is found.
+  rec.found.clear();
+  rec.onFound = nullptr;
+  Walk(kSearchValueNames, "", "NoSuchKey");
+  EXPECT_TRUE(rec.found.empty());
+  EXPECT_EQ(0, rec.finished.back());
+}
+
+}  // namespace
+}  // namespace hw
