@@ -1,0 +1,78 @@
+#include "checks/problem_logs.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_platform.h"
+
+namespace hw {
+namespace {
+
+class ProblemLogsTest : public ::testing::Test {
+ protected:
+  test::TestPlatform tp;
+  Module1 m{tp.Get()};
+  ProblemLogs logs{m};
+  ScanState state;
+};
+
+TEST_F(ProblemLogsTest, AScanRecreatesTheTextLogsAndDropsTheByteLog) {
+  const std::string folder = m.GetLogFolder();
+  EXPECT_EQ(tp.ProgramFolder() + "\\Log", folder);
+  tp.Folder().WriteFile(folder + "\\err.log", "old\r\n");
+  tp.Folder().WriteFile(folder + "\\alerr.log", "old\r\n");
+  tp.Folder().WriteFile(folder + "\\BinaryEntries.log", std::string(769, 'x'));
+
+  logs.StartProblemLogs(state);
+  EXPECT_FALSE(tp.Folder().Exists(folder + "\\BinaryEntries.log"));
+  state.ErrLog->WriteLine("[Registry Integrity]");
+  state.AlErrLog->WriteLine("1.HKEY_CURRENT_USER,/X#(a)");
+  // A second start (after an aborted scan) closes the open streams first.
+  logs.StartProblemLogs(state);
+  state.ErrLog->WriteLine("[Custome Controls]");
+  ProblemLogs::FinishProblemLogs(state);
+  EXPECT_EQ(nullptr, state.ErrLog);
+  EXPECT_EQ("[Custome Controls]\r\n", tp.Folder().ReadFile(folder + "\\err.log"));
+  EXPECT_EQ("", tp.Folder().ReadFile(folder + "\\alerr.log"));
+  ProblemLogs::CloseProblemLogs(state);  // nothing open: nothing happens
+}
+
+TEST_F(ProblemLogsTest, RecordsAreFixedSlotsAppendedAtTheEnd) {
+  BinaryEntry a;
+  std::vector<std::uint8_t> data(300);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i + 1);
+  logs.CopyEntryBytes(data, a.Bytes);  // longer than the field: cut at 257
+  a.SetText(std::string(300, 'T'));      // cut at 256
+  BinaryEntry bEntry;
+  bEntry.Bytes.fill(9);
+  logs.CopyEntryBytes({1, 2}, bEntry.Bytes);  // the rest keeps its content
+  bEntry.SetText("C:\\x.dll");
+  logs.AppendBinaryEntry(a);
+  logs.AppendBinaryEntry(bEntry);
+
+  std::string expected;
+  for (std::size_t i = 0; i < 257; ++i) expected += static_cast<char>(i + 1);
+  expected += std::string(256, 'T') + std::string(256, '\0');
+  expected += "\x01\x02" + std::string(255, '\x09') + "C:\\x.dll" + std::string(248, ' ') +
+              std::string(256, '\0');
+  const std::string path = logs.BinaryEntriesLogPath();
+  EXPECT_TRUE(expected == tp.Folder().ReadFile(path));
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+
+  // A cut-off last slot is left alone: the next record starts a new slot.
+  tp.Folder().WriteFile(path, tp.Folder().ReadFile(path) + "xyz");
+  logs.AppendBinaryEntry(bEntry);
+  EXPECT_EQ(3u * 769, tp.Folder().ReadFile(path).size());
+  auto records = logs.ReadBinaryEntries();
+  ASSERT_EQ(3u, records.size());
+  EXPECT_EQ("C:\\x.dll" + std::string(248, ' '), records[2].Text);
+
+  // A source beyond the 16-bit loop counter: the message, the bytes that fit.
+  BinaryEntry c;
+  logs.CopyEntryBytes(std::vector<std::uint8_t>(40000, 5), c.Bytes);
+  EXPECT_EQ(5, c.Bytes[256]);
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  EXPECT_EQ("This Error Occured while copy Array", tp.dialogs.messages[0].text);
+}
+
+}  // namespace
+}  // namespace hw

@@ -1,0 +1,76 @@
+#include "engine/drives.h"
+
+#include <gtest/gtest.h>
+
+#include "checks/section_catalogue.h"
+#include "support/test_platform.h"
+
+namespace hw {
+namespace {
+
+TEST(WindowsFamily, ThePlatformsAnswerWinsOverTheFolderName) {
+  EXPECT_EQ("WIN2K", WindowsFamilyOf(PlatformFamily::kWinNt, "C:\\WINDOWS"));
+  EXPECT_EQ("WIN2K", WindowsFamilyOf(PlatformFamily::kWinNt, "D:\\WIN"));
+  EXPECT_EQ("WIN9X", WindowsFamilyOf(PlatformFamily::kWin9x, "C:\\WINNT"));
+  // Only an unknown family falls back to the folder name.
+  EXPECT_EQ("WIN9X", WindowsFamilyOf(PlatformFamily::kUnknown, "C:\\windows"));
+  EXPECT_EQ("WIN2K", WindowsFamilyOf(PlatformFamily::kUnknown, "C:\\WINNT"));
+  EXPECT_EQ("", WindowsFamilyOf(PlatformFamily::kUnknown, "D:\\WIN"));
+  EXPECT_EQ("", WindowsFamilyOf(PlatformFamily::kUnknown, ""));
+
+  EXPECT_EQ("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", FontsKeyFor("WIN2K"));
+  EXPECT_TRUE(SectionPasses(*FindSection("WF"), "").empty());
+  ASSERT_EQ(1u, SectionPasses(*FindSection("WF"), "WIN9X").size());
+  EXPECT_STREQ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts",
+               SectionPasses(*FindSection("WF"), "WIN9X")[0].startKey);
+}
+
+TEST(WindowsFamily, TheRealSystemGivesFolderFamilyAndFixedDrives) {
+  test::TestPlatform tp;
+  SystemInfo& sys = tp.Get().system;
+  WindowsFolders wf;
+  ASSERT_TRUE(FindWindowsFolders(sys, tp.dialogs, wf));
+  EXPECT_EQ(sys.WindowsDirectory(), wf.WindowsFolder);
+  EXPECT_NE('\\', wf.WindowsFolder.back());
+  EXPECT_EQ(WindowsFamilyOf(sys.Family(), wf.WindowsFolder), wf.WindowsFamily);
+#ifdef _WIN32
+  // Wine reports the NT family and keeps Windows in C:\windows.
+  EXPECT_EQ("WIN2K", wf.WindowsFamily);
+#endif
+
+  std::vector<char> fixed = FixedDriveLetters(sys, tp.dialogs);
+  std::string list = GetDriveList(sys);
+  std::vector<char> expected;
+  for (std::size_t at = 0; at + 3 < list.size() + 1; at += 4) {
+    ASSERT_EQ(":\\", list.substr(at + 1, 2));
+    ASSERT_EQ('\0', list[at + 3]);
+    if (sys.DriveType(list.substr(at, 3)) == kDriveFixed) expected.push_back(list[at]);
+  }
+  EXPECT_EQ(expected, fixed);
+  EXPECT_FALSE(fixed.empty());
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+}
+
+TEST(SectionCatalogue, HoldsTheElevenSectionsInOrder) {
+  const auto& c = SectionCatalogue();
+  std::string codes;
+  for (const Section& s : c) {
+    codes += std::string(s.code) + " ";
+    EXPECT_EQ("[" + std::string(s.caption) + "]", s.logHeader);
+    EXPECT_EQ(&s - &c[0], s.CounterIndex());
+  }
+  EXPECT_EQ("RI CC SL DD WF HR SP SuP ArP VD Scan ", codes);
+  const Section& sup = *FindSection("SuP");
+  ASSERT_EQ(2u, sup.passes.size());
+  EXPECT_STREQ("HKEY_LOCAL_MACHINE", sup.passes[0].rootName);
+  EXPECT_STREQ("HKEY_CURRENT_USER", sup.passes[1].rootName);
+  const Section& arp = *FindSection("ArP");
+  EXPECT_STREQ("InstallSource", arp.passes[0].searchText);
+  EXPECT_STREQ("ModifyPath", arp.passes[1].searchText);
+  EXPECT_TRUE(FindSection("DD")->passes.empty());
+  EXPECT_EQ(SectionSearch::kFiles, FindSection("Scan")->search);
+  EXPECT_EQ(nullptr, FindSection("ri"));
+}
+
+}  // namespace
+}  // namespace hw
