@@ -75,20 +75,19 @@ std::string Win32ShortcutReader::TargetPath(const std::string& shortcutPath) {
   std::vector<wchar_t> buffer(32768, L'\0');
   if (link->GetPath(buffer.data(), static_cast<int>(buffer.size()), nullptr, 0) != S_OK) return std::string();
   std::wstring target(buffer.data());
+  // Wine answers S_OK with a "::{clsid}" parsing name for virtual items,
+  // where Windows answers S_FALSE; neither is a file-system path.
+  if (target.compare(0, 2, L"::") == 0) return std::string();
 
   std::string ansi;
   if (Narrow(target, &ansi)) return ansi;
   // A name the code page cannot spell would come out with '?' in it and be
   // judged missing; the short name of an existing target is plain ASCII.
-  DWORD n = GetShortPathNameW(target.c_str(), nullptr, 0);
-  if (n > 0) {
-    std::wstring shortName(n, L'\0');
-    DWORD got = GetShortPathNameW(target.c_str(), &shortName[0], n);
-    if (got > 0 && got < n) {
-      shortName.resize(got);
-      std::string shortAnsi;
-      if (Narrow(shortName, &shortAnsi)) return shortAnsi;
-    }
+  std::vector<wchar_t> shortName(32768, L'\0');
+  DWORD got = GetShortPathNameW(target.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+  std::string shortAnsi;
+  if (got > 0 && got < shortName.size() && Narrow(std::wstring(shortName.data(), got), &shortAnsi)) {
+    return shortAnsi;
   }
   return ansi;
 }
