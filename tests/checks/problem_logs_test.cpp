@@ -61,10 +61,11 @@ TEST_F(ProblemLogsTest, RecordsAreFixedSlotsAppendedAtTheEnd) {
   // A cut-off last slot is left alone: the next record starts a new slot.
   tp.Folder().WriteFile(path, tp.Folder().ReadFile(path) + "xyz");
   logs.AppendBinaryEntry(bEntry);
-  EXPECT_EQ(3u * 769, tp.Folder().ReadFile(path).size());
+  EXPECT_EQ(4u * 769, tp.Folder().ReadFile(path).size());
   auto records = logs.ReadBinaryEntries();
-  ASSERT_EQ(3u, records.size());
-  EXPECT_EQ("C:\\x.dll" + std::string(248, ' '), records[2].Text);
+  ASSERT_EQ(4u, records.size());
+  EXPECT_EQ(std::uint8_t{'x'}, records[2].Bytes[0]);  // the cut-off slot
+  EXPECT_EQ("C:\\x.dll" + std::string(248, ' '), records[3].Text);
 
   // A source beyond the 16-bit loop counter: the message, the bytes that fit.
   BinaryEntry c;

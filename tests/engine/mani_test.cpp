@@ -130,17 +130,18 @@ TEST_F(ManiTest, WalkOrderAndDescentRuleUnderEachFlag) {
 
   // Data and names together: one value can be reported twice.
   rec.found.clear();
-  Walk(kSearchValueNames | kSearchValueData, "x", "");
+  Walk(kSearchValueNames | kSearchValueData, ":\\", "");
   EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|2"}), rec.FoundSummary());
   rec.found.clear();
   Walk(kSearchValueNames | kSearchValueData, "a", "");
   // "ModifyPath" by name, "default data" by data (their order is the
   // backend's value order), then subkey A by name.
   ASSERT_GE(rec.found.size(), 3u);
-  std::vector<std::string> firstTwo(rec.FoundSummary().begin(), rec.FoundSummary().begin() + 2);
+  const std::vector<std::string> all = rec.FoundSummary();
+  std::vector<std::string> firstTwo(all.begin(), all.begin() + 2);
   std::sort(firstTwo.begin(), firstTwo.end());
-  EXPECT_EQ((std::vector<std::string>{K("") + "||2", K("") + "|ModifyPath|1"}), firstTwo);
-  EXPECT_EQ(K("A") + "|(Default)|0", rec.FoundSummary()[2]);
+  EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|1", K("") + "||2"}), firstTwo);
+  EXPECT_EQ(K("A") + "|(Default)|0", all[2]);
 }
 
 TEST_F(ManiTest, GetRegDataFormatsEveryTypeAndTheWalkPassesRawBytes) {
@@ -251,7 +252,7 @@ TEST_F(ManiTest, PauseHoldsTheWalkBetweenSubkeysOnlyAndStopEndsIt) {
   EXPECT_LT(rec.found[1].yield, pausedAt + 40);
   // B is entered only after Resume.
   ASSERT_EQ(2u, rec.changed.size());
-  EXPECT_GT(rec.changed[1].yield, pausedAt + 40);
+  EXPECT_GE(rec.changed[1].yield, pausedAt + 40);
 
   // Paused and then aborted: the walk ends instead of waiting.
   rec.found.clear();

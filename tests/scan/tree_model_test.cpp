@@ -24,7 +24,7 @@ void BuildSectionTree(TreeModel& t) {
 TEST(TreeModel, KeepsCollectionOrderChildrenAndUniqueKeys) {
   TreeModel t;
   BuildSectionTree(t);
-  ASSERT_EQ(15u, t.Count());
+  ASSERT_EQ(14u, t.Count());
   EXPECT_EQ("RI", t.Nodes()[2]->key);
   EXPECT_EQ(3u, t.Nodes()[2]->Index());
   EXPECT_EQ(10u, t.Find("Reg")->ChildCount());
