@@ -20,16 +20,16 @@ int Weekday(int y, int m, int d) {
 
 }  // namespace
 
-std::map<char, std::string> OfflineMachine::DriveFolders() const {
+std::map<char, std::string> OfflineSystem::DriveFolders() const {
   std::map<char, std::string> folders;
   for (const auto& d : drives) folders[UpperLetter(d.letter)] = d.hostFolder;
   return folders;
 }
 
-PosixSystemInfo::PosixSystemInfo(OfflineMachine machine) : machine_(std::move(machine)) {
+PosixSystemInfo::PosixSystemInfo(OfflineSystem machine) : machine_(std::move(machine)) {
   for (auto& d : machine_.drives) d.letter = UpperLetter(d.letter);
   std::sort(machine_.drives.begin(), machine_.drives.end(),
-            [](const OfflineMachine::Drive& a, const OfflineMachine::Drive& b) { return a.letter < b.letter; });
+            [](const OfflineSystem::Drive& a, const OfflineSystem::Drive& b) { return a.letter < b.letter; });
 }
 
 std::string PosixSystemInfo::LogicalDriveStrings() {

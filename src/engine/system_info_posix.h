@@ -10,7 +10,7 @@
 
 namespace hw {
 
-struct OfflineMachine {
+struct OfflineSystem {
   struct Drive {
     char letter = 'C';
     std::string hostFolder;
@@ -34,7 +34,7 @@ struct OfflineMachine {
 
 class PosixSystemInfo : public SystemInfo {
  public:
-  explicit PosixSystemInfo(OfflineMachine machine);
+  explicit PosixSystemInfo(OfflineSystem machine);
 
   /// Roots in letter order, "C:\" NUL "D:\" NUL.
   std::string LogicalDriveStrings() override;
@@ -50,7 +50,7 @@ class PosixSystemInfo : public SystemInfo {
   std::string FormatLongDate(const FileTime& time) override;
 
  private:
-  OfflineMachine machine_;
+  OfflineSystem machine_;
 };
 
 }  // namespace hw

@@ -7,8 +7,8 @@
 namespace hw {
 namespace {
 
-OfflineMachine XpMachine() {
-  OfflineMachine m;
+OfflineSystem XpMachine() {
+  OfflineSystem m;
   m.drives = {{'e', "/srv/e", kDriveFixed}, {'A', "/srv/a", kDriveRemovable},
               {'C', "/srv/c", kDriveFixed}, {'D', "/srv/d", kDriveCdrom}};
   m.windowsDirectory = "C:\\WINDOWS";
@@ -20,7 +20,7 @@ OfflineMachine XpMachine() {
 }
 
 TEST(PosixSystemInfo, DrivesComeInLetterOrderWithTheirTypes) {
-  OfflineMachine m = XpMachine();
+  OfflineSystem m = XpMachine();
   EXPECT_EQ('E', m.DriveFolders().rbegin()->first);
   PosixSystemInfo info(m);
   EXPECT_EQ(std::string("A:\\\0C:\\\0D:\\\0E:\\\0", 16), info.LogicalDriveStrings());
@@ -35,7 +35,7 @@ TEST(PosixSystemInfo, DrivesComeInLetterOrderWithTheirTypes) {
   EXPECT_EQ("C:\\Program Files\\Hivewright", info.ProgramFolder());
   EXPECT_EQ("hivewright", info.ProgramName());
 
-  PosixSystemInfo empty{OfflineMachine{}};
+  PosixSystemInfo empty{OfflineSystem{}};
   EXPECT_EQ("", empty.LogicalDriveStrings());
   EXPECT_EQ(PlatformFamily::kUnknown, empty.Family());
   std::string name = "unchanged";
