@@ -48,3 +48,14 @@ class Win32ScratchFolder : public ScratchFolder {
 std::unique_ptr<ScratchFolder> MakeScratchFolder() { return std::make_unique<Win32ScratchFolder>(); }
 
 }  // namespace hw::test
+
+namespace hw::test {
+
+bool ScratchFolder::MakeHidden(const std::string& windowsPath) {
+  std::string host = Host(windowsPath);
+  DWORD attrs = GetFileAttributesA(host.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) return false;
+  return SetFileAttributesA(host.c_str(), attrs | FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+}  // namespace hw::test
