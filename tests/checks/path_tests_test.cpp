@@ -2,20 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "checks/machine_variables.h"
 #include "support/test_platform.h"
 
 namespace hw {
 namespace {
-
-void SetProcessEnv(const std::string& name, const std::string& value) {
-#ifdef _WIN32
-  _putenv_s(name.c_str(), value.c_str());
-#else
-  setenv(name.c_str(), value.c_str(), 1);
-#endif
-}
 
 class PathTestsTest : public ::testing::Test {
  protected:
@@ -71,7 +62,13 @@ TEST_F(PathTestsTest, FileOrFolderExistsTriesThreeStages) {
 }
 
 TEST_F(PathTestsTest, ExpandedFolderExistsExpandsALeadingReferenceOnly) {
-  SetProcessEnv("HWPATHTEST", R + "\\Data");
+  std::string deep = R + "\\Data\\" + std::string(258 - R.size() - 6, 'd');
+  ASSERT_EQ(258u, deep.size());
+  tp.Folder().MakeFolder(deep);
+  auto machine = test::MachineWithVariables(
+      tp.Folder(), {{"HWPATHTEST", R + "\\Data"}, {"A", R + "\\Data"},
+                    {"HWPATHSPACE", "  " + R + "\\Data"}, {"HWPATHLONG", deep}});
+  PathTests pt{tp.Files(), *machine};
   EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHTEST%\\Sub"));
   EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHTEST%"));
   EXPECT_FALSE(pt.ExpandedFolderExists("%HWPATHTEST%\\Nope"));
@@ -80,16 +77,11 @@ TEST_F(PathTestsTest, ExpandedFolderExistsExpandsALeadingReferenceOnly) {
   EXPECT_FALSE(pt.ExpandedFolderExists(R + "\\%HWPATHTEST%"));  // not at the start
   EXPECT_TRUE(pt.ExpandedFolderExists(R + "\\Data"));            // no "%": plain folder test
   EXPECT_FALSE(pt.ExpandedFolderExists(R + "\\Tools\\run.exe"));  // a file is no folder
-  SetProcessEnv("A", R + "\\Data");
   EXPECT_FALSE(pt.ExpandedFolderExists("%A%\\Sub"));  // fewer than two characters between the signs
+  EXPECT_FALSE(pt.ExpandedFolderExists("%HWPATHTEST"));  // no closing sign
   // Spaces around the expanded path are removed.
-  SetProcessEnv("HWPATHSPACE", "  " + R + "\\Data");
   EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHSPACE%\\Sub  "));
   // A value longer than 255 characters (still a valid path) is used whole.
-  std::string deep = R + "\\Data\\" + std::string(258 - R.size() - 6, 'd');
-  ASSERT_EQ(258u, deep.size());
-  tp.Folder().MakeFolder(deep);
-  SetProcessEnv("HWPATHLONG", deep);
   EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHLONG%"));
 }
 

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "checks/counters_view_stub.h"
+#include "checks/machine_variables.h"
 #include "checks/section_catalogue.h"
 #include "engine/mani.h"
 #include "registry/runtime_error.h"
@@ -74,11 +73,11 @@ class SectionChecksTest : public ::testing::Test {
 };
 
 TEST_F(SectionChecksTest, EverySectionReportsMissingPathsIntoTheThreeLogs) {
-#ifdef _WIN32
-  _putenv_s("HWCHK", R.c_str());
-#else
-  setenv("HWCHK", R.c_str(), 1);
-#endif
+  auto machine = test::MachineWithVariables(tp.Folder(), {{"HWCHK", R}});
+  PathTests machinePaths{tp.Files(), *machine};
+  SectionChecks withVariables{m, machinePaths, logs, state, view, [this] { sReg.StopSearch(); }};
+  sReg.SetEvents(&withVariables);
+  withVariables.WindowsFolder = R + "\\Win";
   auto& f = tp.Folder();
   f.MakeFolder(R + "\\Data");
   f.MakeFolder(R + "\\App");
@@ -203,6 +202,7 @@ TEST_F(SectionChecksTest, EverySectionReportsMissingPathsIntoTheThreeLogs) {
   EXPECT_EQ(18, state.ProblemNumber);
   EXPECT_EQ(17, state.ProblemsFound);
   EXPECT_EQ("P2", view.label3);  // the last key the walk entered
+  sReg.SetEvents(&checks);
 }
 
 TEST_F(SectionChecksTest, TrapsLimitAndStatusLabel) {
