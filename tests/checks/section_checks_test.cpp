@@ -5,6 +5,7 @@
 #include "checks/counters_view_stub.h"
 #include "checks/machine_variables.h"
 #include "checks/section_catalogue.h"
+#include "checks/section_scan.h"
 #include "engine/mani.h"
 #include "registry/runtime_error.h"
 #include "support/registry_builder.h"
@@ -40,19 +41,7 @@ class SectionChecksTest : public ::testing::Test {
   }
 
   void Scan(const std::vector<std::string>& codes, const std::string& family = "WIN2K") {
-    for (const std::string& code : codes) {
-      const Section* s = FindSection(code);
-      ASSERT_NE(nullptr, s);
-      state.CurrentSection = code;
-      state.ErrLog->WriteLine(s->logHeader);
-      for (const SectionPass& p : SectionPasses(*s, family)) {
-        params.lSearchRoot = Module1::RootKeyFromName(p.rootName);
-        params.lSearchFlags = p.flags;
-        params.sSearchText = p.searchText;
-        params.sStartKey = p.startKey;
-        sReg.DoSearch();
-      }
-    }
+    test::ScanRegistrySections(codes, family, state, sReg, params);
     ProblemLogs::FinishProblemLogs(state);
   }
 
