@@ -84,16 +84,21 @@ std::string Utf8FromCp1252(const std::string& text) {
 }
 
 std::string Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length) {
-  std::string out;
-  out.reserve(length / 2);
+  std::string out(length / 2, '\0');
+  std::size_t n = 0;
   for (std::size_t i = 0; i + 1 < length; i += 2) {
     const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-    if (unit >= 0xDC00 && unit < 0xE000 && !out.empty() && i >= 2) {
+    if (unit < 0x80) {
+      out[n++] = static_cast<char>(unit);
+      continue;
+    }
+    if (unit >= 0xDC00 && unit < 0xE000 && i >= 2) {
       const char16_t prev = static_cast<char16_t>(bytes[i - 2] | (bytes[i - 1] << 8));
       if (prev >= 0xD800 && prev < 0xDC00) continue;  // second half of a pair already gave '?'
     }
-    out += Cp1252FromUnicode(unit);
+    out[n++] = Cp1252FromUnicode(unit);
   }
+  out.resize(n);
   return out;
 }
 

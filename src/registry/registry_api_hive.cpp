@@ -59,12 +59,33 @@ std::uint32_t MapGenericAccess(std::uint32_t sam) {
   return access;
 }
 
-using Folded = std::u32string;
+// Names compare by their case-folded characters, kept as UTF-8 so that
+// short names need no allocation.
+using Folded = std::string;
+
+void AppendFolded(Folded* f, char32_t u) {
+  u = FoldCase(u);
+  if (u < 0x80) {
+    *f += static_cast<char>(u);
+  } else if (u < 0x800) {
+    *f += static_cast<char>(0xC0 | (u >> 6));
+    *f += static_cast<char>(0x80 | (u & 0x3F));
+  } else if (u < 0x10000) {
+    *f += static_cast<char>(0xE0 | (u >> 12));
+    *f += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    *f += static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    *f += static_cast<char>(0xF0 | (u >> 18));
+    *f += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+    *f += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    *f += static_cast<char>(0x80 | (u & 0x3F));
+  }
+}
 
 Folded FoldCp1252(const std::string& name) {
   Folded f;
   f.reserve(name.size());
-  for (char c : name) f += FoldCase(UnicodeFromCp1252(static_cast<unsigned char>(c)));
+  for (char c : name) AppendFolded(&f, UnicodeFromCp1252(static_cast<unsigned char>(c)));
   return f;
 }
 
@@ -75,6 +96,12 @@ void DecodeName(const char* utf8, std::string* text, Folded* folded) {
   folded->clear();
   const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
   while (*p) {
+    if (*p < 0x80) {  // most names are ASCII
+      text->push_back(static_cast<char>(*p));
+      folded->push_back(static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 0x20 : *p));
+      ++p;
+      continue;
+    }
     char32_t u;
     int extra;
     if (*p < 0x80) { u = *p; extra = 0; }
@@ -89,7 +116,7 @@ void DecodeName(const char* utf8, std::string* text, Folded* folded) {
       u = (u << 6) | (*p++ & 0x3F);
     }
     *text += Cp1252FromUnicode(u);
-    *folded += FoldCase(u);
+    AppendFolded(folded, u);
   }
 }
 
@@ -132,10 +159,20 @@ bool ReadValueData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string* 
 
 bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
-// The program's form of stored data: strings in Windows-1252, the rest as is.
-std::string ProgramData(std::uint32_t type, const std::string& stored) {
-  if (!IsStringType(type)) return stored;
-  return Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
+// The data in the program's form: strings in Windows-1252, the rest as stored.
+bool ReadProgramData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string* bytes) {
+  errno = 0;
+  hive_type t;
+  std::size_t len = 0;
+  CharBuf buf;
+  buf.p = hivex_value_value(h, v, &t, &len);
+  if (!buf.p) return false;
+  *type = static_cast<std::uint32_t>(t);
+  if (IsStringType(*type))
+    *bytes = Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(buf.p), len);
+  else
+    bytes->assign(buf.p, len);
+  return true;
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -266,9 +303,15 @@ struct HiveRegistry::Impl {
     Hive& hive = hives[id];
     auto it = hive.lists.find(node);
     if (it != hive.lists.end()) return it->second;
+    // Keys without subkeys are most keys: share one empty list, cache nothing.
+    static const auto kNoChildren = std::make_shared<const ChildList>();
     auto list = std::make_shared<ChildList>();
     errno = 0;
     hive_node_h* children = hivex_node_children(hive.h, node);
+    if (children && !children[0]) {
+      std::free(children);
+      return kNoChildren;
+    }
     if (!children) {
       list->bad = true;
     } else {
@@ -353,25 +396,25 @@ struct HiveRegistry::Impl {
     const Loc& loc = at->loc;
     const Folded folded = FoldCp1252(name);
 
-    if ((loc.flags & (kMachineSoftware | kUserSoftware)) && folded == U"TARNWICK")
+    if ((loc.flags & (kMachineSoftware | kUserSoftware)) && folded == "TARNWICK")
       return StepIntoSettings(at, (loc.flags & kMachineSoftware) ? "Machine" : "User", name, create);
 
     switch (loc.virt) {
       case Virt::kMachine:
-        if (folded == U"SOFTWARE") {
+        if (folded == "SOFTWARE") {
           at->loc = Present(kSoftware) ? Loc{kSoftware, Root(kSoftware), Virt::kNone, kMachineSoftware}
                                        : Loc{-1, 0, Virt::kEmpty, kMachineSoftware};
           at->chain.assign(Present(kSoftware) ? 1 : 0, at->loc.node);
           return kErrorSuccess;
         }
-        if (folded == U"SYSTEM" && Present(kSystem)) {
+        if (folded == "SYSTEM" && Present(kSystem)) {
           at->loc = Loc{kSystem, Root(kSystem), Virt::kNone, kSystemRoot};
           at->chain = {at->loc.node};
           return kErrorSuccess;
         }
         return create ? kErrorAccessDenied : kErrorFileNotFound;
       case Virt::kUserRoot:
-        if (folded == U"SOFTWARE") {
+        if (folded == "SOFTWARE") {
           at->loc = Loc{-1, 0, Virt::kEmpty, kUserSoftware};
           return kErrorSuccess;
         }
@@ -383,7 +426,7 @@ struct HiveRegistry::Impl {
     }
 
     std::string lookFor = name;
-    if ((loc.flags & kSystemRoot) && folded == U"CURRENTCONTROLSET") {
+    if ((loc.flags & kSystemRoot) && folded == "CURRENTCONTROLSET") {
       lookFor = CurrentControlSetName();
       if (lookFor.empty()) return kErrorFileNotFound;
       create = false;
@@ -396,7 +439,7 @@ struct HiveRegistry::Impl {
       if (status != kErrorSuccess) return status;
     }
     return Descend(at, Loc{loc.hive, child, Virt::kNone,
-                           static_cast<std::uint8_t>((loc.flags & kUserRootFlag) && folded == U"SOFTWARE"
+                           static_cast<std::uint8_t>((loc.flags & kUserRootFlag) && folded == "SOFTWARE"
                                                          ? kUserSoftware
                                                          : 0)});
   }
@@ -448,7 +491,7 @@ struct HiveRegistry::Impl {
       key.p = hivex_value_key(h, values[i]);
       if (!key.p) continue;
       DecodeName(key.p, &name, &folded);
-      if (folded != U"CURRENT") continue;
+      if (folded != "CURRENT") continue;
       std::uint32_t type;
       std::string data;
       if (!ReadValueData(h, values[i], &type, &data) || type != kRegDword || data.size() < 4) break;
@@ -569,15 +612,14 @@ struct HiveRegistry::Impl {
       errno = 0;
       key.p = hivex_value_key(hv, v);
       if (!key.p) continue;
-      std::uint32_t type;
-      std::string data;
       // A value whose data cannot be read is left out, as if it were not there.
-      if (!ReadValueData(hv, v, &type, &data)) continue;
+      if (!ReadProgramData(hv, v, &h->cachedType, &h->cachedData)) {
+        h->cachedIndex = SIZE_MAX;
+        continue;
+      }
       DecodeName(key.p, &name, &folded);
       h->values.push_back(ValueEntry{v, name});
       h->cachedIndex = h->values.size() - 1;
-      h->cachedType = type;
-      h->cachedData = ProgramData(type, data);
     }
   }
 
@@ -838,10 +880,9 @@ long HiveRegistry::EnumValue(RegKey key, std::uint32_t index, char* name, std::u
   if (index >= h->values.size()) return kErrorNoMoreItems;
   const ValueEntry& entry = h->values[index];
   if (h->cachedIndex != index) {
-    std::string stored;
-    if (!ReadValueData(impl_->hives[h->loc.hive].h, entry.value, &h->cachedType, &stored))
+    h->cachedIndex = SIZE_MAX;
+    if (!ReadProgramData(impl_->hives[h->loc.hive].h, entry.value, &h->cachedType, &h->cachedData))
       return kErrorRegistryCorrupt;
-    h->cachedData = ProgramData(h->cachedType, stored);
     h->cachedIndex = index;
   }
   if (!name || entry.name.size() + 1 > *nameChars) return kErrorMoreData;
@@ -876,7 +917,7 @@ long HiveRegistry::QueryValueEx(RegKey key, const std::string& valueName, std::u
   Folded folded;
   status = kErrorFileNotFound;
   std::uint32_t foundType = 0;
-  std::string stored;
+  std::string bytes;
   for (std::size_t i = 0; values[i]; ++i) {
     CharBuf keyName;
     errno = 0;
@@ -884,12 +925,11 @@ long HiveRegistry::QueryValueEx(RegKey key, const std::string& valueName, std::u
     if (!keyName.p) continue;
     DecodeName(keyName.p, &name, &folded);
     if (folded != want) continue;
-    status = ReadValueData(hv, values[i], &foundType, &stored) ? kErrorSuccess : kErrorRegistryCorrupt;
+    status = ReadProgramData(hv, values[i], &foundType, &bytes) ? kErrorSuccess : kErrorRegistryCorrupt;
     break;
   }
   std::free(values);
   if (status != kErrorSuccess) return status;
-  const std::string bytes = ProgramData(foundType, stored);
   const std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
   if (type) *type = foundType;
   if (data && *dataBytes < length) {
