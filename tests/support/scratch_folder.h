@@ -27,6 +27,10 @@ class ScratchFolder {
   std::string ReadFile(const std::string& windowsPath) const;
   void MakeFolder(const std::string& windowsPath);
   bool Exists(const std::string& windowsPath) const;
+  /// Gives an existing file or folder the hidden attribute the way the
+  /// platform keeps it (Linux: Wine's "user.DOSATTRIB" extended attribute;
+  /// Windows: SetFileAttributes). False when the file system cannot.
+  bool MakeHidden(const std::string& windowsPath);
 };
 
 std::unique_ptr<ScratchFolder> MakeScratchFolder();

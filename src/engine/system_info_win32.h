@@ -1,0 +1,21 @@
+#pragma once
+// System facts from kernel32.
+#include "engine/system_info.h"
+
+namespace hw {
+
+class Win32SystemInfo : public SystemInfo {
+ public:
+  std::string LogicalDriveStrings() override;
+  std::uint32_t DriveType(const std::string& root) override;
+  std::string WindowsDirectory() override;
+  PlatformFamily Family() override;
+  bool GetEnvironmentVariable(const std::string& name, std::string* value) override;
+  bool ComputerName(std::string* name) override;
+  std::string ProgramFolder() override;
+  std::string ProgramName() override;
+  /// Empty when the date is not a valid calendar date.
+  std::string FormatLongDate(const FileTime& time) override;
+};
+
+}  // namespace hw

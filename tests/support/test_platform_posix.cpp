@@ -1,0 +1,26 @@
+#include "engine/shortcut_reader_posix.h"
+#include "engine/system_info_posix.h"
+#include "registry/file_services_posix.h"
+#include "support/test_platform.h"
+
+namespace hw::test {
+
+std::unique_ptr<SystemInfo> MakeRealSystemInfo(ScratchFolder& scratch, const std::string& programFolder) {
+  OfflineSystem machine;
+  machine.drives.push_back({'C', scratch.Host("C:"), kDriveFixed});
+  machine.windowsDirectory = "C:\\WINDOWS";
+  machine.family = PlatformFamily::kWinNt;
+  machine.environment = {{"SystemRoot", "C:\\WINDOWS"},
+                         {"windir", "C:\\WINDOWS"},
+                         {"USERPROFILE", "C:\\Documents and Settings\\ann"},
+                         {"ProgramFiles", "C:\\Program Files"}};
+  machine.computerName = "TESTPC";
+  machine.programFolder = programFolder;
+  return std::make_unique<PosixSystemInfo>(machine);
+}
+
+std::unique_ptr<ShortcutReader> MakeRealShortcutReader(ScratchFolder& scratch) {
+  return std::make_unique<PosixShortcutReader>(dynamic_cast<PosixFileServices&>(scratch.Files()));
+}
+
+}  // namespace hw::test

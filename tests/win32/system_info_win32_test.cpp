@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "engine/system_info_win32.h"
+#include "registry/file_services_win32.h"
+#include "registry/windows_win32.h"
+
+namespace hw {
+namespace {
+
+TEST(Win32SystemInfo, DrivesWindowsFolderFamilyAndEnvironment) {
+  Win32SystemInfo sys;
+  Win32FileServices files;
+
+  std::string drives = sys.LogicalDriveStrings();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ('\0', drives.back());
+  EXPECT_NE(std::string::npos, drives.find(std::string("C:\\") + '\0'));
+  EXPECT_EQ(kDriveFixed, sys.DriveType("C:\\"));
+  EXPECT_EQ(kDriveNoRootDir, sys.DriveType("Q:\\"));
+
+  std::string windows = sys.WindowsDirectory();
+  ASSERT_GE(windows.size(), 3u);
+  EXPECT_NE('\\', windows.back());
+  EXPECT_TRUE(files.FolderExists(windows)) << windows;
+  EXPECT_EQ(PlatformFamily::kWinNt, sys.Family());
+
+  std::string value;
+  ASSERT_TRUE(SetEnvironmentVariableA("HW_TEST_VAR", "C:\\somewhere"));
+  EXPECT_TRUE(sys.GetEnvironmentVariable("HW_TEST_VAR", &value));
+  EXPECT_EQ("C:\\somewhere", value);
+  std::string longValue(1000, 'v');
+  SetEnvironmentVariableA("HW_TEST_VAR", longValue.c_str());
+  EXPECT_TRUE(sys.GetEnvironmentVariable("HW_TEST_VAR", &value));
+  EXPECT_EQ(longValue, value);
+  SetEnvironmentVariableA("HW_TEST_VAR", nullptr);
+  value = "unchanged";
+  EXPECT_FALSE(sys.GetEnvironmentVariable("HW_TEST_VAR", &value));
+  EXPECT_EQ("unchanged", value);
+  EXPECT_TRUE(sys.GetEnvironmentVariable("USERPROFILE", &value));
+  EXPECT_TRUE(files.FolderExists(value)) << value;
+
+  std::string name;
+  ASSERT_TRUE(sys.ComputerName(&name));
+  EXPECT_FALSE(name.empty());
+
+  EXPECT_EQ("hw_tests", sys.ProgramName());
+  EXPECT_TRUE(files.FileExists(sys.ProgramFolder() + "\\hw_tests.exe")) << sys.ProgramFolder();
+
+  std::string date = sys.FormatLongDate({2024, 3, 9, 10, 0, 0});
+  EXPECT_NE(std::string::npos, date.find("2024")) << date;
+  EXPECT_NE(std::string::npos, date.find("9")) << date;
+  EXPECT_EQ("", sys.FormatLongDate({2024, 2, 30, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace hw
