@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target hivewright
+cmake --build --preset windows --target hivewright dist
 exe="$PWD/build/windows/hivewright.exe"
 export HW_BUILD_DIR="$PWD/build/windows"
 

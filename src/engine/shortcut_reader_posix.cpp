@@ -6,7 +6,8 @@
 #include <fstream>
 
 #include "registry/file_services_posix.h"
-#include "registry/windows1252.h"
+#include "registry/code_page.h"
+#include "registry/vb_text.h"
 
 namespace hw {
 namespace {
@@ -63,7 +64,7 @@ class Bytes {
     std::size_t units = (end - offset) / 2;
     for (std::size_t i = 0; i < units; ++i) {
       if (data_[offset + 2 * i] == 0 && data_[offset + 2 * i + 1] == 0) {
-        *out = AnsiFromUtf16Le(data_ + offset, i);
+        *out = CutAtNul(Cp1252FromUtf16Le(data_ + offset, 2 * i));
         return true;
       }
     }

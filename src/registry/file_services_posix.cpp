@@ -13,7 +13,7 @@
 
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
-#include "registry/windows1252.h"
+#include "registry/code_page.h"
 
 namespace hw {
 namespace {
@@ -350,7 +350,7 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
     return r;
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    std::string candidate = JoinHost(host, Utf8FromAnsi(parts[i]));
+    std::string candidate = JoinHost(host, Utf8FromCp1252(parts[i]));
     struct stat st;
     bool exists = lstat(candidate.c_str(), &st) == 0;
     if (!exists) {
@@ -359,7 +359,7 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
         while (dirent* e = readdir(dir.Get())) {
           std::string name = e->d_name;
           if (name == "." || name == "..") continue;
-          if (EqualsNoCase(AnsiFromUtf8(name), parts[i])) {
+          if (EqualsNoCase(Cp1252FromUtf8(name), parts[i])) {
             candidate = JoinHost(host, name);
             exists = true;
             break;
@@ -446,7 +446,7 @@ std::vector<FolderFile> PosixFileServices::GetFolderFiles(const std::string& fol
     f.created = LocalTimeOf(st.st_mtime);
     f.size = static_cast<std::uint64_t>(st.st_size);
 #endif
-    f.name = AnsiFromUtf8(name);
+    f.name = Cp1252FromUtf8(name);
     files.push_back(std::move(f));
   }
   return files;
@@ -564,7 +564,7 @@ std::vector<DirEntry> PosixFileServices::ListDirectory(const std::string& folder
   while (dirent* e = readdir(dir.Get())) {
     std::string hostName = e->d_name;
     if (hostName == "." || hostName == "..") continue;
-    std::string name = AnsiFromUtf8(hostName);
+    std::string name = Cp1252FromUtf8(hostName);
     if (!WildcardMatch(pattern, name)) continue;
     std::uint32_t a = 0;
     if (!AttributesOf(JoinHost(r.host, hostName), name, &a)) continue;
@@ -578,7 +578,7 @@ std::vector<DirEntry> PosixFileServices::ListDirectory(const std::string& folder
 std::uint32_t PosixFileServices::GetAttributes(const std::string& path) {
   Lookup r = ResolveOrThrow(path, true);
   if (r.root) return kAttrDirectory;
-  std::string name = AnsiFromUtf8(r.host.substr(r.host.rfind('/') + 1));
+  std::string name = Cp1252FromUtf8(r.host.substr(r.host.rfind('/') + 1));
   std::uint32_t a = 0;
   if (!AttributesOf(r.host, name, &a)) Fail(kErrFileNotFound);
   return a;

@@ -8,7 +8,7 @@
 
 #include "registry/file_services_posix.h"
 #include "registry/vb_text.h"
-#include "registry/windows1252.h"
+#include "registry/code_page.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
 
@@ -201,7 +201,7 @@ TEST(PosixShortcutReader, RealShortcutsGiveTheirLocalPaths) {
     const std::string target = reader.TargetPath(path);  // every file is read, with a path or not
     if (cols.size() < 4 || cols[3].empty()) continue;
     ++withPath;
-    const std::string expected = AnsiFromUtf8(cols[3]);
+    const std::string expected = Cp1252FromUtf8(cols[3]);
     if (target == expected) {
       ++matched;
     } else {
@@ -232,7 +232,7 @@ TEST(PosixShortcutReader, OddRealShortcutsAreReadWithoutCrash) {
   for (const char* folder : {"/lnk/lnkparse3", "/lnk/plaso"}) {
     for (const auto& e : fs::directory_iterator(data + folder)) {
       std::string target = reader.TargetPath(e.path().string());
-      std::cout << "[ sample ] " << e.path().filename().string() << " -> '" << Utf8FromAnsi(target) << "'\n";
+      std::cout << "[ sample ] " << e.path().filename().string() << " -> '" << Utf8FromCp1252(target) << "'\n";
       ++files;
     }
   }

@@ -2,7 +2,7 @@
 
 
 #include "registry/file_services_posix.h"
-#include "registry/windows1252.h"
+#include "registry/code_page.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
 
@@ -25,7 +25,7 @@ class PosixScratchFolder : public ScratchFolder {
     for (char& c : rest)
       if (c == '\\') c = '/';
     if (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
-    return rest.empty() ? host_ : host_ + "/" + Utf8FromAnsi(rest);
+    return rest.empty() ? host_ : host_ + "/" + Utf8FromCp1252(rest);
   }
 
  private:

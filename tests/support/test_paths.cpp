@@ -45,6 +45,8 @@ void RemoveTree(const std::string& path) {
   fs::remove_all(path, ec);
 }
 
+std::string SourceDir() { return NativeFromHost(HW_SOURCE_DIR); }
+
 std::string TestDataDir() {
   std::string d = NativeFromHost(HW_TESTDATA_DIR);
   std::error_code ec;

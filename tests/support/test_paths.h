@@ -12,6 +12,9 @@ std::string BuildDir();
 std::string MakeTempFolder(const std::string& prefix);
 /// Removes a folder tree made by MakeTempFolder.
 void RemoveTree(const std::string& path);
+/// The source tree (HW_SOURCE_DIR), in the platform's path form, for tests
+/// that check files shipped with the program.
+std::string SourceDir();
 /// The shared third-party test data folder; empty when it is absent.
 std::string TestDataDir();
 

@@ -1,0 +1,16 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails unless the compiled help file CHM holds the start topic: the file's
+# directory names every page with a leading slash.
+file(STRINGS "${CHM}" lines REGEX "/[a-z_]+\\.html")
+set(pages)
+foreach(line IN LISTS lines)
+  string(REGEX MATCHALL "/[a-z_]+\\.html" found "${line}")
+  list(APPEND pages ${found})
+endforeach()
+list(REMOVE_DUPLICATES pages)
+list(SORT pages)
+if(NOT "/main.html" IN_LIST pages)
+  message(FATAL_ERROR "${CHM} has no /main.html: the help would open on nothing")
+endif()
+list(LENGTH pages count)
+message(STATUS "help.chm holds ${count} pages: ${pages}")
