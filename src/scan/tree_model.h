@@ -23,6 +23,9 @@ class TreeNode {
   std::uint32_t foreColor = 0;
   /// Text shown in the system's grey (disabled) colour; wins over foreColor.
   bool greyText = false;
+  /// For a problem node: the number of its err.log line (0 for other
+  /// nodes), so a repair acts on the node's own problem.
+  long problemNumber = 0;
 
   TreeNode* Parent() const { return parent_; }
   /// Children in display order.

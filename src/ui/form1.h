@@ -1,0 +1,154 @@
+#pragma once
+// The main window's page logic: every handler, page change, counter, text
+// and the section and results tree, free of any window. A platform window
+// shows `controls` and `tvwTree` and forwards clicks to the handlers.
+// The handlers live in files by subsystem: ui/form1.cpp (start-up, pages,
+// status), scan/section_tree.cpp, scan/scan_driver.cpp,
+// repair/results_tree.cpp, repair/repair.cpp, repair/backup_manager.cpp,
+// ui/language_texts.cpp, ui/help_support.cpp.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "checks/path_tests.h"
+#include "checks/problem_logs.h"
+#include "checks/scan_counters_view.h"
+#include "checks/scan_state.h"
+#include "checks/section_checks.h"
+#include "engine/drives.h"
+#include "engine/mani.h"
+#include "engine/search_parameters.h"
+#include "registry/module1.h"
+#include "registry/platform.h"
+#include "registry/settings.h"
+#include "scan/tree_model.h"
+#include "ui/form1_view.h"
+#include "ui/form_model.h"
+#include "ui/main_texts.h"
+
+namespace hw {
+
+class Form1 : public ScanCountersView, public ManiEvents {
+ public:
+  Form1(Platform& platform, Form1View& view);
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+  ~Form1() override;
+
+  // ---- start-up, pages, status (ui/form1.cpp) ------------------------------
+  /// Builds the window's state: texts, tree, status (the window itself has
+  /// created its controls and applies the state as it changes).
+  void Form_Load();
+  void Form_Unload();
+  void FormUpdateCode(bool treeFlag, bool bnUpdateLanguage);
+  void SetDefaultTexts();
+  void ShowStatusInfo();
+  /// Windows folder and family (once at start-up), then the pictures.
+  void DrawControls();
+  /// Back to the first page from the scan or results page (Abort, Return).
+  void ext_Click();
+  /// The layout of the results page, and the one that undoes it.
+  void ShowResultsLayout();
+  void RestoreFirstPageLayout() override;
+  /// All nodes bold, the first page in front.
+  void FirstPageRoutine();
+  /// Replaces `sReg` by a new engine with fresh pause and stop flags.
+  void NewSearchEngine();
+  /// Captions and visibility of the controls as the window is designed.
+  void ApplyFormDesign();
+  void ConfBtn_Click();
+  void hlpBtn_LostFocus();
+
+  // ---- section tree (scan/section_tree.cpp) ---------------------------------
+  void BuildSectionTree();
+  void GetAllDrivesTypes();
+  void ProcessStateChange(TreeNode& nodeCurrent);
+  void CheckChildren(TreeNode& nodeSource);
+  void CheckParent(TreeNode& nodeSource);
+  void tvwTree_MouseDown(float x, float y);
+  void tvwTree_NodeClick(TreeNode& node);
+  void tvwTree_Click();
+  void tvwTree_Collapse(TreeNode& node);
+  void tvwTree_Expand(TreeNode& node);
+
+  // ---- scan driver (scan/scan_driver.cpp) ------------------------------------
+  void ScanBtn_Click();
+  void cmdPause_Click();
+
+  // ---- results tree (repair/results_tree.cpp) --------------------------------
+  void FillSectionResults(const std::string& caption, const std::string& sectionKey);
+  static std::string CollapseBackslashes(const std::string& text);
+
+  // ---- repair (repair/repair.cpp) --------------------------------------------
+  void nxt_Click();
+
+  // ---- backup manager (repair/backup_manager.cpp) ----------------------------
+  void BackupBtn_Click();
+  void ListBackups();
+  void cmdBackUp_Click();
+  void cmdRestore_Click();
+  void cmdCleanBackUp_Click();
+  void cmdCancel_Click();
+
+  // ---- language texts (ui/language_texts.cpp) --------------------------------
+  void SetAllTxt();
+  void RenameTreeNode(const std::string& newText, const std::string& textToLookFor);
+
+  // ---- help and support (ui/help_support.cpp) --------------------------------
+  void hlpBtn_Click();
+  void SuprBtn_Click();
+
+  // ---- ScanCountersView ------------------------------------------------------
+  void SetProbFoLbCaption(const std::string& caption) override;
+  void SetLabel3Caption(const std::string& caption) override;
+  std::string NumSecErCaption(int index) override;
+  void SetNumSecErCaption(int index, const std::string& caption) override;
+  bool SuppressKeyStatus() override;
+
+  // ---- ManiEvents: the engine's events reach the checks ------------------------
+  void SearchFound(const std::string& sRootKey, const std::string& sKey, const std::string& sStringName,
+                   const std::string& sValue, const std::vector<std::uint8_t>& ArrByte,
+                   std::int32_t lFound) override;
+  void SearchKeyChanged(const std::string& sFullKeyName) override;
+
+  // ---- state of the window -----------------------------------------------------
+  Platform& p;
+  Form1View& view;
+  Module1 module1;
+  Settings settings;
+  FormModel controls;
+  TreeModel tvwTree;
+  MainTexts texts;
+  ScanState scanState;
+  SearchParameters searchParameters;
+  PathTests pathTests;
+  ProblemLogs problemLogs;
+  SectionChecks checks;
+  std::unique_ptr<Mani> sReg;
+  WindowsFolders windows;
+
+  /// Name of the backup file the repairs after this scan write into (no
+  /// folder, no ".bak"); empty: no backup.
+  std::string BackupName;
+  /// Set at the normal end of a scan, cleared on the way back to the first page.
+  bool scanFinished = false;
+  /// Set when Abort is pressed during the running scan (the engine clears
+  /// its own stop flag after every walk).
+  bool abortPressed = false;
+  /// Pointer position of the last mouse press on the tree, twips.
+  float mx = 0, my = 0;
+  /// Counter of problem nodes made in this run (keys stay unique).
+  std::int16_t nodeNumber = 0;
+
+ private:
+  /// Engines replaced while one of them may still be walking (Abort during
+  /// a scan renews the engine under the running search); freed at the next
+  /// scan's start.
+  std::vector<std::unique_ptr<Mani>> retiredEngines_;
+
+ public:
+  /// Frees engines retired by NewSearchEngine; only when no search runs.
+  void FreeRetiredEngines() { retiredEngines_.clear(); }
+};
+
+}  // namespace hw

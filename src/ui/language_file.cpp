@@ -1,0 +1,34 @@
+#include "ui/language_file.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "registry/runtime_error.h"
+#include "registry/vb_text.h"
+
+namespace hw {
+
+int LanguageLineId(const std::string& line) {
+  const std::string field = Trim(Left(line, 4));
+  const char* begin = field.c_str();
+  char* end = nullptr;
+  double value = field.empty() ? 0 : std::strtod(begin, &end);
+  if (field.empty() || end == begin || *end != '\0' || !std::isfinite(value)) {
+    throw RuntimeError(kErrTypeMismatch, "Type mismatch");
+  }
+  return static_cast<int>(std::nearbyint(value));
+}
+
+std::string LanguageLineText(const std::string& line) { return Mid(line, 6); }
+
+void ReadLanguageFile(FileServices& files, const std::string& path,
+                      const std::function<void(int id, const std::string& text)>& apply) {
+  std::unique_ptr<TextReader> in = files.OpenTextFile(path);
+  while (!in->AtEndOfStream()) {
+    const std::string line = in->ReadLine();
+    apply(LanguageLineId(line), LanguageLineText(line));
+  }
+  in->Close();
+}
+
+}  // namespace hw

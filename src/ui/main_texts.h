@@ -1,0 +1,31 @@
+#pragma once
+// The texts the main window and the procedures behind its buttons show,
+// with their built-in English defaults; a language file replaces them.
+#include <string>
+
+namespace hw {
+
+inline constexpr char kCopyrightNotice[] = "Copyright (C) 2002 Tarnwick. All rights reserved.";
+
+struct MainTexts {
+  std::string versionText = "Version 1.0 (20020225)";
+  std::string abortCaption = "Abort";
+  std::string returnCaption = "Return";
+  std::string problemsDetectedSuffix = " Problems Detected";
+  std::string noProblemsText = "No Problems Detected";
+  std::string noSectionMessage = "No Section is selected for scan";
+  std::string nextButtonHint = "Please Click on Next Button";
+  std::string ProblemsFoundText = " Problem(s) Found";
+  std::string backupNamePrompt = "Please Provide the name of backup";
+  std::string backupNameTitle = "Backup Registry";
+  std::string backupQuestion = "Do you want to save a backup before repairing?";
+  std::string pauseCaption = "Pause";
+  std::string resumeCaption = "Resume";
+  std::string repairDoneMessage =
+      "Selected Problem(s) Has been Repaired succesfully.Thank you for choosing Hivewright.";
+  std::string fixedDriveMark = "(Fixed)";
+  std::string scanningPrefix = "Scanning: ";
+  std::string spareText;
+};
+
+}  // namespace hw
