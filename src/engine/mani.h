@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <set>
+
 #include "engine/message_pump.h"
+#include "engine/shortcut_reader.h"
+#include "registry/file_services.h"
 #include "engine/search_parameters.h"
 #include "registry/registry_api.h"
 
@@ -39,6 +43,12 @@ class ManiEvents {
   virtual void SearchFinished(std::int32_t lReason) { (void)lReason; }
   /// The walk is entering a subkey; its own name, not its path.
   virtual void SearchKeyChanged(const std::string& sFullKeyName) { (void)sFullKeyName; }
+  /// A shortcut file was found; `short_path` is its target (empty when it
+  /// has none). The shortcut file itself is in the engine's
+  /// ShortcutFilePath store.
+  virtual void ShortFound(const std::string& short_path) { (void)short_path; }
+  /// The file search is working in `folder` (shown as the current place).
+  virtual void FolderSearched(const std::string& folder) { (void)folder; }
 };
 
 class Mani {
@@ -65,7 +75,28 @@ class Mani {
   /// The text up to its first NUL.
   std::string TrimNull(const std::string& startstr);
   void StopSearch() { lStopSearch = 1; }
-  void SetlStartSearch() { lStopSearch = 0; }
+  /// Clears the stop flag; a new scan also forgets the folders searched.
+  void SetlStartSearch() {
+    lStopSearch = 0;
+    searchedFolders_.clear();
+  }
+
+  /// What the file search needs: the file layer, the shortcut reader and
+  /// where the path of the shortcut being resolved is kept.
+  void UseFiles(FileServices& files, ShortcutReader& shortcuts, std::string& shortcutFilePath) {
+    files_ = &files;
+    shortcuts_ = &shortcuts;
+    shortcutFilePath_ = &shortcutFilePath;
+  }
+  /// Searches `start_dir` ("C:" or "C:\dir", no trailing backslash) and
+  /// every folder below it for files matching `pattern`, raising ShortFound
+  /// with each file's shortcut target: a folder's own files first, then each
+  /// subfolder's subtree. Hidden and system entries are passed over; a real
+  /// folder reached twice (links, junctions) is searched once per scan.
+  void DoSearchFiles(const std::string& start_dir, const std::string& pattern);
+  /// The target of a shortcut file (stored in ShortcutFilePath first);
+  /// empty when it has none or cannot be read.
+  std::string ShortcutTarget(const std::string& path);
 
   /// Whether `text` matches sSearchText under the whole-text flag.
   bool MatchesSearch(const std::string& text);
@@ -77,11 +108,18 @@ class Mani {
 
  private:
   void Yield() { pump_.DoEvents(); }
+  void WaitWhilePaused() {
+    while (PauseOperation && lStopSearch == 0) Yield();
+  }
 
   RegistryApi& reg_;
   MessagePump& pump_;
   SearchParameters& params_;
   ManiEvents* events_ = nullptr;
+  FileServices* files_ = nullptr;
+  ShortcutReader* shortcuts_ = nullptr;
+  std::string* shortcutFilePath_ = nullptr;
+  std::set<FolderIdentity> searchedFolders_;
 };
 
 }  // namespace hw

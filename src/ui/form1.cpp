@@ -186,6 +186,7 @@ void Form1::NewSearchEngine() {
   if (sReg) retiredEngines_.push_back(std::move(sReg));
   sReg = std::make_unique<Mani>(p.registry, p.pump, searchParameters);
   sReg->SetEvents(this);
+  sReg->UseFiles(p.files, p.shortcuts, scanState.ShortcutFilePath);
 }
 
 void Form1::ConfBtn_Click() { view.ShowSettingsDialog(); }
@@ -212,5 +213,10 @@ void Form1::SearchFound(const std::string& sRootKey, const std::string& sKey, co
 }
 
 void Form1::SearchKeyChanged(const std::string& sFullKeyName) { checks.sReg_SearchKeyChanged(sFullKeyName); }
+
+void Form1::FolderSearched(const std::string& folder) {
+  controls.SetText(ctl::Label3, folder);
+  controls.Refresh(ctl::Label3);
+}
 
 }  // namespace hw

@@ -110,6 +110,7 @@ class Form1 : public ScanCountersView, public ManiEvents {
                    const std::string& sValue, const std::vector<std::uint8_t>& ArrByte,
                    std::int32_t lFound) override;
   void SearchKeyChanged(const std::string& sFullKeyName) override;
+  void FolderSearched(const std::string& folder) override;
 
   // ---- state of the window -----------------------------------------------------
   Platform& p;

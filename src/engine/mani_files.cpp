@@ -1,0 +1,57 @@
+// The search engine's file search: shortcut files below a folder.
+#include "engine/mani.h"
+#include "registry/runtime_error.h"
+
+namespace hw {
+
+std::string Mani::ShortcutTarget(const std::string& path) {
+  if (shortcutFilePath_) *shortcutFilePath_ = path;
+  return shortcuts_ ? shortcuts_->TargetPath(path) : std::string();
+}
+
+void Mani::DoSearchFiles(const std::string& start_dir, const std::string& pattern) {
+  if (!files_) return;
+  // A folder met again through a link or junction (or a loop of them) is
+  // not searched again; one that cannot be identified cannot be listed.
+  FolderIdentity id;
+  if (!files_->GetFolderIdentity(start_dir, &id) || !searchedFolders_.insert(id).second) return;
+
+  // Errors are passed over step by step: a folder or file that fails adds
+  // nothing and the search goes on.
+  std::vector<DirEntry> files;
+  try {
+    files = files_->ListDirectory(start_dir, pattern, false);
+  } catch (const RuntimeError&) {
+  }
+  for (const DirEntry& file : files) {
+    Yield();
+    const std::string target = ShortcutTarget(start_dir + "\\" + file.name);
+    if (events_) events_->ShortFound(target);
+    if (events_) events_->FolderSearched(start_dir);
+    WaitWhilePaused();
+  }
+
+  // The whole listing is read before any descent.
+  std::vector<std::string> subfolders;
+  std::vector<DirEntry> entries;
+  try {
+    entries = files_->ListDirectory(start_dir, "*.*", true);
+  } catch (const RuntimeError&) {
+  }
+  for (const DirEntry& entry : entries) {
+    WaitWhilePaused();
+    Yield();
+    if (events_) events_->FolderSearched(start_dir);
+    if (entry.name != "." && entry.name != ".." && (entry.attributes & kAttrDirectory) != 0) {
+      subfolders.push_back(entry.name);
+    }
+  }
+
+  for (const std::string& name : subfolders) {
+    Yield();
+    DoSearchFiles(start_dir + "\\" + name, pattern);
+    WaitWhilePaused();
+  }
+}
+
+}  // namespace hw
