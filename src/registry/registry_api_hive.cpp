@@ -43,6 +43,8 @@ constexpr std::size_t kMaxValueNameChars = 16383;
 constexpr std::size_t kMaxDepth = 512;
 // Child lists kept for name lookups; beyond this the cache starts afresh.
 constexpr std::size_t kMaxCachedLists = 1u << 18;
+// Path steps remembered for the next lookup (deeper steps are looked up).
+constexpr std::size_t kMemoSteps = 32;
 // Closed handles kept for reuse: a walk opens and closes one per key, and
 // each holds a few buffers. A handle that grew big buffers is not kept.
 constexpr std::size_t kSpareHandles = 32;
@@ -91,13 +93,26 @@ char AsciiUpper(unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z'
 
 void FoldCp1252(std::string_view name, Folded* f) {
   // Most names are ASCII: fold those in place, byte for byte.
-  f->resize(name.size());
+  f->assign(name.data(), name.size());
   std::size_t i = 0;
   for (; i < name.size() && static_cast<unsigned char>(name[i]) < 0x80; ++i)
     (*f)[i] = AsciiUpper(static_cast<unsigned char>(name[i]));
   if (i == name.size()) return;
   f->resize(i);
   for (; i < name.size(); ++i) AppendFolded(f, UnicodeFromCp1252(static_cast<unsigned char>(name[i])));
+}
+
+// Whether `name` folds to `folded`, without making the folded form for
+// ASCII names.
+bool FoldsTo(std::string_view name, const Folded& folded, Folded* scratch) {
+  if (name.size() == folded.size()) {
+    std::size_t i = 0;
+    for (; i < name.size() && static_cast<unsigned char>(name[i]) < 0x80; ++i)
+      if (AsciiUpper(static_cast<unsigned char>(name[i])) != folded[i]) return false;
+    if (i == name.size()) return true;
+  }
+  FoldCp1252(name, scratch);
+  return *scratch == folded;
 }
 
 Folded FoldCp1252(std::string_view name) {
@@ -196,6 +211,13 @@ class ChildList {
   }
   bool Append(std::string_view name, std::string_view folded, hive_node_h node) {
     return Insert(npos, name, folded, node);
+  }
+  void Reserve(std::size_t count) {
+    entries_.reserve(count);
+    order_.reserve(count);
+    std::size_t slots = 16;
+    while (slots < count * 2) slots *= 2;
+    if (slots > slots_.size()) Rehash(slots);
   }
 
  private:
@@ -408,7 +430,23 @@ struct HiveRegistry::Impl {
   void Changed(int id) {
     hives[id].dirty = true;
     ++hives[id].generation;
+    ++changes;
   }
+
+  std::uint64_t changes = 0;  // moves on with every change to any hive
+
+  // The states along the last path resolved from a predefined root. A walk
+  // opens each key by its full path just after the keys above it, so most
+  // of a path was resolved the time before. Holds while no hive changes.
+  struct PathMemo {
+    RegKey root = 0;
+    std::uint64_t changes = 0;
+    std::size_t size = 0;  // steps held
+    std::vector<Folded> parts;
+    std::vector<Loc> locs;  // the state after each step
+    std::vector<std::vector<hive_node_h>> chains;
+  } memo;
+  std::vector<std::string_view> pathParts;
 
   // Scratch space of the name lookups, kept to spare an allocation per step.
   Folded stepFolded, findFolded;
@@ -432,6 +470,9 @@ struct HiveRegistry::Impl {
     if (!children) {
       list->bad = true;
     } else {
+      std::size_t count = 0;
+      while (children[count]) ++count;
+      list->Reserve(count);
       for (std::size_t i = 0; children[i]; ++i) {
         CharBuf raw;
         raw.p = hivex_node_name(hive.h, children[i]);
@@ -652,15 +693,45 @@ struct HiveRegistry::Impl {
   long Resolve(RegKey key, const std::string& subKey, bool create, HiveHandle* out) {
     long status = Base(key, out);
     if (status != kErrorSuccess) return status;
+    std::vector<std::string_view>& parts = pathParts;
+    parts.clear();
     const std::string_view path(subKey);
     for (std::size_t start = 0; start <= path.size();) {
       std::size_t end = path.find('\\', start);
       if (end == std::string_view::npos) end = path.size();
-      if (end > start) {
-        status = Step(out, path.substr(start, end - start), create);
-        if (status != kErrorSuccess) return status;
-      }
+      if (end > start) parts.push_back(path.substr(start, end - start));
       start = end + 1;
+    }
+    // Creating changes the hive, so only lookups use the memo.
+    const bool useMemo = !create && key >= kHkeyClassesRoot && key <= kHkeyDynData;
+    std::size_t k = 0;
+    if (useMemo) {
+      if (memo.root != key || memo.changes != changes) {
+        memo.root = key;
+        memo.changes = changes;
+        memo.size = 0;
+      }
+      while (k < parts.size() && k < memo.size && FoldsTo(parts[k], memo.parts[k], &stepFolded)) ++k;
+      if (k > 0) {
+        out->loc = memo.locs[k - 1];
+        out->chain = memo.chains[k - 1];
+      }
+      memo.size = k;
+    }
+    for (; k < parts.size(); ++k) {
+      status = Step(out, parts[k], create);
+      if (status != kErrorSuccess) return status;
+      if (useMemo && k < kMemoSteps) {
+        if (memo.parts.size() <= k) {
+          memo.parts.resize(k + 1);
+          memo.locs.resize(k + 1);
+          memo.chains.resize(k + 1);
+        }
+        FoldCp1252(parts[k], &memo.parts[k]);
+        memo.locs[k] = out->loc;
+        memo.chains[k] = out->chain;
+        memo.size = k + 1;
+      }
     }
     return kErrorSuccess;
   }
