@@ -20,7 +20,6 @@
 
 #include "registry/blank_hive.h"
 #include "registry/registry_api_hive.h"
-#include "support/test_paths.h"
 
 namespace {
 namespace fs = std::filesystem;
