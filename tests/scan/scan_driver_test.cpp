@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "checks/section_catalogue.h"
+#include "registry/settings.h"
 #include "scan/scan_fixture.h"
 
 namespace hw {
@@ -243,6 +244,24 @@ TEST_F(ScanDriverTest, PauseAndResumeToggleTheButtonAndTheEngine) {
   EXPECT_EQ(25, pausedYields);
   EXPECT_EQ(ExpectedErrLog(kAllRegistrySections), ErrLog());
   EXPECT_TRUE(form.scanFinished);
+}
+
+TEST_F(ScanDriverTest, AnErrorInTheDriverShowsItsDescriptionAndEndsTheScanOnTheResultsLayout) {
+  // A log folder on a drive the machine does not have: the logs cannot be made.
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "LogFile", "Q:\\Nowhere\\Log");
+  ClickPicture("CC");
+  form.ScanBtn_Click();
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  EXPECT_FALSE(tp.dialogs.messages[0].text.empty());
+  EXPECT_EQ(std::string::npos, tp.dialogs.messages[0].text.find("Error Source"));
+  EXPECT_FALSE(form.scanFinished);
+  EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
+  EXPECT_EQ(9200, form.controls.Get(ctl::tvwTree).width);
+  EXPECT_TRUE(form.controls.Visible(ctl::lblErrDetectedProb1));
+  EXPECT_FALSE(form.controls.Visible(ctl::cmdPause));
+  EXPECT_EQ(1, view.scrolledToTop);
+  EXPECT_EQ(nullptr, form.scanState.ErrLog);
+  EXPECT_EQ(0u, form.tvwTree.Find("CC")->ChildCount());
 }
 
 TEST_F(ScanDriverTest, ReturnAfterTheResultsGoesBackToAFreshFirstPage) {
