@@ -79,6 +79,7 @@ TEST_F(ScanDrivesTest, AbortDuringADriveSearchStopsBeforeTheNextDrive) {
   EXPECT_FALSE(searchedE);
   EXPECT_FALSE(form.scanFinished);
   EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+  ProblemLogs::CloseProblemLogs(form.scanState);  // as the next scan does first
   EXPECT_EQ("[Scan for Shortcuts]\r\n", ErrLog());
 }
 

@@ -154,6 +154,9 @@ TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
   // nothing later ran.
   EXPECT_LT(tp.pump.Count() - yieldAtAbort, 200);
   EXPECT_NE(walking, form.sReg.get());
+  ASSERT_NE(nullptr, form.scanState.ErrLog) << "the logs stay open until the next scan";
+  // Read what was written as the next scan's start will close it.
+  ProblemLogs::CloseProblemLogs(form.scanState);
   const std::string log = ErrLog();
   EXPECT_EQ(0u, log.find("[Registry Integrity]\r\n1." + R + "\\Missing\r\n"));
   EXPECT_NE(std::string::npos, log.find("[Custome Controls]"));
@@ -163,7 +166,6 @@ TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
   EXPECT_FALSE(form.controls.Visible(ctl::secondFram));
   EXPECT_FALSE(form.controls.Visible(ctl::cmdPause));
   EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
-  EXPECT_NE(nullptr, form.scanState.ErrLog) << "the logs stay open until the next scan";
   // The rebuilt tree: nothing selected, every node bold, no results.
   for (TreeNode* n : form.tvwTree.Nodes()) {
     EXPECT_TRUE(n->bold) << n->key;
@@ -206,6 +208,8 @@ TEST_F(ScanDriverTest, PauseHoldsTheWalkAndAbortEndsThePausedScan) {
   EXPECT_EQ(1, foundAtAbort) << "nothing was found while paused";
   EXPECT_EQ(1, form.scanState.ProblemsFound) << "the search did not go on";
   EXPECT_LT(tp.pump.Count() - yieldAtAbort, 10);
+  ProblemLogs::CloseProblemLogs(form.scanState);  // as the next scan does first
+  EXPECT_EQ(0u, ErrLog().find("[Startup Programmes]\r\n1." + R + "\\Missing\\run.exe\r\n"));
   EXPECT_EQ(std::string::npos, ErrLog().find("[Add/Remove Programmes]"));
   EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
   EXPECT_FALSE(form.scanFinished);
