@@ -35,21 +35,19 @@ void Mani::DoSearchFiles(const std::string& start_dir, const std::string& patter
     if (lStopSearch != 0) return;
   }
 
-  // The whole listing is read before any descent.
+  // The whole listing is read before any descent. Only folders are asked
+  // for: the files were taken above, and reading the attributes of every
+  // plain file again would cost the search more than the listing itself.
   std::vector<std::string> subfolders;
-  std::vector<DirEntry> entries;
   try {
-    entries = files_->ListDirectory(start_dir, "*.*", true);
+    subfolders = files_->ListSubfolders(start_dir);
   } catch (const RuntimeError&) {
   }
-  for (const DirEntry& entry : entries) {
+  for (std::size_t i = 0; i < subfolders.size(); ++i) {
     WaitWhilePaused();
     if (lStopSearch != 0) return;
     Yield();
     if (events_) events_->FolderSearched(start_dir);
-    if (entry.name != "." && entry.name != ".." && (entry.attributes & kAttrDirectory) != 0) {
-      subfolders.push_back(entry.name);
-    }
   }
 
   for (const std::string& name : subfolders) {
