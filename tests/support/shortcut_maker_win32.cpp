@@ -1,6 +1,7 @@
 #include "registry/windows_win32.h"
 
 #include <objbase.h>
+#include <filesystem>
 #include <shlobj.h>
 
 #include "support/shortcut_maker.h"
@@ -27,6 +28,9 @@ struct ComRef {
 }  // namespace
 
 bool MakeShortcutFile(ScratchFolder&, const std::string& linkPath, const std::string& target) {
+  // The shell saves into an existing folder only.
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(linkPath).parent_path(), ec);
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool ok = false;
   {
