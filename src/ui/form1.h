@@ -111,6 +111,8 @@ class Form1 : public ScanCountersView, public ManiEvents {
                    std::int32_t lFound) override;
   void SearchKeyChanged(const std::string& sFullKeyName) override;
   void FolderSearched(const std::string& folder) override;
+  /// A shortcut's target, judged by the shortcut rule (sReg_ShortFound).
+  void ShortFound(const std::string& short_path) override;
 
   // ---- state of the window -----------------------------------------------------
   Platform& p;
