@@ -57,8 +57,9 @@ struct LoggedProblem {
 /// a key path longer than the 256-character field, a name with edge spaces.
 inline std::vector<LoggedProblem> EveryKindOfValue(const std::string& root) {
   const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  std::string longKey = "Software\\HwTest";
-  for (int i = 0; i < 4; ++i) longKey += "\\" + std::string(80, char('a' + i));
+  // Longer than the 256-character field, and within the 259 characters the
+  // ANSI registry functions take for a key path.
+  const std::string longKey = "Software\\HwTest\\" + std::string(120, 'a') + "\\" + std::string(121, 'b');
   Bytes longBinary(5000);
   for (std::size_t i = 0; i < longBinary.size(); ++i) longBinary[i] = std::uint8_t(i * 7 + 1);
   longBinary[3] = 0;
@@ -87,7 +88,8 @@ inline std::vector<LoggedProblem> EveryKindOfValue(const std::string& root) {
 inline void SetUpProblems(RegistryApi& api, ScratchFolder& folder, Module1& m, const std::vector<LoggedProblem>& ps,
                           const std::string& header = "[Startup Programmes]") {
   RegistryBuilder b(api);
-  for (const LoggedProblem& p : ps) ASSERT_TRUE(b.Value(p.value.root, p.value.key, p.value.name, p.type, p.data));
+  for (const LoggedProblem& p : ps)
+    ASSERT_TRUE(b.Value(p.value.root, p.value.key, p.value.name, p.type, p.data)) << p.value.key << " " << p.value.name;
   std::string err = header + "\r\n", alerr;
   for (std::size_t i = 0; i < ps.size(); ++i) {
     const std::string n = std::to_string(i + 1);
