@@ -43,6 +43,10 @@ void Mani::DoSearchFiles(const std::string& start_dir, const std::string& patter
     subfolders = files_->ListSubfolders(start_dir);
   } catch (const RuntimeError&) {
   }
+  // Every folder is shown while it is searched, also one without files or
+  // subfolders (the folder listing's "." entry did that).
+  if (events_) events_->FolderSearched(start_dir);
+  Yield();
   for (std::size_t i = 0; i < subfolders.size(); ++i) {
     WaitWhilePaused();
     if (lStopSearch != 0) return;
