@@ -98,6 +98,9 @@ void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
   } catch (const RuntimeError& e) {
     m_.platform().dialogs.MessageBox(e.Description(), kAppTitle, MsgButtons::kOk);
     view_.RestoreFirstPageLayout();
+    // A walk that went on would show the same message for every further
+    // finding (a full disk, a closed log): the scan ends here.
+    if (stopWalk_) stopWalk_();
   }
 }
 

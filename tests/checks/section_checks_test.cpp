@@ -202,7 +202,7 @@ TEST_F(SectionChecksTest, TrapsLimitAndStatusLabel) {
   state.CurrentSection = "SP";
 
   // A counter caption that is no number: the trap shows the description,
-  // restores the first page, and what was written stays.
+  // restores the first page and stops the walk; what was written stays.
   view.numSecEr[6] = "x";
   found(R + "\\a.dll");
   ASSERT_EQ(1u, tp.dialogs.messages.size());
@@ -210,6 +210,8 @@ TEST_F(SectionChecksTest, TrapsLimitAndStatusLabel) {
   EXPECT_EQ(MsgButtons::kOk, tp.dialogs.messages[0].buttons);
   EXPECT_EQ(1, view.restoredLayouts);
   EXPECT_EQ(2, state.ProblemNumber);
+  EXPECT_EQ(1, sReg.lStopSearch);
+  sReg.SetlStartSearch();
   view.numSecEr[6] = "0";
 
   // The limit: the last number a scan can give is 32766; the next finding
@@ -231,7 +233,7 @@ TEST_F(SectionChecksTest, TrapsLimitAndStatusLabel) {
   EXPECT_EQ("1." + R + "\\a.dll\r\n32766." + R + "\\b.dll\r\n", Log("err.log"));
   EXPECT_EQ(2u, logs.ReadBinaryEntries().size());
 
-  // With the logs closed a finding is a run-time error, shown once per entry.
+  // With the logs closed a finding is a run-time error.
   state.StartCounting();
   found(R + "\\e.dll");
   EXPECT_EQ(3u, tp.dialogs.messages.size());
