@@ -10,3 +10,4 @@
 #undef GetEnvironmentVariable
 #undef MessageBox
 #undef ReplaceFile
+#undef Yield
