@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "support/bitmap_png_win32.h"
+#include "ui/win32/screenshot_win32.h"
 #include "support/test_paths.h"
 
 namespace hw {
@@ -178,7 +178,7 @@ TEST(Pictures, ContactSheet) {
   const std::string dir = test::BuildDir() + "\\screenshots";
   std::filesystem::create_directories(dir);
   const std::string png = dir + "\\pictures.png";
-  ASSERT_TRUE(test::SaveBitmapPng(sheet.Get(), png));
+  ASSERT_TRUE(SaveBitmapPng(sheet.Get(), png));
   EXPECT_GT(std::filesystem::file_size(png), 2000u);
 }
 

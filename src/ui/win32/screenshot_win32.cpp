@@ -2,7 +2,7 @@
 
 #include <gdiplus.h>
 
-#include <memory>
+#include <cstdint>
 #include <vector>
 
 namespace hw {
@@ -21,6 +21,12 @@ bool PngEncoder(CLSID* clsid) {
     }
   }
   return false;
+}
+
+bool SaveImagePng(Gdiplus::Image& image, const std::string& path) {
+  CLSID png;
+  std::wstring wide(path.begin(), path.end());
+  return PngEncoder(&png) && image.Save(wide.c_str(), &png, nullptr) == Gdiplus::Ok;
 }
 
 }  // namespace
@@ -44,13 +50,37 @@ bool SaveWindowPng(HWND window, const std::string& path) {
     SelectObject(mem, old);
     {
       Gdiplus::Bitmap image(bmp, nullptr);
-      CLSID png;
-      std::wstring wide(path.begin(), path.end());
-      ok = PngEncoder(&png) && image.Save(wide.c_str(), &png, nullptr) == Gdiplus::Ok;
+      ok = SaveImagePng(image, path);
     }
     DeleteObject(bmp);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
+  }
+  Gdiplus::GdiplusShutdown(token);
+  return ok;
+}
+
+bool SaveBitmapPng(HBITMAP bitmap, const std::string& path) {
+  BITMAP bm{};
+  if (GetObjectA(bitmap, sizeof bm, &bm) != sizeof bm || bm.bmBitsPixel != 32) return false;
+  const int w = bm.bmWidth, h = bm.bmHeight;
+  // Copy the rows out top-down whatever the bitmap's own order; GDI+ would
+  // drop the alpha of an HBITMAP, so it gets the pixels instead.
+  std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC dc = GetDC(nullptr);
+  const int rows = GetDIBits(dc, bitmap, 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  if (rows != h) return false;
+
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+  bool ok = false;
+  {
+    Gdiplus::Bitmap image(w, h, w * 4, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(pixels.data()));
+    ok = SaveImagePng(image, path);
   }
   Gdiplus::GdiplusShutdown(token);
   return ok;
