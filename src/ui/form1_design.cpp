@@ -9,7 +9,7 @@ constexpr char kDescription[] = "Click on the start Button for Scanning...";
 // The design layout in twips. The left column holds the product; the main
 // area right of it holds the tree, the pages and the command bar, placed
 // relative to the area (the page layouts move some of them).
-constexpr int kLeftColumnWidth = 2100;
+constexpr int kLeftColumnWidth = 2400;
 constexpr int kAreaWidth = 9520;
 constexpr int kAreaHeight = 4680;
 constexpr int kButtonWidth = 1125;

@@ -88,6 +88,8 @@ void PumpFor(DWORD ms) {
 }
 
 std::string Screenshot(HWND window, const std::string& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpFor(100);
   const std::string dir = test::BuildDir() + "\\screenshots";
   std::filesystem::create_directories(dir);
   const std::string path = dir + "\\" + name + ".png";
@@ -208,13 +210,13 @@ TEST_F(Form1WindowTest, FirstPageShowsTheStateOfTheLogic) {
                                    ctl::ConfBtnDescLb};
   RECT client{};
   GetClientRect(w, &client);
-  for (const char* a : firstPage) {
-    RECT ra = window.ClientRectOf(a), inside{};
-    EXPECT_TRUE(IntersectRect(&inside, &ra, &client) && EqualRect(&inside, &ra)) << a << " is cut off";
-    for (const char* b : firstPage) {
-      if (a >= b) continue;
-      RECT rb = window.ClientRectOf(b), both{};
-      EXPECT_FALSE(IntersectRect(&both, &ra, &rb)) << a << " overlaps " << b;
+  const std::size_t count = sizeof firstPage / sizeof firstPage[0];
+  for (std::size_t i = 0; i < count; ++i) {
+    RECT ra = window.ClientRectOf(firstPage[i]), inside{};
+    EXPECT_TRUE(IntersectRect(&inside, &ra, &client) && EqualRect(&inside, &ra)) << firstPage[i] << " is cut off";
+    for (std::size_t j = i + 1; j < count; ++j) {
+      RECT rb = window.ClientRectOf(firstPage[j]), both{};
+      EXPECT_FALSE(IntersectRect(&both, &ra, &rb)) << firstPage[i] << " overlaps " << firstPage[j];
     }
   }
   Screenshot(w, "first_page");

@@ -20,6 +20,7 @@ constexpr UINT_PTR kTreeSubclassId = 0x48575456;  // "HWTV"
 // The help button's lost focus is handled once the focus has settled.
 constexpr UINT kHelpLostFocus = WM_APP + 1;
 constexpr int kFirstControlId = 100;
+constexpr int kTreeIndentTwips = 150;
 
 // Label and image flags.
 constexpr unsigned kBold = 1, kCenter = 2, kRight = 4, kWrap = 8, kShadow = 16, kBig = 32, kEllipsis = 64,
@@ -237,8 +238,7 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
         break;
       case Kind::kTree:
         c.hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
-                                 child | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                     TVS_SHOWSELALWAYS,
+                                 child | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_SHOWSELALWAYS,
                                  0, 0, 0, 0, parent, menu, instance, nullptr);
         break;
       case Kind::kList:
@@ -270,6 +270,8 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
   }
   TreeView_SetImageList(tree, treeImages_, TVSIL_NORMAL);
   TreeView_SetBkColor(tree, kWhite);
+  // The tree's width is fixed: a narrow indent keeps the bold section names whole.
+  TreeView_SetIndent(tree, Px(kTreeIndentTwips));
   // Redraw the lines in the new colour: the style once without lines, once as it was.
   const LONG treeStyle = GetWindowLongA(tree, GWL_STYLE);
   SetWindowLongA(tree, GWL_STYLE, treeStyle & ~TVS_HASLINES);
@@ -298,7 +300,7 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
 
 // ---- showing the control state ------------------------------------------------
 
-void Form1Window::ApplyAll() {
+void Form1Window::FitWindow() {
   // The window's client area: the main area and the status bar below it.
   const ControlState& area = form_.controls.Get(ctl::mainArea);
   RECT statusRect{};
@@ -311,7 +313,10 @@ void Form1Window::ApplyAll() {
   GetClientRect(hwnd_, &client);
   int parts[] = {client.right * 3 / 5, -1};
   SendMessageA(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
 
+void Form1Window::ApplyAll() {
+  FitWindow();
   for (Control& c : controls_) {
     ApplyPosition(c);
     ApplyText(c);
@@ -364,6 +369,7 @@ void Form1Window::OnControlChanged(const std::string& name, FormModel::Change wh
       break;
     case FormModel::Change::kPosition:
       ApplyPosition(c);
+      if (c.kind == Kind::kArea) FitWindow();
       break;
     case FormModel::Change::kPicture:
       ApplyPicture(c);
@@ -665,6 +671,7 @@ LRESULT CALLBACK Form1Window::TreeSubclassProc(HWND hwnd, UINT msg, WPARAM wp, L
   auto* self = reinterpret_cast<Form1Window*>(ref);
   if (msg == WM_LBUTTONDOWN) {
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+    self->lastPress_ = POINT{x, y};
     self->RunHandler([self, x, y] { self->form_.tvwTree_MouseDown(self->Twips(x), self->Twips(y)); });
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, &Form1Window::TreeSubclassProc, id);
@@ -807,10 +814,9 @@ LRESULT Form1Window::HandleNotify(const NMHDR& header) {
     HWND tree = header.hwndFrom;
     switch (header.code) {
       case NM_CLICK: {
+        // The node under the press that made this click.
         TVHITTESTINFO info{};
-        const DWORD pos = GetMessagePos();
-        info.pt = POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
-        ScreenToClient(tree, &info.pt);
+        info.pt = lastPress_;
         HTREEITEM item = TreeView_HitTest(tree, &info);
         TreeNode* node = (item && (info.flags & TVHT_ONITEM)) ? NodeOfItem(item) : nullptr;
         RunHandler([this, node] {

@@ -100,6 +100,7 @@ class Form1Window : public Form1View {
   bool CreateControls(HINSTANCE instance);
   HWND ParentWindow(const Control& c) const;
   void OnControlChanged(const std::string& name, FormModel::Change what);
+  void FitWindow();
   void ApplyAll();
   void ApplyText(Control& c);
   void ApplyPosition(Control& c);
@@ -139,6 +140,7 @@ class Form1Window : public Form1View {
   std::vector<MirrorItem> mirror_;
   std::unordered_map<HTREEITEM, std::size_t> itemIndex_;
   bool mirroring_ = false;
+  POINT lastPress_{-1, -1};  // tree pixels of the last mouse press on the tree
   bool busyPointer_ = false;
   int handlerDepth_ = 0;
   bool closePending_ = false;
