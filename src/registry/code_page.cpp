@@ -84,7 +84,14 @@ std::string Utf8FromCp1252(const std::string& text) {
 }
 
 std::string Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length) {
-  std::string out(length / 2, '\0');
+  std::string out;
+  Cp1252FromUtf16Le(bytes, length, &out);
+  return out;
+}
+
+void Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::string* text) {
+  std::string& out = *text;
+  out.resize(length / 2);
   std::size_t n = 0;
   for (std::size_t i = 0; i + 1 < length; i += 2) {
     const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
@@ -99,7 +106,6 @@ std::string Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length) {
     out[n++] = Cp1252FromUnicode(unit);
   }
   out.resize(n);
-  return out;
 }
 
 std::string Utf16LeFromCp1252(const std::string& text) {

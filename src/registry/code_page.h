@@ -23,6 +23,8 @@ std::string Utf8FromCp1252(const std::string& text);
 /// UTF-16LE bytes to Windows-1252, one character per UTF-16 unit (a
 /// surrogate pair gives one '?'). An odd last byte is ignored.
 std::string Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length);
+/// The same into `*out`, whose storage is reused.
+void Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::string* out);
 std::string Utf16LeFromCp1252(const std::string& text);
 
 /// Unicode simple upper case for the scripts names are written in (Latin,

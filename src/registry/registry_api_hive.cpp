@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,12 @@ constexpr std::size_t kMaxValueNameChars = 16383;
 constexpr std::size_t kMaxDepth = 512;
 // Child lists kept for name lookups; beyond this the cache starts afresh.
 constexpr std::size_t kMaxCachedLists = 1u << 18;
+// Path steps remembered for the next lookup (deeper steps are looked up).
+constexpr std::size_t kMemoSteps = 32;
+// Closed handles kept for reuse: a walk opens and closes one per key, and
+// each holds a few buffers. A handle that grew big buffers is not kept.
+constexpr std::size_t kSpareHandles = 32;
+constexpr std::size_t kMaxSpareBytes = 1u << 16;
 
 enum HiveId { kSoftware, kSystem, kUser, kSettings, kHiveCount };
 const char* const kHiveRole[kHiveCount] = {"SOFTWARE", "SYSTEM", "user (NTUSER.DAT)", "settings"};
@@ -82,24 +89,54 @@ void AppendFolded(Folded* f, char32_t u) {
   }
 }
 
-Folded FoldCp1252(const std::string& name) {
+char AsciiUpper(unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c); }
+
+void FoldCp1252(std::string_view name, Folded* f) {
+  // Most names are ASCII: fold those in place, byte for byte.
+  f->assign(name.data(), name.size());
+  std::size_t i = 0;
+  for (; i < name.size() && static_cast<unsigned char>(name[i]) < 0x80; ++i)
+    (*f)[i] = AsciiUpper(static_cast<unsigned char>(name[i]));
+  if (i == name.size()) return;
+  f->resize(i);
+  for (; i < name.size(); ++i) AppendFolded(f, UnicodeFromCp1252(static_cast<unsigned char>(name[i])));
+}
+
+// Whether `name` folds to `folded`, without making the folded form for
+// ASCII names.
+bool FoldsTo(std::string_view name, const Folded& folded, Folded* scratch) {
+  if (name.size() == folded.size()) {
+    std::size_t i = 0;
+    for (; i < name.size() && static_cast<unsigned char>(name[i]) < 0x80; ++i)
+      if (AsciiUpper(static_cast<unsigned char>(name[i])) != folded[i]) return false;
+    if (i == name.size()) return true;
+  }
+  FoldCp1252(name, scratch);
+  return *scratch == folded;
+}
+
+Folded FoldCp1252(std::string_view name) {
   Folded f;
-  f.reserve(name.size());
-  for (char c : name) AppendFolded(&f, UnicodeFromCp1252(static_cast<unsigned char>(c)));
+  FoldCp1252(name, &f);
   return f;
 }
 
-// hivex hands out names as UTF-8; one pass gives both the program's form of
-// the name and the folded form used to compare names.
-void DecodeName(const char* utf8, std::string* text, Folded* folded) {
-  text->clear();
-  folded->clear();
+// hivex hands out names as UTF-8; one pass gives the program's form of the
+// name, appended to `*text`, and, unless `folded` is null, the folded form
+// used to compare names, appended to `*folded`.
+void AppendDecoded(const char* utf8, std::string* text, Folded* folded) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
   while (*p) {
-    if (*p < 0x80) {  // most names are ASCII
-      text->push_back(static_cast<char>(*p));
-      folded->push_back(static_cast<char>(*p >= 'a' && *p <= 'z' ? *p - 0x20 : *p));
-      ++p;
+    if (*p < 0x80) {  // most names are ASCII: take the run whole
+      const unsigned char* run = p;
+      while (*p && *p < 0x80) ++p;
+      const std::size_t length = static_cast<std::size_t>(p - run);
+      text->append(reinterpret_cast<const char*>(run), length);
+      if (folded) {
+        const std::size_t at = folded->size();
+        folded->resize(at + length);
+        for (std::size_t k = 0; k < length; ++k) (*folded)[at + k] = AsciiUpper(run[k]);
+      }
       continue;
     }
     char32_t u;
@@ -116,8 +153,14 @@ void DecodeName(const char* utf8, std::string* text, Folded* folded) {
       u = (u << 6) | (*p++ & 0x3F);
     }
     *text += Cp1252FromUnicode(u);
-    AppendFolded(folded, u);
+    if (folded) AppendFolded(folded, u);
   }
+}
+
+void DecodeName(const char* utf8, std::string* text, Folded* folded) {
+  text->clear();
+  folded->clear();
+  AppendDecoded(utf8, text, folded);
 }
 
 struct Loc {
@@ -127,17 +170,96 @@ struct Loc {
   std::uint8_t flags = 0;
 };
 
-struct ChildList {
-  std::vector<std::string> names;
-  std::vector<hive_node_h> nodes;
-  std::unordered_map<Folded, std::size_t> byName;
-  std::vector<hive_node_h> sortedNodes;
+// The subkeys of a key in list order, with an index of their folded names.
+// Flat storage (one block of names, one open-addressing table), since a
+// walk builds one of these for every key that has subkeys.
+class ChildList {
+ public:
+  static constexpr std::size_t npos = SIZE_MAX;
+
   bool bad = false;  // hivex could not read the subkey list
+
+  std::size_t size() const { return order_.size(); }
+  std::string_view Name(std::size_t i) const {
+    const Entry& e = entries_[order_[i]];
+    return std::string_view(text_).substr(e.textAt, e.textLength);
+  }
+  hive_node_h Node(std::size_t i) const { return entries_[order_[i]].node; }
+
+  // The node of the child whose folded name is `folded`, or 0.
+  hive_node_h Find(std::string_view folded) const {
+    const std::size_t at = Slot(folded, Hash(folded));
+    return at == npos || !slots_[at] ? 0 : entries_[slots_[at] - 1].node;
+  }
+
+  // Puts a child at `position` in the list order, unless a child of the same
+  // folded name is there already (the first one wins, as lookups go).
+  bool Insert(std::size_t position, std::string_view name, std::string_view folded, hive_node_h node) {
+    if ((entries_.size() + 1) * 2 > slots_.size()) Rehash(std::max<std::size_t>(16, slots_.size() * 2));
+    const std::uint32_t hash = Hash(folded);
+    const std::size_t at = Slot(folded, hash);
+    if (slots_[at]) return false;
+    entries_.push_back(Entry{node, static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.size()),
+                             static_cast<std::uint32_t>(folded_.size()), static_cast<std::uint32_t>(folded.size()),
+                             hash});
+    text_.append(name);
+    folded_.append(folded);
+    slots_[at] = static_cast<std::uint32_t>(entries_.size());
+    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(std::min(position, order_.size())),
+                  static_cast<std::uint32_t>(entries_.size() - 1));
+    return true;
+  }
+  bool Append(std::string_view name, std::string_view folded, hive_node_h node) {
+    return Insert(npos, name, folded, node);
+  }
+  void Reserve(std::size_t count) {
+    entries_.reserve(count);
+    order_.reserve(count);
+    std::size_t slots = 16;
+    while (slots < count * 2) slots *= 2;
+    if (slots > slots_.size()) Rehash(slots);
+  }
+
+ private:
+  struct Entry {
+    hive_node_h node;
+    std::uint32_t textAt, textLength, foldedAt, foldedLength, hash;
+  };
+
+  static std::uint32_t Hash(std::string_view folded) {
+    std::uint32_t h = 2166136261u;  // FNV-1a
+    for (char c : folded) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+  }
+  // The slot holding `folded`, or the empty slot where it would go.
+  std::size_t Slot(std::string_view folded, std::uint32_t hash) const {
+    if (slots_.empty()) return npos;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      if (!slots_[i]) return i;
+      const Entry& e = entries_[slots_[i] - 1];
+      if (e.hash == hash && std::string_view(folded_).substr(e.foldedAt, e.foldedLength) == folded) return i;
+    }
+  }
+  void Rehash(std::size_t count) {
+    slots_.assign(count, 0);
+    for (std::size_t k = 0; k < entries_.size(); ++k) {
+      std::size_t i = entries_[k].hash & (count - 1);
+      while (slots_[i]) i = (i + 1) & (count - 1);
+      slots_[i] = static_cast<std::uint32_t>(k + 1);
+    }
+  }
+
+  std::string text_;    // names in the program's form, back to back
+  std::string folded_;  // folded names, back to back
+  std::vector<Entry> entries_;        // in the order they were added
+  std::vector<std::uint32_t> order_;  // list order: indices into entries_
+  std::vector<std::uint32_t> slots_;  // entry index + 1; 0 is free
 };
 
 struct ValueEntry {
   hive_value_h value;
-  std::string name;
+  std::uint32_t nameAt, nameLength;  // in HiveHandle::valueNames
 };
 
 struct CharBuf {
@@ -169,22 +291,10 @@ bool ReadProgramData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string
   if (!buf.p) return false;
   *type = static_cast<std::uint32_t>(t);
   if (IsStringType(*type))
-    *bytes = Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(buf.p), len);
+    Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(buf.p), len, bytes);
   else
     bytes->assign(buf.p, len);
   return true;
-}
-
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
 }
 
 bool SyncPath(const std::string& path, int flags) {
@@ -254,6 +364,9 @@ struct HiveHandle {
   std::vector<hive_node_h> chain;  // the nodes from the hive's root down to loc
   std::uint32_t access = 0;
 
+  // The hive's cached list, or one of the handle's own (a virtual key, or a
+  // list cut short where it loops). A list changed in place is read again
+  // because the hive's generation moves on.
   std::shared_ptr<const ChildList> keys;
   std::uint64_t keysGeneration = 0;
 
@@ -263,11 +376,31 @@ struct HiveHandle {
   std::vector<hive_value_h> rawValues;
   std::size_t scanned = 0;
   std::vector<ValueEntry> values;  // the readable ones, in list order
+  std::string valueNames;          // their names, back to back
   // The data of the value read last while scanning, so a walk reads each
   // value's data once.
   std::size_t cachedIndex = SIZE_MAX;
   std::uint32_t cachedType = 0;
   std::string cachedData;
+
+  // Back to a fresh handle, keeping the storage for the next one.
+  void Reset() {
+    loc = Loc{};
+    chain.clear();
+    access = 0;
+    keys.reset();
+    keysGeneration = 0;
+    haveValues = false;
+    valuesBad = false;
+    valuesGeneration = 0;
+    rawValues.clear();
+    scanned = 0;
+    values.clear();
+    valueNames.clear();
+    cachedIndex = SIZE_MAX;
+    cachedType = 0;
+    cachedData.clear();
+  }
 };
 
 struct HiveRegistry::Impl {
@@ -276,7 +409,7 @@ struct HiveRegistry::Impl {
     std::string path;
     bool dirty = false;
     std::uint64_t generation = 1;
-    std::unordered_map<hive_node_h, std::shared_ptr<const ChildList>> lists;
+    std::unordered_map<hive_node_h, std::shared_ptr<ChildList>> lists;
   };
 
   Hive hives[kHiveCount];
@@ -297,59 +430,109 @@ struct HiveRegistry::Impl {
   void Changed(int id) {
     hives[id].dirty = true;
     ++hives[id].generation;
+    ++changes;
   }
 
-  std::shared_ptr<const ChildList> Children(int id, hive_node_h node) {
+  std::uint64_t changes = 0;  // moves on with every change to any hive
+
+  // The states along the last path resolved from a predefined root. A walk
+  // opens each key by its full path just after the keys above it, so most
+  // of a path was resolved the time before. Holds while no hive changes.
+  struct PathMemo {
+    RegKey root = 0;
+    std::uint64_t changes = 0;
+    std::size_t size = 0;  // steps held
+    std::vector<Folded> parts;
+    std::vector<Loc> locs;  // the state after each step
+    std::vector<std::vector<hive_node_h>> chains;
+  } memo;
+  std::vector<std::string_view> pathParts;
+
+  // Scratch space of the name lookups, kept to spare an allocation per step.
+  Folded stepFolded, findFolded;
+  std::string decodedText;
+  Folded decodedFolded;
+
+  // The cached child list of `node` (valid until the cache changes).
+  const std::shared_ptr<ChildList>& Children(int id, hive_node_h node) {
     Hive& hive = hives[id];
     auto it = hive.lists.find(node);
     if (it != hive.lists.end()) return it->second;
     // Keys without subkeys are most keys: share one empty list, cache nothing.
-    static const auto kNoChildren = std::make_shared<const ChildList>();
-    auto list = std::make_shared<ChildList>();
+    static const auto kNoChildren = std::make_shared<ChildList>();
     errno = 0;
     hive_node_h* children = hivex_node_children(hive.h, node);
     if (children && !children[0]) {
       std::free(children);
       return kNoChildren;
     }
+    auto list = std::make_shared<ChildList>();
     if (!children) {
       list->bad = true;
     } else {
-      std::string name;
-      Folded folded;
+      std::size_t count = 0;
+      while (children[count]) ++count;
+      list->Reserve(count);
       for (std::size_t i = 0; children[i]; ++i) {
         CharBuf raw;
         raw.p = hivex_node_name(hive.h, children[i]);
         if (!raw.p) continue;  // a name hivex cannot read: skip the key
-        DecodeName(raw.p, &name, &folded);
-        if (!list->byName.emplace(folded, list->names.size()).second) continue;
-        list->names.push_back(name);
-        list->nodes.push_back(children[i]);
+        DecodeName(raw.p, &decodedText, &decodedFolded);
+        list->Append(decodedText, decodedFolded, children[i]);
       }
       std::free(children);
-      list->sortedNodes = list->nodes;
-      std::sort(list->sortedNodes.begin(), list->sortedNodes.end());
     }
     if (hive.lists.size() >= kMaxCachedLists) hive.lists.clear();
-    hive.lists.emplace(node, list);
-    return list;
+    return hive.lists.emplace(node, std::move(list)).first->second;
   }
 
-  // Finds the child `name` of `node`, or 0.
-  hive_node_h FindChild(int id, hive_node_h node, const std::string& name) {
-    auto list = Children(id, node);
-    auto it = list->byName.find(FoldCp1252(name));
-    return it == list->byName.end() ? 0 : list->nodes[it->second];
+  // Finds the child of `node` whose folded name is `folded`, or 0.
+  hive_node_h FindFolded(int id, hive_node_h node, std::string_view folded) {
+    return Children(id, node)->Find(folded);
+  }
+
+  hive_node_h FindChild(int id, hive_node_h node, std::string_view name) {
+    FoldCp1252(name, &findFolded);
+    return FindFolded(id, node, findFolded);
   }
 
   long AddChild(int id, hive_node_h node, const std::string& name, hive_node_h* child) {
+    hive_h* h = hives[id].h;
     errno = 0;
-    hive_node_h added = hivex_node_add_child(hives[id].h, node, Utf8FromCp1252(name).c_str());
+    hive_node_h added = hivex_node_add_child(h, node, Utf8FromCp1252(name).c_str());
     if (!added) return kErrorRegistryIoFailed;
-    hives[id].lists.erase(node);
     Changed(id);
     *child = added;
+    auto it = hives[id].lists.find(node);
+    if (it != hives[id].lists.end() && !PutInList(h, node, added, it->second.get()))
+      hives[id].lists.erase(it);
     return kErrorSuccess;
+  }
+
+  // Puts the key just added below `node` into its cached child list, where
+  // hivex's list now has it, so the list need not be read again (adding
+  // many keys under one parent would otherwise decode every name each time).
+  // False when the list has to be read again instead.
+  bool PutInList(hive_h* h, hive_node_h node, hive_node_h added, ChildList* list) {
+    if (list->bad) return false;
+    errno = 0;
+    hive_node_h* children = hivex_node_children(h, node);
+    if (!children) return false;
+    std::size_t position = 0;
+    bool found = false;
+    for (std::size_t k = 0; children[k]; ++k) {
+      if (children[k] == added) {
+        found = true;
+        break;
+      }
+      if (position < list->size() && list->Node(position) == children[k]) ++position;
+    }
+    std::free(children);
+    CharBuf raw;
+    if (found) raw.p = hivex_node_name(h, added);
+    if (!raw.p) return false;
+    DecodeName(raw.p, &decodedText, &decodedFolded);
+    return list->Insert(position, decodedText, decodedFolded, added);
   }
 
   // The base of a path: a predefined root or an open handle.
@@ -391,13 +574,14 @@ struct HiveRegistry::Impl {
 
   // One step down from `at` (with its chain) to `name`, creating the key when
   // `create` is set. Status 2 when it is not there.
-  long Step(HiveHandle* at, const std::string& name, bool create) {
+  long Step(HiveHandle* at, std::string_view name, bool create) {
     if (name.size() > kMaxKeyNameChars) return create ? kErrorInvalidParameter : kErrorFileNotFound;
     const Loc& loc = at->loc;
-    const Folded folded = FoldCp1252(name);
+    Folded& folded = stepFolded;
+    FoldCp1252(name, &folded);
 
     if ((loc.flags & (kMachineSoftware | kUserSoftware)) && folded == "TARNWICK")
-      return StepIntoSettings(at, (loc.flags & kMachineSoftware) ? "Machine" : "User", name, create);
+      return StepIntoSettings(at, (loc.flags & kMachineSoftware) ? "Machine" : "User", std::string(name), create);
 
     switch (loc.virt) {
       case Virt::kMachine:
@@ -425,23 +609,23 @@ struct HiveRegistry::Impl {
         break;
     }
 
-    std::string lookFor = name;
+    const std::uint8_t flags = (loc.flags & kUserRootFlag) && folded == "SOFTWARE" ? kUserSoftware : 0;
+    hive_node_h child;
     if ((loc.flags & kSystemRoot) && folded == "CURRENTCONTROLSET") {
-      lookFor = CurrentControlSetName();
-      if (lookFor.empty()) return kErrorFileNotFound;
-      create = false;
+      const std::string current = CurrentControlSetName();
+      if (current.empty()) return kErrorFileNotFound;
+      child = FindChild(loc.hive, loc.node, current);
+      if (!child) return kErrorFileNotFound;
+    } else {
+      child = FindFolded(loc.hive, loc.node, folded);
+      if (!child) {
+        if (!create) return kErrorFileNotFound;
+        if (readOnly) return kErrorAccessDenied;
+        long status = AddChild(loc.hive, loc.node, std::string(name), &child);
+        if (status != kErrorSuccess) return status;
+      }
     }
-    hive_node_h child = FindChild(loc.hive, loc.node, lookFor);
-    if (!child) {
-      if (!create) return kErrorFileNotFound;
-      if (readOnly) return kErrorAccessDenied;
-      long status = AddChild(loc.hive, loc.node, lookFor, &child);
-      if (status != kErrorSuccess) return status;
-    }
-    return Descend(at, Loc{loc.hive, child, Virt::kNone,
-                           static_cast<std::uint8_t>((loc.flags & kUserRootFlag) && folded == "SOFTWARE"
-                                                         ? kUserSoftware
-                                                         : 0)});
+    return Descend(at, Loc{loc.hive, child, Virt::kNone, flags});
   }
 
   long Descend(HiveHandle* at, const Loc& next) {
@@ -509,10 +693,60 @@ struct HiveRegistry::Impl {
   long Resolve(RegKey key, const std::string& subKey, bool create, HiveHandle* out) {
     long status = Base(key, out);
     if (status != kErrorSuccess) return status;
-    for (const std::string& part : SplitPath(subKey)) {
-      status = Step(out, part, create);
-      if (status != kErrorSuccess) return status;
+    std::vector<std::string_view>& parts = pathParts;
+    parts.clear();
+    const std::string_view path(subKey);
+    for (std::size_t start = 0; start <= path.size();) {
+      std::size_t end = path.find('\\', start);
+      if (end == std::string_view::npos) end = path.size();
+      if (end > start) parts.push_back(path.substr(start, end - start));
+      start = end + 1;
     }
+    // Creating changes the hive, so only lookups use the memo.
+    const bool useMemo = !create && key >= kHkeyClassesRoot && key <= kHkeyDynData;
+    std::size_t k = 0;
+    if (useMemo) {
+      if (memo.root != key || memo.changes != changes) {
+        memo.root = key;
+        memo.changes = changes;
+        memo.size = 0;
+      }
+      while (k < parts.size() && k < memo.size && FoldsTo(parts[k], memo.parts[k], &stepFolded)) ++k;
+      if (k > 0) {
+        out->loc = memo.locs[k - 1];
+        out->chain = memo.chains[k - 1];
+      }
+      memo.size = k;
+    }
+    for (; k < parts.size(); ++k) {
+      status = Step(out, parts[k], create);
+      if (status != kErrorSuccess) return status;
+      if (useMemo && k < kMemoSteps) {
+        if (memo.parts.size() <= k) {
+          memo.parts.resize(k + 1);
+          memo.locs.resize(k + 1);
+          memo.chains.resize(k + 1);
+        }
+        FoldCp1252(parts[k], &memo.parts[k]);
+        memo.locs[k] = out->loc;
+        memo.chains[k] = out->chain;
+        memo.size = k + 1;
+      }
+    }
+    return kErrorSuccess;
+  }
+
+  long Open(RegKey key, const std::string& subKey, bool create, std::uint32_t samDesired, RegKey* result) {
+    if (!result) return kErrorInvalidParameter;
+    std::unique_ptr<HiveHandle> h = NewHandle();
+    long status = Resolve(key, subKey, create, h.get());
+    h->access = MapGenericAccess(samDesired);
+    if (status == kErrorSuccess && readOnly && (h->access & kWriteBits)) status = kErrorAccessDenied;
+    if (status != kErrorSuccess) {
+      Recycle(std::move(h));
+      return status;
+    }
+    *result = Add(std::move(h));
     return kErrorSuccess;
   }
 
@@ -537,6 +771,24 @@ struct HiveRegistry::Impl {
     return it->second.get();
   }
 
+  std::vector<std::unique_ptr<HiveHandle>> spare;
+
+  std::unique_ptr<HiveHandle> NewHandle() {
+    if (spare.empty()) return std::make_unique<HiveHandle>();
+    std::unique_ptr<HiveHandle> h = std::move(spare.back());
+    spare.pop_back();
+    return h;
+  }
+
+  void Recycle(std::unique_ptr<HiveHandle> h) {
+    if (spare.size() >= kSpareHandles || h->cachedData.capacity() > kMaxSpareBytes ||
+        h->valueNames.capacity() > kMaxSpareBytes ||
+        (h->rawValues.capacity() + h->values.capacity() + h->chain.capacity()) * sizeof(ValueEntry) > kMaxSpareBytes)
+      return;
+    h->Reset();
+    spare.push_back(std::move(h));
+  }
+
   RegKey Add(std::unique_ptr<HiveHandle> h) {
     RegKey key;
     do {
@@ -549,35 +801,39 @@ struct HiveRegistry::Impl {
 
   std::uint64_t Generation(const Loc& loc) const { return loc.hive < 0 ? 0 : hives[loc.hive].generation; }
 
+  std::vector<hive_node_h> sortedChain;
+
   const ChildList& Keys(HiveHandle* h) {
     if (h->keys && h->keysGeneration == Generation(h->loc)) return *h->keys;
     h->keysGeneration = Generation(h->loc);
     if (h->loc.virt != Virt::kNone) {
       auto list = std::make_shared<ChildList>();
       if (h->loc.virt == Virt::kMachine) {
-        list->names.push_back("SOFTWARE");
-        if (Present(kSystem)) list->names.push_back("SYSTEM");
+        list->Append("SOFTWARE", "SOFTWARE", 0);
+        if (Present(kSystem)) list->Append("SYSTEM", "SYSTEM", 0);
       } else if (h->loc.virt == Virt::kUserRoot) {
-        list->names.push_back("Software");
+        list->Append("Software", "SOFTWARE", 0);
       }
       h->keys = list;
       return *h->keys;
     }
-    auto list = Children(h->loc.hive, h->loc.node);
+    h->keys = Children(h->loc.hive, h->loc.node);
+    const ChildList* list = h->keys.get();
     // Leave out children that lead back up the chain (a looping hive).
+    std::vector<hive_node_h>& up = sortedChain;
+    up.assign(h->chain.begin(), h->chain.end());
+    std::sort(up.begin(), up.end());
     bool loops = false;
-    for (hive_node_h n : h->chain)
-      loops = loops || std::binary_search(list->sortedNodes.begin(), list->sortedNodes.end(), n);
+    for (std::size_t i = 0; i < list->size() && !loops; ++i)
+      loops = std::binary_search(up.begin(), up.end(), list->Node(i));
     if (loops) {
       auto filtered = std::make_shared<ChildList>();
-      for (std::size_t i = 0; i < list->nodes.size(); ++i) {
-        if (std::find(h->chain.begin(), h->chain.end(), list->nodes[i]) != h->chain.end()) continue;
-        filtered->names.push_back(list->names[i]);
-        filtered->nodes.push_back(list->nodes[i]);
+      for (std::size_t i = 0; i < list->size(); ++i) {
+        if (std::binary_search(up.begin(), up.end(), list->Node(i))) continue;
+        filtered->Append(list->Name(i), FoldCp1252(list->Name(i)), list->Node(i));
       }
-      list = filtered;
+      h->keys = filtered;
     }
-    h->keys = list;
     return *h->keys;
   }
 
@@ -588,6 +844,7 @@ struct HiveRegistry::Impl {
     h->valuesBad = false;
     h->rawValues.clear();
     h->values.clear();
+    h->valueNames.clear();
     h->scanned = 0;
     h->cachedIndex = SIZE_MAX;
     if (h->loc.virt != Virt::kNone) return;
@@ -597,15 +854,15 @@ struct HiveRegistry::Impl {
       h->valuesBad = true;
       return;
     }
-    for (std::size_t i = 0; values[i]; ++i) h->rawValues.push_back(values[i]);
+    std::size_t count = 0;
+    while (values[count]) ++count;
+    h->rawValues.assign(values, values + count);
     std::free(values);
   }
 
   // Extends the readable values of `h` until `index` is known or the list ends.
   void ScanValues(HiveHandle* h, std::size_t index) {
     hive_h* hv = h->loc.hive < 0 ? nullptr : hives[h->loc.hive].h;
-    std::string name;
-    Folded folded;
     while (h->values.size() <= index && h->scanned < h->rawValues.size()) {
       hive_value_h v = h->rawValues[h->scanned++];
       CharBuf key;
@@ -617,8 +874,10 @@ struct HiveRegistry::Impl {
         h->cachedIndex = SIZE_MAX;
         continue;
       }
-      DecodeName(key.p, &name, &folded);
-      h->values.push_back(ValueEntry{v, name});
+      const std::size_t at = h->valueNames.size();
+      AppendDecoded(key.p, &h->valueNames, nullptr);
+      h->values.push_back(
+          ValueEntry{v, static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(h->valueNames.size() - at)});
       h->cachedIndex = h->values.size() - 1;
     }
   }
@@ -831,26 +1090,12 @@ bool HiveRegistry::WriteBlankHive(const std::string& path, std::string* error) {
 
 long HiveRegistry::OpenKeyEx(RegKey key, const std::string& subKey, std::uint32_t /*options*/,
                              std::uint32_t samDesired, RegKey* result) {
-  if (!result) return kErrorInvalidParameter;
-  auto h = std::make_unique<HiveHandle>();
-  long status = impl_->Resolve(key, subKey, false, h.get());
-  if (status != kErrorSuccess) return status;
-  h->access = MapGenericAccess(samDesired);
-  if (impl_->readOnly && (h->access & kWriteBits)) return kErrorAccessDenied;
-  *result = impl_->Add(std::move(h));
-  return kErrorSuccess;
+  return impl_->Open(key, subKey, false, samDesired, result);
 }
 
 long HiveRegistry::CreateKeyEx(RegKey key, const std::string& subKey, std::uint32_t samDesired,
                                RegKey* result) {
-  if (!result) return kErrorInvalidParameter;
-  auto h = std::make_unique<HiveHandle>();
-  long status = impl_->Resolve(key, subKey, true, h.get());
-  if (status != kErrorSuccess) return status;
-  h->access = MapGenericAccess(samDesired);
-  if (impl_->readOnly && (h->access & kWriteBits)) return kErrorAccessDenied;
-  *result = impl_->Add(std::move(h));
-  return kErrorSuccess;
+  return impl_->Open(key, subKey, true, samDesired, result);
 }
 
 long HiveRegistry::EnumKey(RegKey key, std::uint32_t index, char* name, std::uint32_t nameChars) {
@@ -860,10 +1105,11 @@ long HiveRegistry::EnumKey(RegKey key, std::uint32_t index, char* name, std::uin
   if (!(h->access & kKeyEnumerateSubKeys)) return kErrorAccessDenied;
   const ChildList& keys = impl_->Keys(h);
   if (keys.bad) return kErrorRegistryCorrupt;
-  if (index >= keys.names.size()) return kErrorNoMoreItems;
-  const std::string& found = keys.names[index];
+  if (index >= keys.size()) return kErrorNoMoreItems;
+  const std::string_view found = keys.Name(index);
   if (!name || found.size() + 1 > nameChars) return kErrorMoreData;
-  std::memcpy(name, found.c_str(), found.size() + 1);
+  std::memcpy(name, found.data(), found.size());
+  name[found.size()] = '\0';
   return kErrorSuccess;
 }
 
@@ -879,21 +1125,23 @@ long HiveRegistry::EnumValue(RegKey key, std::uint32_t index, char* name, std::u
   impl_->ScanValues(h, index);
   if (index >= h->values.size()) return kErrorNoMoreItems;
   const ValueEntry& entry = h->values[index];
+  const std::string_view entryName = std::string_view(h->valueNames).substr(entry.nameAt, entry.nameLength);
   if (h->cachedIndex != index) {
     h->cachedIndex = SIZE_MAX;
     if (!ReadProgramData(impl_->hives[h->loc.hive].h, entry.value, &h->cachedType, &h->cachedData))
       return kErrorRegistryCorrupt;
     h->cachedIndex = index;
   }
-  if (!name || entry.name.size() + 1 > *nameChars) return kErrorMoreData;
+  if (!name || entryName.size() + 1 > *nameChars) return kErrorMoreData;
   const std::uint32_t length = static_cast<std::uint32_t>(h->cachedData.size());
   if (data && *dataBytes < length) {
     if (type) *type = h->cachedType;
     *dataBytes = length;
     return kErrorMoreData;
   }
-  std::memcpy(name, entry.name.c_str(), entry.name.size() + 1);
-  *nameChars = static_cast<std::uint32_t>(entry.name.size());
+  std::memcpy(name, entryName.data(), entryName.size());
+  name[entryName.size()] = '\0';
+  *nameChars = static_cast<std::uint32_t>(entryName.size());
   if (type) *type = h->cachedType;
   if (data) std::memcpy(data, h->cachedData.data(), length);
   if (dataBytes) *dataBytes = length;
@@ -988,7 +1236,11 @@ long HiveRegistry::DeleteValue(RegKey key, const std::string& valueName) {
 
 long HiveRegistry::CloseKey(RegKey key) {
   if (key >= kHkeyClassesRoot && key <= kHkeyDynData) return kErrorSuccess;
-  return impl_->handles.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+  auto it = impl_->handles.find(key);
+  if (it == impl_->handles.end()) return kErrorInvalidHandle;
+  impl_->Recycle(std::move(it->second));
+  impl_->handles.erase(it);
+  return kErrorSuccess;
 }
 
 long HiveRegistry::Flush() {

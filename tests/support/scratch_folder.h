@@ -31,8 +31,15 @@ class ScratchFolder {
   /// platform keeps it (Linux: Wine's "user.DOSATTRIB" extended attribute;
   /// Windows: SetFileAttributes). False when the file system cannot.
   bool MakeHidden(const std::string& windowsPath);
+
+  /// Letters of the further drives this scratch area has besides its own
+  /// (Linux only, see MakeScratchFolder).
+  virtual std::string ExtraDrives() const { return std::string(); }
 };
 
-std::unique_ptr<ScratchFolder> MakeScratchFolder();
+/// On Linux `extraDrives` ("DE") adds fixed drives, each a temporary host
+/// folder of its own reached as "D:"; under Wine the drives are the
+/// machine's and `extraDrives` is ignored.
+std::unique_ptr<ScratchFolder> MakeScratchFolder(const std::string& extraDrives = std::string());
 
 }  // namespace hw::test

@@ -1,5 +1,8 @@
 #include <sys/xattr.h>
 
+#include <cctype>
+#include <map>
+
 
 #include "registry/file_services_posix.h"
 #include "registry/code_page.h"
@@ -9,11 +12,17 @@
 namespace hw::test {
 namespace {
 
-// A temporary host folder as the whole drive C:.
+// A temporary host folder as the whole drive C:, and one more for each
+// further drive.
 class PosixScratchFolder : public ScratchFolder {
  public:
-  PosixScratchFolder() : host_(MakeTempFolder("hw-scratch")), files_({{'C', host_}}) {}
-  ~PosixScratchFolder() override { RemoveTree(host_); }
+  explicit PosixScratchFolder(const std::string& extraDrives)
+      : host_(MakeTempFolder("hw-scratch")), extra_(extraDrives), files_(Map(host_, extra_, drives_)) {}
+  ~PosixScratchFolder() override {
+    RemoveTree(host_);
+    for (const auto& [letter, folder] : drives_) RemoveTree(folder);
+  }
+  std::string ExtraDrives() const override { return extra_; }
 
   std::string Root() const override { return "C:"; }
   FileServices& Files() override { return files_; }
@@ -21,15 +30,29 @@ class PosixScratchFolder : public ScratchFolder {
   std::string Host(const std::string& windowsPath) const override {
     // Set-up paths name new files too, so map them literally rather than
     // through the case-insensitive lookup of the code under test.
-    std::string rest = windowsPath.size() >= 2 && windowsPath[1] == ':' ? windowsPath.substr(2) : windowsPath;
+    const bool lettered = windowsPath.size() >= 2 && windowsPath[1] == ':';
+    const auto other = lettered ? drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0]))))
+                                : drives_.end();
+    const std::string& base = other != drives_.end() ? other->second : host_;
+    std::string rest = lettered ? windowsPath.substr(2) : windowsPath;
     for (char& c : rest)
       if (c == '\\') c = '/';
     if (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
-    return rest.empty() ? host_ : host_ + "/" + Utf8FromCp1252(rest);
+    return rest.empty() ? base : base + "/" + Utf8FromCp1252(rest);
   }
 
  private:
+  static std::map<char, std::string> Map(const std::string& host, const std::string& extra,
+                                         std::map<char, std::string>& drives) {
+    for (char letter : extra) drives[letter] = MakeTempFolder(std::string("hw-drive-") + letter);
+    std::map<char, std::string> all = drives;
+    all['C'] = host;
+    return all;
+  }
+
   std::string host_;
+  std::string extra_;
+  std::map<char, std::string> drives_;  // further drives: letter -> host folder
   PosixFileServices files_;
 };
 
@@ -40,6 +63,8 @@ bool ScratchFolder::MakeHidden(const std::string& windowsPath) {
   return setxattr(Host(windowsPath).c_str(), "user.DOSATTRIB", kHidden, sizeof kHidden - 1, 0) == 0;
 }
 
-std::unique_ptr<ScratchFolder> MakeScratchFolder() { return std::make_unique<PosixScratchFolder>(); }
+std::unique_ptr<ScratchFolder> MakeScratchFolder(const std::string& extraDrives) {
+  return std::make_unique<PosixScratchFolder>(extraDrives);
+}
 
 }  // namespace hw::test

@@ -45,7 +45,7 @@ class Win32ScratchFolder : public ScratchFolder {
 
 }  // namespace
 
-std::unique_ptr<ScratchFolder> MakeScratchFolder() { return std::make_unique<Win32ScratchFolder>(); }
+std::unique_ptr<ScratchFolder> MakeScratchFolder(const std::string&) { return std::make_unique<Win32ScratchFolder>(); }
 
 }  // namespace hw::test
 

@@ -32,10 +32,21 @@ void ScriptedPump::At(long yieldNumber, std::function<void()> action) {
   actions_.emplace_back(yieldNumber, std::move(action));
 }
 
+void ScriptedPump::When(std::function<bool()> condition, std::function<void()> action) {
+  reactions_.push_back({std::move(condition), std::move(action)});
+}
+
 void ScriptedPump::DoEvents() {
   ++count_;
   for (auto& [n, action] : actions_) {
     if (n == count_ && action) action();
+  }
+  // By index: an action may register further reactions.
+  for (std::size_t i = 0; i < reactions_.size(); ++i) {
+    if (reactions_[i].done || !reactions_[i].condition()) continue;
+    reactions_[i].done = true;
+    auto action = reactions_[i].action;
+    action();
   }
 }
 

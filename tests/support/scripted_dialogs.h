@@ -39,12 +39,21 @@ class ScriptedDialogs : public UserDialogs {
 class ScriptedPump : public MessagePump {
  public:
   void At(long yieldNumber, std::function<void()> action);
+  /// Runs `action` once, at the first yield where `condition` holds (a
+  /// person reacting to what the window shows).
+  void When(std::function<bool()> condition, std::function<void()> action);
   void DoEvents() override;
   long Count() const { return count_; }
 
  private:
   long count_ = 0;
   std::vector<std::pair<long, std::function<void()>>> actions_;
+  struct Reaction {
+    std::function<bool()> condition;
+    std::function<void()> action;
+    bool done = false;
+  };
+  std::vector<Reaction> reactions_;
 };
 
 class RecordingShell : public Shell {

@@ -2,9 +2,9 @@
 
 namespace hw::test {
 
-TestPlatform::TestPlatform()
+TestPlatform::TestPlatform(const std::string& extraFixedDrives)
     : registry_(MakeScratchRegistry()),
-      folder_(MakeScratchFolder()),
+      folder_(MakeScratchFolder(extraFixedDrives)),
       system_(MakeRealSystemInfo(*folder_, folder_->Root() + "\\Prog")),
       shortcuts_(MakeRealShortcutReader(*folder_)),
       platform_{registry_->Api(), folder_->Files(), *system_, *shortcuts_, pump, dialogs, shell} {

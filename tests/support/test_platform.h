@@ -24,7 +24,8 @@ std::unique_ptr<ShortcutReader> MakeRealShortcutReader(ScratchFolder& scratch);
 
 class TestPlatform {
  public:
-  TestPlatform();
+  /// `extraFixedDrives`: see MakeScratchFolder (Linux only).
+  explicit TestPlatform(const std::string& extraFixedDrives = std::string());
   Platform& Get() { return platform_; }
   RegistryApi& Registry() { return registry_->Api(); }
   FileServices& Files() { return folder_->Files(); }

@@ -8,6 +8,8 @@ namespace hw::test {
 std::unique_ptr<SystemInfo> MakeRealSystemInfo(ScratchFolder& scratch, const std::string& programFolder) {
   OfflineSystem machine;
   machine.drives.push_back({'C', scratch.Host("C:"), kDriveFixed});
+  for (char letter : scratch.ExtraDrives())
+    machine.drives.push_back({letter, scratch.Host(std::string(1, letter) + ":"), kDriveFixed});
   machine.windowsDirectory = "C:\\WINDOWS";
   machine.family = PlatformFamily::kWinNt;
   machine.environment = {{"SystemRoot", "C:\\WINDOWS"},

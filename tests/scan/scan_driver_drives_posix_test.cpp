@@ -1,0 +1,87 @@
+// Scans with the shortcut search over several drives: on Linux the offline
+// machine is given three fixed drives of its own, each a scratch folder.
+#include <gtest/gtest.h>
+
+#include "registry/vb_text.h"
+#include "scan/scan_fixture.h"
+
+namespace hw {
+namespace {
+
+class ScanDrivesTest : public test::ScanFixture {
+ protected:
+  ScanDrivesTest() : test::ScanFixture("DE") {}
+  void MakeFolders() {
+    for (const char* d : {"C:", "D:", "E:"}) {
+      tp.Folder().MakeFolder(std::string(d) + "\\Docs");
+      tp.Folder().MakeFolder(std::string(d) + "\\Docs\\Old");
+    }
+  }
+};
+
+TEST_F(ScanDrivesTest, AllSectionsAndThreeDrivesReach95Then105And115AndStayAt120) {
+  ASSERT_EQ((std::vector<std::string>{"C", "D", "E"}), Drives());
+  EXPECT_EQ("C (Fixed)", form.tvwTree.Find("C")->text);
+  PopulateRegistry();
+  MakeFolders();
+  ClickPicture("My");
+  RecordProgress();
+  std::vector<std::string> searched;
+  tp.pump.When([&] {
+    const std::string& place = form.controls.Text(ctl::Label3);
+    if (!place.empty() && (searched.empty() || searched.back() != place)) searched.push_back(place);
+    return false;
+  }, [] {});
+  form.ScanBtn_Click();
+
+  EXPECT_EQ((std::vector<long>{0, 5, 15, 25, 35, 45, 55, 65, 70, 75, 80, 85, 95, 105, 115, 120}), progress);
+  EXPECT_EQ((std::vector<int>{10, 400, 800, 1200, 1600, 2000, 2400, 2800, 3200, 3600, 4000, 4400, 4400, 4400, 4400}),
+            widths);
+  // Every drive was searched, each in its turn, and the log has the
+  // shortcut header once after the registry sections.
+  for (const char* d : {"C:\\Docs\\Old", "D:\\Docs\\Old", "E:\\Docs\\Old"})
+    EXPECT_NE(searched.end(), std::find(searched.begin(), searched.end(), d)) << d;
+  const std::vector<std::pair<std::string, std::string>> all = {
+      {"RI", "[Registry Integrity]"}, {"CC", "[Custome Controls]"},     {"SL", "[Software Locations]"},
+      {"DD", "[Device Drivers]"},     {"WF", "[Windows Fonts]"},        {"HR", "[Help And Resources]"},
+      {"SP", "[Shared Programmes]"},  {"SuP", "[Startup Programmes]"}, {"ArP", "[Add/Remove Programmes]"},
+      {"VD", "[Virtual Devices]"}};
+  EXPECT_EQ(0u, ErrLog().find(ExpectedErrLog(all) + "[Scan for Shortcuts]\r\n"));
+  EXPECT_EQ("E (Fixed)", form.scanState.CurrentSection);
+  EXPECT_TRUE(form.scanFinished);
+  EXPECT_EQ("13  Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
+  EXPECT_EQ("My Computer (13)", form.tvwTree.Find("My")->text);
+  for (std::size_t i = 0; i < 16; ++i) EXPECT_TRUE(form.tvwTree.Nodes()[i]->bold) << i;
+}
+
+TEST_F(ScanDrivesTest, ADriveAloneWritesTheShortcutHeaderAndEndsAt10) {
+  PopulateRegistry();
+  MakeFolders();
+  ClickPicture("D");
+  RecordProgress();
+  form.ScanBtn_Click();
+  EXPECT_EQ("[Scan for Shortcuts]\r\n", ErrLog().substr(0, 22));
+  EXPECT_EQ((std::vector<long>{0, 10}), progress);
+  EXPECT_EQ("D (Fixed)", form.scanState.CurrentSection);
+  EXPECT_FALSE(form.tvwTree.Find("C")->bold);
+  EXPECT_FALSE(form.tvwTree.Find("RI")->bold);
+  EXPECT_TRUE(form.tvwTree.Find("D")->bold);
+  EXPECT_TRUE(form.scanFinished);
+}
+
+TEST_F(ScanDrivesTest, AbortDuringADriveSearchStopsBeforeTheNextDrive) {
+  MakeFolders();
+  ClickPicture("Scan");
+  bool searchedE = false;
+  tp.pump.When([&] { return form.scanState.CurrentSection == "D (Fixed)"; }, [&] { form.ext_Click(); });
+  tp.pump.When([&] { return Left(form.controls.Text(ctl::Label3), 2) == "E:"; }, [&] { searchedE = true; });
+  form.ScanBtn_Click();
+  EXPECT_FALSE(searchedE);
+  EXPECT_FALSE(form.scanFinished);
+  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+  ProblemLogs::CloseProblemLogs(form.scanState);  // as the next scan does first
+  EXPECT_EQ("[Scan for Shortcuts]\r\n", ErrLog());
+}
+
+}  // namespace
+}  // namespace hw
