@@ -301,3 +301,86 @@ TEST_F(Form1WindowTest, TheSplashShowsItsPictureThenTheWholeTreeIsTicked) {
 
 }  // namespace
 }  // namespace hw
+
+namespace hw {
+namespace {
+
+class Form1WindowScanTest : public Form1WindowTest {
+ protected:
+  void SetUp() override {
+    Form1WindowTest::SetUp();
+    const std::string root = folder_->Root();
+    folder_->WriteFile(root + "\\App\\app.exe", "MZ");
+    test::RegistryBuilder b(registry_->Api());
+    const std::string ap = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+    ASSERT_TRUE(b.Value(kHkeyLocalMachine, ap + "\\a.exe", "", 1, test::Sz(root + "\\App\\app.exe")));
+    ASSERT_TRUE(b.Value(kHkeyLocalMachine, ap + "\\b.exe", "", 1, test::Sz(root + "\\Missing\\b.exe")));
+    ASSERT_TRUE(b.Value(kHkeyLocalMachine, ap + "\\c.exe", "", 1, test::Sz(root + "\\Missing\\c.exe")));
+    Load();
+    MouseClick(window.ControlWindow(ctl::tvwTree), NodePoint("SL", true));
+    PumpFor(150);
+    ASSERT_EQ("AllReg", Node("SL").image);
+  }
+};
+
+TEST_F(Form1WindowScanTest, AScanClickedThroughShowsItsPagesAndPauseWorksBetweenYields) {
+  bool sawScanPage = false;
+  std::string pausedCaption;
+  const long start = pump.Count();  // the bands' painting yields too
+  pump.At(start + 2, [&] {
+    sawScanPage = window.Showing(ctl::secondFram) && !window.Showing(ctl::firstfrm) &&
+                  !IsWindowEnabled(window.ControlWindow(ctl::tvwTree));
+    Screenshot(window.Handle(), "scan_page");
+    ClickButton(window, ctl::cmdPause);
+  });
+  pump.At(start + 3, [&] {
+    pausedCaption = WindowText(window.ControlWindow(ctl::cmdPause));
+    Screenshot(window.Handle(), "scan_page_paused");
+  });
+  // Still paused many yields later; then the user resumes.
+  pump.At(start + 60, [&] { ClickButton(window, ctl::cmdPause); });
+  ClickButton(window, ctl::ScanBtn);
+  PumpFor(300);
+  EXPECT_TRUE(sawScanPage);
+  EXPECT_EQ("Resume", pausedCaption);
+  EXPECT_GT(pump.Count(), start + 60);
+  EXPECT_EQ("Pause", WindowText(window.ControlWindow(ctl::cmdPause)));
+
+  // The results page: the two problems under their section, Repair, Backup, Return.
+  ASSERT_TRUE(form().scanFinished);
+  EXPECT_EQ(2u, Node("SL").ChildCount());
+  EXPECT_EQ(form().tvwTree.Count(), static_cast<std::size_t>(TreeView_GetCount(window.ControlWindow(ctl::tvwTree))));
+  EXPECT_TRUE(window.Showing(ctl::nxt));
+  EXPECT_TRUE(window.Showing(ctl::cmdBackUp));
+  EXPECT_EQ("Return", WindowText(window.ControlWindow(ctl::ext)));
+  EXPECT_EQ("2  Problems Detected", form().controls.Text(ctl::lblErrDetectedProb1));
+  EXPECT_FALSE(window.Showing(ctl::secondFram));
+  EXPECT_TRUE(window.Showing(ctl::lblErrHead1));
+  RECT tree = window.ClientRectOf(ctl::tvwTree), bar = window.ClientRectOf(ctl::Frame1), both{};
+  EXPECT_FALSE(IntersectRect(&both, &tree, &bar)) << "the command bar lies below the widened tree";
+  Screenshot(window.Handle(), "results_page");
+
+  // Return: the first page with a fresh tree.
+  ClickButton(window, ctl::ext);
+  PumpFor(150);
+  EXPECT_TRUE(window.Showing(ctl::ScanBtn));
+  EXPECT_FALSE(window.Showing(ctl::nxt));
+  EXPECT_EQ(0u, Node("SL").ChildCount());
+  EXPECT_EQ(form().tvwTree.Count(), static_cast<std::size_t>(TreeView_GetCount(window.ControlWindow(ctl::tvwTree))));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Form1WindowScanTest, AbortClickedDuringTheScanReturnsToTheFirstPage) {
+  pump.At(pump.Count() + 2, [&] { ClickButton(window, ctl::ext); });
+  ClickButton(window, ctl::ScanBtn);
+  PumpFor(300);
+  EXPECT_FALSE(form().scanFinished);
+  EXPECT_TRUE(window.Showing(ctl::ScanBtn));
+  EXPECT_FALSE(window.Showing(ctl::secondFram));
+  EXPECT_TRUE(IsWindowEnabled(window.ControlWindow(ctl::tvwTree)));
+  EXPECT_EQ("NoneReg", Node("SL").image);  // the tree was rebuilt
+  EXPECT_EQ(form().tvwTree.Count(), static_cast<std::size_t>(TreeView_GetCount(window.ControlWindow(ctl::tvwTree))));
+}
+
+}  // namespace
+}  // namespace hw

@@ -407,7 +407,20 @@ void Form1Window::ApplyText(Control& c) {
 void Form1Window::ApplyPosition(Control& c) {
   const ControlState& s = form_.controls.Get(c.name);
   if (c.hwnd) {
-    MoveWindow(c.hwnd, Px(s.left), Px(s.top), Px(s.width), Px(s.height), TRUE);
+    int height = Px(s.height);
+    if (c.kind == Kind::kBand) {
+      // A band is never lower than its heading's text (the results heading
+      // is 180 twips, less than a line at 96 dpi).
+      HDC dc = GetDC(c.hwnd);
+      TEXTMETRICA tm{};
+      {
+        Selected f(dc, bold_);
+        GetTextMetricsA(dc, &tm);
+      }
+      ReleaseDC(c.hwnd, dc);
+      height = std::max<int>(height, tm.tmHeight + 1);
+    }
+    MoveWindow(c.hwnd, Px(s.left), Px(s.top), Px(s.width), height, TRUE);
     if (c.kind == Kind::kBand && PanelGradientOf(c.hwnd)) {
       PaintPanelGradient(GetSysColor(COLOR_BTNFACE), c.hwnd, nullptr);
     }
