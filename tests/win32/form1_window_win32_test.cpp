@@ -384,3 +384,30 @@ TEST_F(Form1WindowScanTest, AbortClickedDuringTheScanReturnsToTheFirstPage) {
 
 }  // namespace
 }  // namespace hw
+
+namespace hw {
+namespace {
+
+TEST_F(Form1WindowScanTest, StartedWithSlashSTheSplashStartsAScanOfEverything) {
+  window.Hide();
+  SplashWindow splash(window, 200);
+  Startup startup(form(), splash);
+  splash.SetStartup(startup);
+  bool scanning = false;
+  splash.onShown = [&](HWND) {
+    const long start = pump.Count();
+    pump.At(start + 3, [&] { scanning = window.Showing(ctl::secondFram) && startup.StartupScanMode; });
+  };
+  startup.Main("  /s");
+  EXPECT_TRUE(scanning);
+  EXPECT_FALSE(startup.StartupScanMode);
+  EXPECT_TRUE(form().scanFinished);
+  EXPECT_EQ(2u, Node("SL").ChildCount());
+  EXPECT_TRUE(window.Showing(ctl::nxt));
+  EXPECT_EQ(45.0f, form().mx);
+  EXPECT_EQ(105.0f, form().my);
+  Screenshot(window.Handle(), "startup_scan_results");
+}
+
+}  // namespace
+}  // namespace hw

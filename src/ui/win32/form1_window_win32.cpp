@@ -933,6 +933,8 @@ void Form1Window::PaintPanel(HWND panel, HDC dc, const RECT& client) {
       else if (c.flags & kAccent) color = kAccentText;
       if (!form_.controls.Enabled(c.name)) color = GetSysColor(COLOR_GRAYTEXT);
       SetTextColor(dc, color);
+      // A line taller than its container is centred in what shows of it.
+      if (!(c.flags & kWrap)) IntersectRect(&r, &r, &client);
       UINT format = DT_NOPREFIX;
       format |= (c.flags & kWrap) ? DT_WORDBREAK : (DT_SINGLELINE | DT_VCENTER);
       if (c.flags & kEllipsis) format |= DT_END_ELLIPSIS;
