@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libhivex-dev libhivex-bin
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
   fp-utils zip
 )

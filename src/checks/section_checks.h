@@ -56,6 +56,12 @@ class SectionChecks : public ManiEvents {
   void sReg_SearchFound(std::string sRootKey, std::string sKey, std::string sStringName,
                         std::string sValue, const std::vector<std::uint8_t>& ArrByte,
                         std::int32_t lFound);
+  /// Judges the target of the shortcut file in ShortcutFilePath: a problem
+  /// (counter 10, no byte record) only when nothing exists at the target.
+  /// err.log gets the shortcut file; alerr.log the target when it was taken
+  /// for a folder, else the shortcut file. A run-time error shows its
+  /// description, restores the first-page layout and stops the search.
+  void sReg_ShortFound(const std::string& short_path);
   /// Shows the name of the key being entered in Label3.
   void sReg_SearchKeyChanged(const std::string& sKName);
 
@@ -78,6 +84,7 @@ class SectionChecks : public ManiEvents {
   void SearchKeyChanged(const std::string& sFullKeyName) override {
     sReg_SearchKeyChanged(sFullKeyName);
   }
+  void ShortFound(const std::string& short_path) override { sReg_ShortFound(short_path); }
 
  private:
   struct Verdict {

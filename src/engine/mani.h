@@ -92,7 +92,10 @@ class Mani {
   /// every folder below it for files matching `pattern`, raising ShortFound
   /// with each file's shortcut target: a folder's own files first, then each
   /// subfolder's subtree. Hidden and system entries are passed over; a real
-  /// folder reached twice (links, junctions) is searched once per scan.
+  /// folder reached twice (links, junctions) is searched once per scan
+  /// (SetlStartSearch forgets them). Pause is honoured after every file,
+  /// before every folder entry and after every subtree; a stop request ends
+  /// the search at the next of these points and stays set.
   void DoSearchFiles(const std::string& start_dir, const std::string& pattern);
   /// The target of a shortcut file (stored in ShortcutFilePath first);
   /// empty when it has none or cannot be read.

@@ -10,7 +10,10 @@ std::string Mani::ShortcutTarget(const std::string& path) {
 }
 
 void Mani::DoSearchFiles(const std::string& start_dir, const std::string& pattern) {
-  if (!files_) return;
+  // A stop (Abort, or a handler that gave up) ends the search at the next
+  // pause point: the window is back on its first page by then, and a whole
+  // drive searched behind it would go on writing into the problem logs.
+  if (!files_ || lStopSearch != 0) return;
   // A folder met again through a link or junction (or a loop of them) is
   // not searched again; one that cannot be identified cannot be listed.
   FolderIdentity id;
@@ -29,28 +32,29 @@ void Mani::DoSearchFiles(const std::string& start_dir, const std::string& patter
     if (events_) events_->ShortFound(target);
     if (events_) events_->FolderSearched(start_dir);
     WaitWhilePaused();
+    if (lStopSearch != 0) return;
   }
 
-  // The whole listing is read before any descent.
+  // The whole listing is read before any descent. Only folders are asked
+  // for: the files were taken above, and reading the attributes of every
+  // plain file again would cost the search more than the listing itself.
   std::vector<std::string> subfolders;
-  std::vector<DirEntry> entries;
   try {
-    entries = files_->ListDirectory(start_dir, "*.*", true);
+    subfolders = files_->ListSubfolders(start_dir);
   } catch (const RuntimeError&) {
   }
-  for (const DirEntry& entry : entries) {
+  for (std::size_t i = 0; i < subfolders.size(); ++i) {
     WaitWhilePaused();
+    if (lStopSearch != 0) return;
     Yield();
     if (events_) events_->FolderSearched(start_dir);
-    if (entry.name != "." && entry.name != ".." && (entry.attributes & kAttrDirectory) != 0) {
-      subfolders.push_back(entry.name);
-    }
   }
 
   for (const std::string& name : subfolders) {
     Yield();
     DoSearchFiles(start_dir + "\\" + name, pattern);
     WaitWhilePaused();
+    if (lStopSearch != 0) return;
   }
 }
 

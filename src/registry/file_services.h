@@ -121,6 +121,16 @@ class FileServices {
   /// A folder that cannot be listed gives an empty list.
   virtual std::vector<DirEntry> ListDirectory(const std::string& folder, const std::string& pattern,
                                               bool includeFolders) = 0;
+  /// The names of the folders in `folder` that ListDirectory(folder, "*.*",
+  /// true) gives, without "." and "..", in the same order; links to folders
+  /// count as folders. A folder that cannot be listed gives an empty list.
+  /// Backends may answer it without reading the attributes of every file.
+  virtual std::vector<std::string> ListSubfolders(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const DirEntry& e : ListDirectory(folder, "*.*", true))
+      if ((e.attributes & kAttrDirectory) && e.name != "." && e.name != "..") names.push_back(e.name);
+    return names;
+  }
   /// Attributes of a path; throws RuntimeError (53) when it does not exist.
   virtual std::uint32_t GetAttributes(const std::string& path) = 0;
   /// Identity of the real folder behind `path` (links followed); false when

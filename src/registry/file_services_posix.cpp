@@ -349,6 +349,19 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
     r.host = host;
     return r;
   }
+  // Most paths are spelt as on disk: one lstat of the whole path settles
+  // them, instead of one per component.
+  {
+    std::string whole = host;
+    for (const std::string& part : parts) whole = JoinHost(whole, Utf8FromCp1252(part));
+    struct stat st;
+    if (lstat(whole.c_str(), &st) == 0) {
+      r.parentFound = true;
+      r.found = true;
+      r.host = whole;
+      return r;
+    }
+  }
   for (std::size_t i = 0; i < parts.size(); ++i) {
     std::string candidate = JoinHost(host, Utf8FromCp1252(parts[i]));
     struct stat st;
@@ -573,6 +586,25 @@ std::vector<DirEntry> PosixFileServices::ListDirectory(const std::string& folder
     entries.push_back({name, a});
   }
   return entries;
+}
+
+std::vector<std::string> PosixFileServices::ListSubfolders(const std::string& folder) {
+  std::vector<std::string> names;
+  Lookup r = Resolve(folder);
+  if (!r.found) return names;
+  DirHandle dir(r.host);
+  if (!dir.Get()) return names;
+  while (dirent* e = readdir(dir.Get())) {
+    std::string hostName = e->d_name;
+    if (hostName == "." || hostName == "..") continue;
+    // The entry's type from the listing spares a stat for every plain file.
+    if (e->d_type == DT_REG) continue;
+    std::string name = Cp1252FromUtf8(hostName);
+    std::uint32_t a = 0;
+    if (!AttributesOf(JoinHost(r.host, hostName), name, &a)) continue;
+    if ((a & kAttrDirectory) && !(a & (kAttrHidden | kAttrSystem))) names.push_back(name);
+  }
+  return names;
 }
 
 std::uint32_t PosixFileServices::GetAttributes(const std::string& path) {

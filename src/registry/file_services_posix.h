@@ -48,6 +48,7 @@ class PosixFileServices : public FileServices {
   std::unique_ptr<TextReader> OpenTextFile(const std::string& path) override;
   std::unique_ptr<TextWriter> CreateTextFile(const std::string& path, bool overwrite) override;
   std::unique_ptr<RecordFile> OpenRecordFile(const std::string& path) override;
+  std::vector<std::string> ListSubfolders(const std::string& folder) override;
   std::vector<DirEntry> ListDirectory(const std::string& folder, const std::string& pattern,
                                       bool includeFolders) override;
   std::uint32_t GetAttributes(const std::string& path) override;

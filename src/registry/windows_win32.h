@@ -1,7 +1,7 @@
 #pragma once
 // <windows.h> without the A/W macros that share their names with methods of
 // the platform interfaces (FileServices::DeleteFile, UserDialogs::MessageBox,
-// ...). Win32 code includes this instead of <windows.h> and calls the A
+// ..., Mani::Yield). Win32 code includes this instead of <windows.h> and calls the A
 // functions by their full names.
 #include <windows.h>
 

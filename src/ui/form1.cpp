@@ -214,6 +214,8 @@ void Form1::SearchFound(const std::string& sRootKey, const std::string& sKey, co
 
 void Form1::SearchKeyChanged(const std::string& sFullKeyName) { checks.sReg_SearchKeyChanged(sFullKeyName); }
 
+void Form1::ShortFound(const std::string& short_path) { checks.sReg_ShortFound(short_path); }
+
 void Form1::FolderSearched(const std::string& folder) {
   controls.SetText(ctl::Label3, folder);
   controls.Refresh(ctl::Label3);

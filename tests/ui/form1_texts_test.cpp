@@ -56,14 +56,18 @@ TEST_F(Form1TextsTest, TheShippedGermanFileReplacesCaptionsNodesAndTheDriveMark)
   EXPECT_EQ(" Problem(e) gefunden", form.checks.ProblemsFoundText);
   EXPECT_EQ("(Fest)", form.texts.fixedDriveMark);
   for (TreeNode* n : form.tvwTree.Nodes()) {
-    if (n->Parent() && n->Parent()->key == "Scan") EXPECT_EQ(n->key + " (Fest)", n->text);
+    if (n->Parent() && n->Parent()->key == "Scan") {
+      EXPECT_EQ(n->key + " (Fest)", n->text);
+    }
     EXPECT_TRUE(n->bold);
   }
   EXPECT_NE("Scan", form.controls.Text(ctl::ScanBtn));
   // The next rebuild uses the new mark directly.
   form.BuildSectionTree();
   for (TreeNode* n : form.tvwTree.Nodes()) {
-    if (n->Parent() && n->Parent()->key == "Scan") EXPECT_EQ(n->key + " (Fest)", n->text);
+    if (n->Parent() && n->Parent()->key == "Scan") {
+      EXPECT_EQ(n->key + " (Fest)", n->text);
+    }
   }
   EXPECT_TRUE(tp.dialogs.messages.empty());
 }

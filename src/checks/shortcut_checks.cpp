@@ -1,0 +1,52 @@
+// The shortcut section's rule: a shortcut is broken when nothing exists at
+// its target any more; the problem is the shortcut file itself.
+#include "checks/section_checks.h"
+
+#include "registry/file_services.h"
+#include "registry/platform.h"
+#include "registry/runtime_error.h"
+#include "ui/user_dialogs.h"
+
+namespace hw {
+namespace {
+
+constexpr int kShortcutCounter = 10;
+
+// A target with a three- or four-character extension reads as a file.
+bool LooksLikeFile(const std::string& target) {
+  const std::size_t n = target.size();
+  return (n >= 4 && target[n - 4] == '.') || (n >= 5 && target[n - 5] == '.');
+}
+
+}  // namespace
+
+void SectionChecks::sReg_ShortFound(const std::string& short_path) {
+  try {
+    if (short_path.empty()) return;
+    FileServices& files = m_.platform().files;
+    bool folderTarget = false;
+    bool broken = false;
+    if (short_path.size() == 3) {
+      if (short_path.compare(1, 2, ":\\") != 0) return;
+      broken = !files.DriveExists(short_path);
+    } else {
+      // The name's shape only decides what alerr.log records: a folder
+      // called "data.old" still exists, and deleting its shortcut would
+      // break a working link.
+      folderTarget = !LooksLikeFile(short_path);
+      broken = !files.FileExists(short_path) && !files.FolderExists(short_path);
+    }
+    if (!broken || !RoomForProblem()) return;
+    const std::string shortcutFile = state_.ShortcutFilePath;
+    RecordProblem(shortcutFile, folderTarget ? short_path : shortcutFile, false, {}, "",
+                  kShortcutCounter);
+  } catch (const RuntimeError& e) {
+    m_.platform().dialogs.MessageBox(e.Description(), kAppTitle, MsgButtons::kOk);
+    view_.RestoreFirstPageLayout();
+    // The window is back on its first page: a search that went on behind it
+    // would repeat the same message for every further broken shortcut.
+    if (stopWalk_) stopWalk_();
+  }
+}
+
+}  // namespace hw

@@ -1,0 +1,119 @@
+#pragma once
+// Backup files: one record per deleted registry value, in fixed slots of
+// 1292 bytes, so the backup manager can write the values back.
+//
+// Slot layout (little-endian numbers, single-byte text):
+//   0    4    root key (0x80000000..0x80000006, 0 for an unknown root)
+//   4    256  key name, space padded, cut to 256
+//   260  256  value name, space padded (the default value is 256 spaces)
+//   516  257  the value's first 257 data bytes, zero padded
+//   773  4    value type
+//   777  515  rest of the slot; readers of the layout ignore it
+// The last slot of a file may end after its 777 content bytes.
+//
+// Our extension, so a restore gives back exactly what was deleted (names
+// longer than their fields, names with edge spaces, data of any length):
+// the rest of the main slot holds
+//   777  4    marker "HWX1"
+//   781  4    key name length      785  4  value name length
+//   789  4    data length          793  4  number of continuation slots
+//   797  4    CRC-32 of bytes 0-3, 773-796 and the payload
+//   801  491  payload: key name, value name, data, back to back
+// and the payload goes on in continuation slots that directly follow:
+//   0 "HWC1", 4 a NUL byte, 5..1291 payload (zero padded in the last one).
+// A continuation slot's key name begins with NUL, which every reader of the
+// layout passes over as an empty slot; a foreign reader restores the main
+// slot's classic fields and never sees the rest.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "checks/problem_logs.h"
+#include "registry/file_services.h"
+#include "registry/registry_api.h"
+
+namespace hw {
+
+constexpr std::size_t kBackupSlotLength = 1292;
+constexpr std::size_t kBackupContentLength = 777;
+constexpr std::size_t kBackupNameChars = 256;
+constexpr std::size_t kBackupDataBytes = 257;
+
+/// One deleted value. `exact` records carry the whole value; others were
+/// read from the classic fields only (names cut to 256 characters and
+/// trimmed, at most 257 data bytes).
+struct BackupRecord {
+  std::uint32_t RootKey = 0;
+  std::string KeyName;
+  std::string ValueName;
+  std::uint32_t ValueType = 0;
+  std::vector<std::uint8_t> Data;
+  bool exact = true;
+
+  /// The slots of this record: one main slot and, when the exact value
+  /// does not fit the main slot's rest, continuation slots. Always a whole
+  /// number of 1292-byte slots.
+  std::vector<std::uint8_t> ToSlots() const;
+  /// "HKEY_...\key\name" for messages ("(Default)" for the default value).
+  std::string Describe() const;
+};
+
+/// What a backup file holds, slot by slot.
+struct BackupContents {
+  std::vector<BackupRecord> records;
+  /// Records that cannot be used although they are records (an extension
+  /// that does not check out: a write cut short). Described for messages.
+  std::vector<std::string> damaged;
+};
+
+/// Reads a whole backup file image. Empty slots (key name empty or
+/// beginning with NUL), continuation slots and a last slot shorter than
+/// 777 bytes are passed over.
+BackupContents ParseBackupFile(const std::vector<std::uint8_t>& image);
+
+/// The slot number (from 0) where the next record of a file of `length`
+/// bytes goes: behind the last slot, a short last slot counting as one.
+inline std::uint64_t NextBackupSlot(std::uint64_t length) {
+  return (length + kBackupSlotLength - 1) / kBackupSlotLength;
+}
+
+/// Appends a record to the backup file at `path` (created when missing)
+/// and makes it durable (Sync) before returning. Throws RuntimeError on
+/// failure; the file may then hold part of the record, which
+/// ParseBackupFile recognises as damaged or as no record.
+void WriteBackupRecord(FileServices& files, const std::string& path, const BackupRecord& record);
+
+/// The 257 bytes of the last BinaryEntries.log record whose text, trimmed
+/// of spaces, equals `valueText` exactly; `data` is left as it was when no
+/// record matches.
+void ReadBinaryEntry(const std::vector<BinaryEntry>& entries, std::array<std::uint8_t, kEntryBytes>& data,
+                     const std::string& valueText);
+
+/// Every non-zero byte of `data`, in order, as a character.
+std::string BytesToText(const std::vector<std::uint8_t>& data);
+
+/// What a restore achieved.
+struct RestoreResult {
+  int restored = 0;
+  /// Values that could not be written back, described for the user.
+  std::vector<std::string> failed;
+  bool Complete() const { return failed.empty(); }
+};
+
+/// Writes every usable record of the backup file back into the registry
+/// (creating missing keys), then makes the registry durable (Flush). A
+/// file that cannot be read gives a failure naming the file.
+RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path);
+
+/// The value a record writes back: exact records their own bytes; classic
+/// records by the layout's rules (type 4: bytes 0-3; type 3: up to the
+/// last non-zero byte; type 7: the strings before the first empty one,
+/// each ended by NUL, then the closing NUL; other types: the non-zero bytes
+/// as text with a closing NUL).
+std::vector<std::uint8_t> RestoreData(const BackupRecord& record);
+
+/// CRC-32 (the zlib polynomial), continuing from `crc`.
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t length, std::uint32_t crc = 0);
+
+}  // namespace hw

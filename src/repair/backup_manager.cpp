@@ -1,0 +1,114 @@
+// The backup manager panel: list, restore and delete backup files, and the
+// results page's Backup button that names the next backup.
+#include "engine/system_info.h"
+#include "registry/runtime_error.h"
+#include "registry/vb_text.h"
+#include "repair/backup_file.h"
+#include "ui/control_names.h"
+#include "ui/form1.h"
+#include "ui/user_dialogs.h"
+
+namespace hw {
+namespace {
+
+// Enough lines to say which values are missing without a box taller than
+// the screen.
+constexpr std::size_t kMaxListedValues = 20;
+
+}  // namespace
+
+void Form1::BackupBtn_Click() {
+  controls.SetVisible(ctl::pctBackManegerTop, true);
+  view.CheckAndChangeApperance();
+  controls.SetVisible(ctl::ListVW1, true);
+  controls.SetLeft(ctl::fraBackUp, 3000);
+  controls.SetTop(ctl::fraBackUp, 60);
+  controls.SetVisible(ctl::fraBackUp, true);
+  controls.BringToFront(ctl::fraBackUp);
+  ListBackups();
+}
+
+void Form1::ListBackups() {
+  std::vector<ListItem>& items = controls.Items(ctl::ListVW1);
+  items.clear();
+  try {
+    const std::string folder = settings.BackupFolder();
+    module1.EnsureFolderPath(folder);
+    for (const FolderFile& file : p.files.GetFolderFiles(folder)) {
+      if (!Contains(file.name, ".bak", true)) continue;
+      ListItem item;
+      item.text = file.name.size() >= 4 ? file.name.substr(0, file.name.size() - 4) : std::string();
+      item.subItems = {p.system.FormatLongDate(file.created), std::to_string(file.size) + " byte"};
+      items.push_back(std::move(item));
+    }
+  } catch (const RuntimeError&) {
+    // A folder that cannot be made or listed shows as an empty list.
+  }
+  controls.ItemsChanged(ctl::ListVW1);
+  const bool any = !controls.Items(ctl::ListVW1).empty();
+  controls.SetVisible(ctl::cmdRestore, any);
+  controls.SetVisible(ctl::cmdCleanBackUp, any);
+}
+
+void Form1::cmdBackUp_Click() {
+  std::string name = Trim(p.dialogs.InputBox(texts.backupNamePrompt, texts.backupNameTitle));
+  for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) name = Replace(name, c, "");
+  BackupName = Left(name, 256);
+}
+
+void Form1::cmdRestore_Click() {
+  const std::string folder = settings.BackupFolder();
+  std::vector<std::string> names;
+  for (const ListItem& item : controls.Items(ctl::ListVW1)) {
+    if (item.checked) names.push_back(item.text);
+  }
+  std::vector<std::string> notRestored;
+  std::vector<std::string> keptBackups;
+  for (const std::string& name : names) {
+    const std::string path = folder + "\\" + name + ".bak";
+    RestoreResult r;
+    if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path);
+    // A backup is used up only when every value in it is back.
+    if (!r.Complete()) {
+      keptBackups.push_back(name);
+      notRestored.insert(notRestored.end(), r.failed.begin(), r.failed.end());
+      continue;
+    }
+    try {
+      if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
+    } catch (const RuntimeError&) {
+      // Left in the list; restoring it again writes the same values.
+    }
+  }
+  ListBackups();
+  cmdCancel_Click();
+  if (notRestored.empty()) return;
+  std::string text = "These values could not be restored:";
+  for (std::size_t i = 0; i < notRestored.size() && i < kMaxListedValues; ++i) text += "\r\n" + notRestored[i];
+  if (notRestored.size() > kMaxListedValues)
+    text += "\r\n... and " + std::to_string(notRestored.size() - kMaxListedValues) + " more";
+  text += "\r\n\r\nThese backups were kept:";
+  for (const std::string& name : keptBackups) text += "\r\n" + name;
+  p.dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+}
+
+void Form1::cmdCleanBackUp_Click() {
+  const std::string folder = settings.BackupFolder();
+  for (const ListItem& item : controls.Items(ctl::ListVW1)) {
+    if (!item.checked) continue;
+    const std::string path = folder + "\\" + item.text + ".bak";
+    try {
+      if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
+    } catch (const RuntimeError&) {
+    }
+  }
+  ListBackups();
+}
+
+void Form1::cmdCancel_Click() {
+  controls.SetLeft(ctl::fraBackUp, 3000);
+  controls.SetTop(ctl::fraBackUp, 60);
+  controls.SetVisible(ctl::fraBackUp, false);
+}
+
+}  // namespace hw

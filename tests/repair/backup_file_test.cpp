@@ -1,0 +1,197 @@
+#include "repair/backup_file.h"
+
+#include <gtest/gtest.h>
+
+#include "registry/settings.h"
+#include "registry/vb_text.h"
+#include "repair/repair_fixture.h"
+#include "support/test_platform.h"
+#include "ui/control_names.h"
+
+namespace hw {
+namespace {
+
+using test::Bytes;
+
+// A slot as another implementation of the layout writes it: classic fields
+// only, the rest of the slot zero.
+std::string ClassicSlot(std::uint32_t root, const std::string& key, const std::string& name, const Bytes& data,
+                        std::uint32_t type, std::size_t length = kBackupSlotLength) {
+  std::string slot(kBackupSlotLength, '\0');
+  for (int i = 0; i < 4; ++i) slot[i] = char(root >> (8 * i)), slot[773 + i] = char(type >> (8 * i));
+  std::string k = key.substr(0, 256), n = name.substr(0, 256);
+  k.resize(256, ' ');
+  n.resize(256, ' ');
+  slot.replace(4, 256, k);
+  slot.replace(260, 256, n);
+  for (std::size_t i = 0; i < data.size() && i < 257; ++i) slot[516 + i] = char(data[i]);
+  return slot.substr(0, length);
+}
+
+class BackupFileTest : public ::testing::Test {
+ protected:
+  test::TestPlatform tp;
+  std::string path = tp.Root() + "\\hand.bak";
+};
+
+TEST_F(BackupFileTest, BackupsBuiltByHandFromTheLayoutRestore) {
+  const std::string k = "Software\\HwHand";
+  const std::string longKey = "Software\\HwHand\\" + std::string(300, 'k');
+  std::string file = ClassicSlot(0x80000002u, k, "sz", {'C', ':', '\\', 'x', '.', 'e', 'x', 'e'}, kRegSz) +
+                     ClassicSlot(0, std::string(256, ' '), "", {1}, kRegSz) +  // empty slot
+                     ClassicSlot(0x80000002u, std::string(1, '\0') + "x", "nul", {1}, kRegSz) +
+                     ClassicSlot(0x80000002u, k, "five", {5, 0, 0, 0}, kRegDword) +
+                     ClassicSlot(0x80000002u, k, "zero", {0, 0, 0, 0}, kRegDword) +
+                     ClassicSlot(0x80000002u, k, "multi", {'a', 0, 'b', 'c', 0, 0}, kRegMultiSz) +
+                     ClassicSlot(0x80000002u, k, "bin", {0, 0, 3, 0, 4}, kRegBinary) +
+                     ClassicSlot(0x80000002u, k, "", {'%', 'X', '%'}, kRegExpandSz) +
+                     ClassicSlot(0x80000001u, longKey, "cut", {'y'}, kRegSz, kBackupContentLength);
+  tp.Folder().WriteFile(path, file);
+  RestoreResult r = RestoreBackupFile(tp.Registry(), tp.Files(), path);
+  EXPECT_TRUE(r.Complete());
+  EXPECT_EQ(7, r.restored);
+  auto value = [&](RegKey root, const std::string& key, const std::string& name) {
+    return test::ReadValue(tp.Registry(), {root, key, name});
+  };
+  EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("C:\\x.exe")}), value(kHkeyLocalMachine, k, "sz"));
+  EXPECT_EQ((test::ValueState{true, kRegDword, {5, 0, 0, 0}}), value(kHkeyLocalMachine, k, "five"));
+  EXPECT_EQ((test::ValueState{true, kRegDword, {0, 0, 0, 0}}), value(kHkeyLocalMachine, k, "zero"));
+  EXPECT_EQ((test::ValueState{true, kRegMultiSz, {'a', 0, 'b', 'c', 0, 0}}), value(kHkeyLocalMachine, k, "multi"));
+  EXPECT_EQ((test::ValueState{true, kRegBinary, {0, 0, 3, 0, 4}}), value(kHkeyLocalMachine, k, "bin"));
+  EXPECT_EQ((test::ValueState{true, kRegExpandSz, test::Sz("%X%")}), value(kHkeyLocalMachine, k, ""));
+  EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("y")}), value(kHkeyCurrentUser, longKey.substr(0, 256), "cut"));
+}
+
+TEST_F(BackupFileTest, OurRecordsKeepTheWholeValueAndForeignReadersSeeTheClassicFields) {
+  BackupRecord big;
+  big.RootKey = 0x80000002u;
+  big.KeyName = "Software\\" + std::string(200, 'q') + "\\" + std::string(48, 'r');  // 258 characters
+  big.ValueName = " edge ";
+  big.ValueType = kRegBinary;
+  big.Data.resize(4000);
+  for (std::size_t i = 0; i < big.Data.size(); ++i) big.Data[i] = std::uint8_t(i);
+  BackupRecord small{0x80000001u, "Software\\S", "", kRegDword, {0, 0, 0, 0}, true};
+
+  WriteBackupRecord(tp.Files(), path, small);
+  WriteBackupRecord(tp.Files(), path, big);
+  const std::string image = tp.Folder().ReadFile(path);
+  ASSERT_EQ(0u, image.size() % kBackupSlotLength);
+  EXPECT_EQ(5u, image.size() / kBackupSlotLength);  // 1 + (1 main + 3 continuation)
+  // The classic fields of the big record: cut names, the first 257 bytes.
+  const std::string second = image.substr(kBackupSlotLength, kBackupSlotLength);
+  EXPECT_EQ(big.KeyName.substr(0, 256), second.substr(4, 256));
+  EXPECT_EQ(" edge " + std::string(250, ' '), second.substr(260, 256));
+  EXPECT_EQ(std::string(1, '\0'), image.substr(2 * kBackupSlotLength + 4, 1));  // continuation: NUL key
+
+  std::vector<std::uint8_t> bytes(image.begin(), image.end());
+  BackupContents c = ParseBackupFile(bytes);
+  ASSERT_EQ(2u, c.records.size());
+  EXPECT_TRUE(c.damaged.empty());
+  EXPECT_EQ(big.KeyName, c.records[1].KeyName);
+  EXPECT_EQ(big.ValueName, c.records[1].ValueName);
+  EXPECT_EQ(big.Data, c.records[1].Data);
+  EXPECT_EQ(small.Data, c.records[0].Data);
+
+  // A write cut short, or a changed byte: not written back over anything.
+  auto cut = bytes;
+  cut.resize(3 * kBackupSlotLength);
+  EXPECT_EQ(1u, ParseBackupFile(cut).records.size());
+  EXPECT_EQ(1u, ParseBackupFile(cut).damaged.size());
+  auto changed = bytes;
+  changed[2 * kBackupSlotLength + 100] ^= 1;
+  EXPECT_EQ(1u, ParseBackupFile(changed).damaged.size());
+
+  RestoreResult r = RestoreBackupFile(tp.Registry(), tp.Files(), path);
+  EXPECT_TRUE(r.Complete());
+  EXPECT_EQ((test::ValueState{true, kRegBinary, big.Data}),
+            test::ReadValue(tp.Registry(), {kHkeyLocalMachine, big.KeyName, big.ValueName}));
+}
+
+TEST_F(BackupFileTest, ValuesThatCannotBeWrittenBackAreReported) {
+  tp.Folder().WriteFile(path, ClassicSlot(0x80000002u, "Software\\Ok", "a", {'1'}, kRegSz) +
+                                  ClassicSlot(0x12345678u, "Software\\Bad", "b", {'2'}, kRegSz));
+  RestoreResult r = RestoreBackupFile(tp.Registry(), tp.Files(), path);
+  EXPECT_EQ(1, r.restored);
+  ASSERT_EQ(1u, r.failed.size());
+  EXPECT_EQ("\\Software\\Bad\\b", r.failed[0]);
+}
+
+TEST_F(BackupFileTest, ByteHelpers) {
+  EXPECT_EQ("ab", BytesToText({0, 'a', 0, 0, 'b'}));
+  std::vector<BinaryEntry> entries(3);
+  entries[0].SetText("t");
+  entries[0].Bytes[0] = 1;
+  entries[1].SetText("other");
+  entries[2].SetText("t");
+  entries[2].Bytes[0] = 2;
+  std::array<std::uint8_t, kEntryBytes> data{};
+  data[5] = 9;
+  ReadBinaryEntry(entries, data, "t");
+  EXPECT_EQ(2, data[0]);
+  ReadBinaryEntry(entries, data, "none");
+  EXPECT_EQ(2, data[0]);
+  EXPECT_EQ(0u, Crc32(nullptr, 0));
+  const std::uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  EXPECT_EQ(0xCBF43926u, Crc32(check, 9));
+}
+
+class BackupManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { form.Form_Load(); }
+  test::TestPlatform tp;
+  NullForm1View view;
+  Form1 form{tp.Get(), view};
+  std::string folder = tp.Root() + "\\Saved\\Backups";
+};
+
+TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "BackUpFile", folder);
+  form.BackupBtn_Click();
+  EXPECT_TRUE(tp.Folder().Exists(folder));
+  EXPECT_TRUE(form.controls.Items(ctl::ListVW1).empty());
+  EXPECT_FALSE(form.controls.Visible(ctl::cmdRestore));
+  EXPECT_FALSE(form.controls.Visible(ctl::cmdCleanBackUp));
+  EXPECT_TRUE(form.controls.Visible(ctl::fraBackUp));
+  EXPECT_EQ(3000, form.controls.Get(ctl::fraBackUp).left);
+
+  tp.Folder().WriteFile(folder + "\\notes.bak.txt", "x");
+  tp.Folder().WriteFile(folder + "\\other.txt", "x");
+  tp.Folder().WriteFile(folder + "\\one.BAK", ClassicSlot(0x80000002u, "Software\\Mgr", "v", {'1'}, kRegSz));
+  tp.Folder().WriteFile(folder + "\\two.bak",
+                        ClassicSlot(0x80000002u, "Software\\Mgr", "w", {'2'}, kRegSz) +
+                            ClassicSlot(0x99u, "Software\\Mgr", "lost", {'2'}, kRegSz));
+  form.ListBackups();
+  std::map<std::string, ListItem> items;
+  for (const ListItem& i : form.controls.Items(ctl::ListVW1)) items[i.text] = i;
+  ASSERT_EQ(3u, items.size());
+  ASSERT_EQ(1u, items.count("notes.bak"));
+  EXPECT_EQ("1292 byte", items["one"].subItems.at(1));
+  EXPECT_EQ("2584 byte", items["two"].subItems.at(1));
+  EXPECT_FALSE(items["one"].subItems.at(0).empty());
+  EXPECT_TRUE(form.controls.Visible(ctl::cmdRestore));
+
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "notes.bak";
+  form.cmdCleanBackUp_Click();
+  EXPECT_TRUE(tp.Folder().Exists(folder + "\\notes.bak.txt"));  // its item names "notes.bak.bak"
+  EXPECT_EQ(3u, form.controls.Items(ctl::ListVW1).size());
+
+  // Restore both: one comes back whole and goes; the other keeps its file.
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "one" || i.text == "two";
+  form.cmdRestore_Click();
+  EXPECT_FALSE(tp.Folder().Exists(folder + "\\one.BAK"));
+  EXPECT_TRUE(tp.Folder().Exists(folder + "\\two.bak"));
+  EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
+  EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("2")}),
+            test::ReadValue(tp.Registry(), {kHkeyLocalMachine, "Software\\Mgr", "w"}));
+  EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("1")}),
+            test::ReadValue(tp.Registry(), {kHkeyLocalMachine, "Software\\Mgr", "v"}));
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  EXPECT_TRUE(Contains(tp.dialogs.messages[0].text, "Software\\Mgr\\lost"));
+  EXPECT_TRUE(Contains(tp.dialogs.messages[0].text, "two"));
+
+  form.cmdCancel_Click();
+  EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
+}
+
+}  // namespace
+}  // namespace hw

@@ -1,0 +1,152 @@
+#include "ui/win32/settings_dialog_win32.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "registry/settings.h"
+#include "support/test_paths.h"
+#include "support/test_platform.h"
+#include "ui/form1.h"
+#include "ui/win32/button_face_win32.h"
+#include "ui/win32/screenshot_win32.h"
+
+namespace hw {
+namespace {
+
+void PumpFor(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  MSG msg;
+  while (GetTickCount() < end) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+std::string ReadSource(const std::string& relative) {
+  std::ifstream in(test::SourceDir() + relative, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Text(HWND hwnd) {
+  char buf[512] = {};
+  GetWindowTextA(hwnd, buf, sizeof buf);
+  return buf;
+}
+
+std::string Shot(HWND hwnd, const std::string& name) {
+  const std::string dir = test::BuildDir() + "\\screenshots";
+  std::filesystem::create_directories(dir);
+  const std::string png = dir + "\\" + name;
+  EXPECT_TRUE(SaveWindowPng(hwnd, png)) << png;
+  return png;
+}
+
+class SettingsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string ref = tp.Root() + "\\Lang";
+    tp.Folder().MakeFolder(ref);
+    tp.Folder().WriteFile(ref + "\\English.ini", ReadSource("/resources/Ref/English.ini"));
+    tp.Folder().WriteFile(ref + "\\Deutsch.ini", ReadSource("/resources/Ref/Deutsch.ini"));
+    Settings(form.module1).Write(kLocalMachine, kPathKey, "RefFile", ref);
+    Settings(form.module1).Write(kCurrentUser, kLanguageKey, "default", "Deutsch");
+    form.Form_Load();
+  }
+  void ClickTab(SettingsDialogWindow& dlg, int index) {
+    HWND tab = dlg.Control(cfg::TabStrip1);
+    SendMessageA(tab, TCM_SETCURSEL, static_cast<WPARAM>(index - 1), 0);
+    NMHDR nm{tab, static_cast<UINT_PTR>(GetDlgCtrlID(tab)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(dlg.Handle(), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    PumpFor(150);
+  }
+  void Click(SettingsDialogWindow& dlg, const char* name) {
+    HWND c = dlg.Control(name);
+    SendMessageA(dlg.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), reinterpret_cast<LPARAM>(c));
+  }
+
+  test::TestPlatform tp;
+  NullForm1View view;
+  Form1 form{tp.Get(), view};
+};
+
+TEST_F(SettingsWindowTest, ThreePagesInGermanAsScreenshots) {
+  SettingsDialogWindow dlg(form);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  SetWindowPos(dlg.Handle(), nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ShowWindow(dlg.Handle(), SW_SHOW);
+  PumpFor(300);
+
+  EXPECT_EQ("Einstellungen anpassen", Text(dlg.Handle()));
+  EXPECT_EQ("&Abbrechen", Text(dlg.Control(cfg::cmdCancel)));
+  EXPECT_TRUE(IsWindowVisible(dlg.Control(cfg::chkStartUp)));
+  EXPECT_FALSE(IsWindowVisible(dlg.Control(cfg::txtLogFilePath)));
+  EXPECT_EQ(static_cast<LRESULT>(1), SendMessageA(dlg.Control(cfg::cboLanguage), CB_GETCOUNT, 0, 0) - 1);
+  char chosen[64] = {};
+  GetWindowTextA(dlg.Control(cfg::cboLanguage), chosen, sizeof chosen);
+  EXPECT_STREQ("Deutsch", chosen);
+  EXPECT_TRUE(ButtonFaceOf(dlg.Control(cfg::cmdOk)));
+  EXPECT_TRUE(ButtonFaceOf(dlg.Control(cfg::cmdCancel)));
+  Shot(dlg.Handle(), "settings_options_de.png");
+
+  ClickTab(dlg, 2);
+  EXPECT_TRUE(IsWindowVisible(dlg.Control(cfg::txtLogFilePath)));
+  EXPECT_FALSE(IsWindowVisible(dlg.Control(cfg::chkStartUp)));
+  EXPECT_EQ(tp.ProgramFolder() + "\\Log", Text(dlg.Control(cfg::txtLogFilePath)));
+  Shot(dlg.Handle(), "settings_paths_de.png");
+
+  ClickTab(dlg, 3);
+  EXPECT_TRUE(IsWindowVisible(dlg.Control(cfg::lblCopyRightText)));
+  EXPECT_FALSE(IsWindowVisible(dlg.Control(cfg::txtLogFilePath)));
+  Shot(dlg.Handle(), "settings_about_de.png");
+}
+
+TEST_F(SettingsWindowTest, ClicksReachTheLogicAndOkSavesThroughTheWindow) {
+  SettingsDialogWindow dlg(form);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  ShowWindow(dlg.Handle(), SW_SHOW);
+  PumpFor(100);
+  SendMessageA(dlg.Control(cfg::chkAutoBackUp), BM_SETCHECK, BST_CHECKED, 0);
+  Click(dlg, cfg::chkAutoBackUp);
+  EXPECT_EQ(1, dlg.Logic().controls.Get(cfg::chkAutoBackUp).value);
+  SetWindowTextA(dlg.Control(cfg::txtSoundFilePath), "C:\\Klang");
+  EXPECT_EQ("C:\\Klang", dlg.Logic().controls.Text(cfg::txtSoundFilePath));
+  Click(dlg, cfg::cmdOk);
+  EXPECT_TRUE(dlg.Logic().unloaded);
+  EXPECT_FALSE(IsWindowVisible(dlg.Handle()));
+  EXPECT_EQ("1", form.module1.getstr(kCurrentUser, kOptionsKey, "AutoBackup"));
+  EXPECT_EQ("C:\\Klang", form.module1.getstr(kLocalMachine, kPathKey, "SoundFile"));
+  EXPECT_EQ("Deutsch", form.module1.getstr(kCurrentUser, kLanguageKey, "default"));
+}
+
+TEST_F(SettingsWindowTest, AColourChangeRecomposesTheFacesAndClosingLeavesNoBitmap) {
+  HBITMAP firstOk = nullptr, firstCancel = nullptr, newOk = nullptr;
+  {
+    SettingsDialogWindow dlg(form);
+    ASSERT_TRUE(dlg.Create(nullptr));
+    firstOk = ButtonFaceOf(dlg.Control(cfg::cmdOk));
+    firstCancel = ButtonFaceOf(dlg.Control(cfg::cmdCancel));
+    ASSERT_TRUE(firstOk);
+    ASSERT_TRUE(firstCancel);
+    EXPECT_NE(0, GetWindowLongA(dlg.Control(cfg::cmdOk), GWL_EXSTYLE) & WS_EX_RTLREADING);
+    SendMessageA(dlg.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    newOk = ButtonFaceOf(dlg.Control(cfg::cmdOk));
+    ASSERT_TRUE(newOk);
+    EXPECT_NE(firstOk, newOk);
+    EXPECT_EQ(0, GetObjectType(firstOk));
+    EXPECT_EQ(0, GetObjectType(firstCancel));
+    EXPECT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(newOk)));
+  }
+  EXPECT_EQ(0, GetObjectType(newOk));
+}
+
+}  // namespace
+}  // namespace hw
