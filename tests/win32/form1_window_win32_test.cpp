@@ -411,3 +411,47 @@ TEST_F(Form1WindowScanTest, StartedWithSlashSTheSplashStartsAScanOfEverything) {
 
 }  // namespace
 }  // namespace hw
+
+namespace hw {
+namespace {
+
+TEST_F(Form1WindowScanTest, ARepairWithABackupThenTheBackupManagerRestoresIt) {
+  form().settings.Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
+  ClickButton(window, ctl::ScanBtn);
+  PumpFor(300);
+  ASSERT_TRUE(form().scanFinished);
+  ClickButton(window, ctl::nxt);
+  PumpFor(300);
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(form().texts.repairDoneMessage, dialogs.messages.back().text);
+  EXPECT_TRUE(window.Showing(ctl::ScanBtn));
+  const std::string ap = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\b.exe";
+  RegKey key = 0;
+  ASSERT_EQ(kErrorSuccess, registry_->Api().OpenKeyEx(kHkeyLocalMachine, ap, 0, kKeyRead, &key));
+  std::uint32_t type = 0, size = 0;
+  EXPECT_NE(kErrorSuccess, registry_->Api().QueryValueEx(key, "", &type, nullptr, &size)) << "repaired";
+  registry_->Api().CloseKey(key);
+
+  // The backup manager lists the automatic backup; ticked and restored,
+  // the value is back and the panel closes.
+  ClickButton(window, ctl::BackupBtn);
+  PumpFor(300);
+  HWND list = window.ControlWindow(ctl::ListVW1);
+  EXPECT_TRUE(window.Showing(ctl::fraBackUp));
+  ASSERT_EQ(1, ListView_GetItemCount(list));
+  char name[128] = {};
+  ListView_GetItemText(list, 0, 0, name, sizeof name);
+  EXPECT_STREQ("Automatic Backup[1]", name);
+  Screenshot(window.Handle(), "backup_manager");
+  ListView_SetCheckState(list, 0, TRUE);
+  PumpFor(50);
+  ClickButton(window, ctl::cmdRestore);
+  PumpFor(300);
+  EXPECT_FALSE(window.Showing(ctl::fraBackUp));
+  ASSERT_EQ(kErrorSuccess, registry_->Api().OpenKeyEx(kHkeyLocalMachine, ap, 0, kKeyRead, &key));
+  EXPECT_EQ(kErrorSuccess, registry_->Api().QueryValueEx(key, "", &type, nullptr, &size)) << "restored";
+  registry_->Api().CloseKey(key);
+}
+
+}  // namespace
+}  // namespace hw

@@ -280,7 +280,7 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
 
   HWND list = ControlWindow(ctl::ListVW1);
   ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  const int widths[] = {Px(2600), Px(2200), Px(1200)};
+  const int widths[] = {Px(2200), Px(2800), Px(1100)};
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA col{};
     col.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM | (i == 2 ? LVCF_FMT : 0);
