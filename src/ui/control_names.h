@@ -5,6 +5,10 @@
 
 namespace hw::ctl {
 
+// The area right of the left column: every page, the tree and the command
+// bar are placed relative to it.
+inline constexpr char mainArea[] = "mainArea";
+
 // Left column and first page.
 inline constexpr char emblemImg[] = "emblemImg";
 inline constexpr char HivewrightLB[] = "HivewrightLB";

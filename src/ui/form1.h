@@ -58,6 +58,8 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void NewSearchEngine();
   /// Captions and visibility of the controls as the window is designed.
   void ApplyFormDesign();
+  /// Positions and sizes of the controls as the window is designed.
+  void ApplyDesignLayout();
   void ConfBtn_Click();
   void hlpBtn_LostFocus();
 

@@ -1,0 +1,149 @@
+#pragma once
+// The real main window over the page logic: creates every control, shows
+// each change of the logic's control state and tree at once, and forwards
+// clicks to the logic's handlers.
+#include "registry/windows_win32.h"
+
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "registry/platform.h"
+#include "ui/form1.h"
+#include "ui/form1_view.h"
+#include "ui/win32/pictures_win32.h"
+
+namespace hw {
+
+class Form1Window : public Form1View {
+ public:
+  /// The page logic runs over `platform`; its dialogs should be owned by
+  /// this window (Win32UserDialogs::SetOwner(Handle()) after Create).
+  explicit Form1Window(Platform& platform);
+  ~Form1Window() override;
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
+
+  /// Creates the window and all its controls, hidden. False when Windows
+  /// refused. The logic's state is not loaded yet (Form1::Form_Load).
+  bool Create(HINSTANCE instance);
+  HWND Handle() const { return hwnd_; }
+  Form1& Form() { return form_; }
+
+  void Show();
+  void Hide();
+  /// Runs the thread's message loop until the window has gone; returns
+  /// the WM_QUIT code.
+  int RunMessageLoop();
+
+  /// The child window of a windowed control; null for labels and images.
+  HWND ControlWindow(const std::string& name) const;
+  /// Presses a button the way a click does (BN_CLICKED to the window).
+  void Click(const std::string& button);
+  /// True when the control and every container above it are visible.
+  bool Showing(const std::string& name) const;
+  /// Rectangle of a control in the window's client pixels, windowless
+  /// controls included (for tests and screenshots).
+  RECT ClientRectOf(const std::string& name) const;
+  /// The tree item of a node, null when the node is not shown.
+  HTREEITEM TreeItemOf(const TreeNode* node) const;
+  /// What the settings button shows (the settings dialog), when set.
+  std::function<void()> settingsDialog;
+
+  // ---- Form1View -------------------------------------------------------------
+  TreeNode* HitTest(float x, float y) override;
+  void TreeChanged() override;
+  void ScrollTreeToTop() override;
+  void SetMousePointer(int pointer) override;
+  void ShowSettingsDialog() override;
+  std::string FocusedControl() override;
+  void SetFocus(const std::string& control) override;
+  void CheckAndChangeApperance() override;
+  void RefreshButtonSkins() override;
+  void SetImgLstPic() override;
+  std::uintptr_t WindowHandle() override { return reinterpret_cast<std::uintptr_t>(hwnd_); }
+  bool IsMinimized() override;
+
+ private:
+  enum class Kind { kArea, kPanel, kBand, kBaseBox, kBar, kLabel, kImage, kButton, kTree, kList, kProgress };
+  struct Control {
+    std::string name;
+    Kind kind;
+    std::string parent;  // empty: the window itself
+    unsigned flags = 0;
+    HWND hwnd = nullptr;
+    int id = 0;
+    RECT shown{};  // where a windowless control was last drawn (parent pixels)
+  };
+  struct MirrorItem {
+    TreeNode* node;
+    TreeNode* parent;
+    HTREEITEM item;
+    std::string text, image;
+    bool bold, grey;
+    std::uint32_t color;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK TreeSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleNotify(const NMHDR& header);
+  LRESULT PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp);
+  void PaintPanel(HWND panel, HDC dc, const RECT& client);
+
+  void DeclareControls();
+  bool CreateControls(HINSTANCE instance);
+  HWND ParentWindow(const Control& c) const;
+  void OnControlChanged(const std::string& name, FormModel::Change what);
+  void FitWindow();
+  void ApplyAll();
+  void ApplyText(Control& c);
+  void ApplyPosition(Control& c);
+  void ApplyVisible(Control& c);
+  void ApplyPicture(Control& c);
+  void ApplyValue(Control& c);
+  void ApplyZOrder();
+  void ApplyItems();
+  void InvalidateWindowless(Control& c);
+  RECT WindowlessRect(const Control& c) const;
+  void SkinButton(const Control& c);
+  void PaintBands();
+  void RebuildTree();
+  void UpdateTree();
+  TreeNode* LiveNode(TreeNode* node) const;
+  TreeNode* NodeOfItem(HTREEITEM item) const;
+  void OnCommand(int id, int code);
+  /// Runs a handler of the logic: no exception crosses into user32, and a
+  /// close asked for meanwhile happens when the outermost handler returns.
+  void RunHandler(const std::function<void()>& handler);
+  HBITMAP Picture(const std::string& key);
+
+  int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+  float Twips(int px) const { return static_cast<float>(px) * 1440.0f / static_cast<float>(dpi_); }
+
+  Form1 form_;
+  HWND hwnd_ = nullptr;
+  HWND status_ = nullptr;
+  int dpi_ = 96;
+  std::vector<Control> controls_;
+  std::map<std::string, std::size_t> byName_;
+  std::map<int, std::size_t> byId_;
+  std::map<std::string, Bitmap> pictures_;
+  HFONT font_ = nullptr, bold_ = nullptr, big_ = nullptr;
+  HIMAGELIST treeImages_ = nullptr;
+  std::map<std::string, int> treeImageIndex_;
+  std::vector<MirrorItem> mirror_;
+  std::unordered_map<HTREEITEM, std::size_t> itemIndex_;
+  bool mirroring_ = false;
+  POINT lastPress_{-1, -1};  // tree pixels of the last mouse press on the tree
+  bool busyPointer_ = false;
+  int handlerDepth_ = 0;
+  bool closePending_ = false;
+};
+
+}  // namespace hw
