@@ -95,7 +95,7 @@ void Mani::SearchKeys(RegKey root, const std::string& keyPath) {
       Yield();
       // A stop request ends a pause; reading both fresh lets a click
       // during the yield take effect at once.
-      while (PauseOperation && lStopSearch == 0) Yield();
+      while (PauseOperation && lStopSearch == 0) pump_.WaitForEvents();
       name.fill('\0');
       if (reg_.EnumKey(key.get(), index, name.data(), kMaxNameChars) != kErrorSuccess) break;
       std::string subName(name.data());

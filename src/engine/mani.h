@@ -112,7 +112,7 @@ class Mani {
  private:
   void Yield() { pump_.DoEvents(); }
   void WaitWhilePaused() {
-    while (PauseOperation && lStopSearch == 0) Yield();
+    while (PauseOperation && lStopSearch == 0) pump_.WaitForEvents();
   }
 
   RegistryApi& reg_;

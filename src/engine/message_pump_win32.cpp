@@ -23,4 +23,10 @@ void Win32MessagePump::DoEvents() {
   lastLook_ = GetTickCount64();
 }
 
+void Win32MessagePump::WaitForEvents() {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  looked_ = false;
+  DoEvents();
+}
+
 }  // namespace hw

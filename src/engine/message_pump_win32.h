@@ -14,6 +14,7 @@ class Win32MessagePump : public MessagePump {
  public:
   explicit Win32MessagePump(unsigned intervalMs = 5) : intervalMs_(intervalMs) {}
   void DoEvents() override;
+  void WaitForEvents() override;
   /// True once a WM_QUIT has passed through DoEvents.
   bool QuitSeen() const { return quitSeen_; }
 

@@ -14,7 +14,7 @@ constexpr int kAreaWidth = 9520;
 constexpr int kAreaHeight = 4680;
 constexpr int kButtonWidth = 1125;
 constexpr int kButtonHeight = 420;
-constexpr int kActionButtonWidth = 1500;
+constexpr int kActionButtonWidth = 1680;
 constexpr int kActionButtonHeight = 480;
 constexpr int kBandHeight = 300;
 constexpr int kLineHeight = 240;
@@ -56,9 +56,9 @@ void Form1::ApplyDesignLayout() {
       {ctl::ScanBtn, 240, 450, kActionButtonWidth, kActionButtonHeight},
       {ctl::BackupBtn, 240, 450 + kActionSpacing, kActionButtonWidth, kActionButtonHeight},
       {ctl::ConfBtn, 240, 450 + 2 * kActionSpacing, kActionButtonWidth, kActionButtonHeight},
-      {ctl::ScanBtnDescLb, 1980, 480, 4200, 2 * kLineHeight},
-      {ctl::BackupBtnDescLb, 1980, 480 + kActionSpacing, 4200, 2 * kLineHeight},
-      {ctl::ConfBtnDescLb, 1980, 480 + 2 * kActionSpacing, 4200, 2 * kLineHeight},
+      {ctl::ScanBtnDescLb, 2100, 480, 4080, 2 * kLineHeight},
+      {ctl::BackupBtnDescLb, 2100, 480 + kActionSpacing, 4080, 2 * kLineHeight},
+      {ctl::ConfBtnDescLb, 2100, 480 + 2 * kActionSpacing, 4080, 2 * kLineHeight},
       {ctl::cbullet, kPageWidth - 330, 30, 240, 240},
       // Scan page.
       {ctl::secondFram, kPageLeft, kPageTop, kPageWidth, kScanPageHeight},

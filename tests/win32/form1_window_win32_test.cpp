@@ -455,3 +455,68 @@ TEST_F(Form1WindowScanTest, ARepairWithABackupThenTheBackupManagerRestoresIt) {
 
 }  // namespace
 }  // namespace hw
+
+namespace hw {
+namespace {
+
+/// A person in the settings dialog: picks a language and presses OK.
+struct SettingsPerson {
+  static std::string language;
+  static bool acted;
+  static BOOL CALLBACK FindButton(HWND child, LPARAM out) {
+    char cls[32] = {}, text[64] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    GetWindowTextA(child, text, sizeof text);
+    if (std::string(cls) == "Button" && std::string(text) == "&OK") {
+      *reinterpret_cast<HWND*>(out) = child;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static void CALLBACK Act(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowA(nullptr, "Custom Settings");
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    HWND combo = FindWindowExA(dialog, nullptr, "ComboBox", nullptr);
+    for (HWND page = nullptr; !combo && (page = FindWindowExA(dialog, page, nullptr, nullptr));)
+      combo = FindWindowExA(page, nullptr, "ComboBox", nullptr);
+    if (combo) {
+      const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(language.c_str()));
+      SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    }
+    HWND ok = nullptr;
+    EnumChildWindows(dialog, &FindButton, reinterpret_cast<LPARAM>(&ok));
+    if (ok) PostMessageA(ok, BM_CLICK, 0, 0);
+    acted = combo && ok;
+  }
+};
+std::string SettingsPerson::language;
+bool SettingsPerson::acted = false;
+
+TEST_F(Form1WindowTest, TheSettingsButtonOpensTheDialogAndAnotherLanguageRetextsTheWindow) {
+  const std::string ref = folder_->Root() + "\\Ref";
+  folder_->MakeFolder(ref);
+  std::filesystem::copy_file(test::SourceDir() + "\\resources\\Ref\\Deutsch.ini", folder_->Host(ref + "\\Deutsch.ini"));
+  std::filesystem::copy_file(test::SourceDir() + "\\resources\\Ref\\English.ini", folder_->Host(ref + "\\English.ini"));
+  form().settings.Write(kLocalMachine, kPathKey, "RefFile", ref);
+  Load();
+  EXPECT_EQ("Scan", form().controls.Text(ctl::ScanBtn));
+
+  SettingsPerson::language = "Deutsch";
+  SettingsPerson::acted = false;
+  SetTimer(nullptr, 0, 200, &SettingsPerson::Act);
+  ClickButton(window, ctl::ConfBtn);
+  PumpFor(1500);
+  ASSERT_TRUE(SettingsPerson::acted);
+
+  EXPECT_EQ("Deutsch", form().settings.Language());
+  EXPECT_EQ("Arbeitsplatz", Node("My").text);
+  EXPECT_EQ("Pr\xFC" "fen", form().controls.Text(ctl::ScanBtn));
+  Screenshot(window.Handle(), "first_page_de");
+}
+
+}  // namespace
+}  // namespace hw

@@ -51,6 +51,14 @@ TEST(Win32MessagePump, DispatchesPostedMessagesCheaplyAndKeepsQuit) {
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(3u, msg.wParam);
 
+  // The paused wait sleeps until a message comes, then runs it even inside
+  // the interval; with nothing queued it returns by itself.
+  PostMessageA(hwnd, WM_APP + 1, 0, 0);
+  pump.WaitForEvents();
+  EXPECT_EQ(3, g_received);
+  pump.WaitForEvents();
+  EXPECT_EQ(3, g_received);
+
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 100000; ++i) pump.DoEvents();
   double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -9,6 +9,7 @@
 #include "ui/control_names.h"
 #include "ui/win32/button_face_win32.h"
 #include "ui/win32/panel_gradient_win32.h"
+#include "ui/win32/settings_dialog_win32.h"
 
 namespace hw {
 
@@ -700,7 +701,11 @@ void Form1Window::SetMousePointer(int pointer) {
 }
 
 void Form1Window::ShowSettingsDialog() {
-  if (settingsDialog) settingsDialog();
+  if (settingsDialog) {
+    settingsDialog();
+    return;
+  }
+  hw::ShowSettingsDialog(hwnd_, form_);
 }
 
 std::string Form1Window::FocusedControl() {

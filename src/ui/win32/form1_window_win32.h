@@ -51,7 +51,7 @@ class Form1Window : public Form1View {
   RECT ClientRectOf(const std::string& name) const;
   /// The tree item of a node, null when the node is not shown.
   HTREEITEM TreeItemOf(const TreeNode* node) const;
-  /// What the settings button shows (the settings dialog), when set.
+  /// Replaces the settings dialog the settings button shows (tests).
   std::function<void()> settingsDialog;
 
   // ---- Form1View -------------------------------------------------------------
