@@ -19,12 +19,16 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -u
   scripts/wine-run.sh "$1" "${@:3}" &
   pid=$!
+  id=""
   for i in $(seq 1 60); do
     sleep 1
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"Hivewright\""; then break; fi
+    id=$(xwininfo -root -tree 2>/dev/null | awk "/\"Hivewright\"/ {print \$1; exit}")
+    [ -n "$id" ] && break
   done
+  # The splash shows for four seconds before the main window.
   sleep 6
-  import -window root "$2"
+  id=$(xwininfo -root -tree 2>/dev/null | awk "/\"Hivewright\"/ {print \$1; exit}")
+  if [ -n "$id" ]; then import -window "$id" "$2"; else import -window root "$2"; fi
   kill $pid 2>/dev/null
   wineserver -k 2>/dev/null
   true

@@ -1,5 +1,7 @@
 #include "ui/win32/settings_dialog_win32.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 #include "ui/form1.h"
@@ -276,8 +278,14 @@ bool SettingsDialogWindow::RunModal() {
     RECT o{}, d{};
     GetWindowRect(owner, &o);
     GetWindowRect(hwnd_, &d);
-    SetWindowPos(hwnd_, nullptr, o.left + ((o.right - o.left) - (d.right - d.left)) / 2,
-                 o.top + ((o.bottom - o.top) - (d.bottom - d.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Centred over the main window, but never past the screen's edges (a
+    // dialog taller than a low main window would lose its title bar).
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG w = d.right - d.left, h = d.bottom - d.top;
+    const LONG x = std::max(work.left, std::min(o.left + ((o.right - o.left) - w) / 2, work.right - w));
+    const LONG y = std::max(work.top, std::min(o.top + ((o.bottom - o.top) - h) / 2, work.bottom - h));
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     EnableWindow(owner, FALSE);
   }
   ShowWindow(hwnd_, SW_SHOW);
