@@ -520,3 +520,33 @@ TEST_F(Form1WindowTest, TheSettingsButtonOpensTheDialogAndAnotherLanguageRetexts
 
 }  // namespace
 }  // namespace hw
+
+namespace hw {
+namespace {
+
+TEST_F(Form1WindowScanTest, StartedWithSlashSAndNoConfirmationTheScanRepairsByItself) {
+  form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
+  form().settings.Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
+  window.Hide();
+  SplashWindow splash(window, 200);
+  Startup startup(form(), splash);
+  splash.SetStartup(startup);
+  startup.Main("/S");
+
+  // Nobody was asked anything; the repair's closing message is the one box.
+  ASSERT_EQ(1u, dialogs.messages.size());
+  EXPECT_EQ(form().texts.repairDoneMessage, dialogs.messages[0].text);
+  const std::string ap = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+  for (const char* missing : {"\\b.exe", "\\c.exe"}) {
+    RegKey h = 0;
+    ASSERT_EQ(0, registry_->Api().OpenKeyEx(kHkeyLocalMachine, ap + missing, 0, kKeyRead, &h));
+    std::uint32_t type = 0, size = 0;
+    EXPECT_NE(0, registry_->Api().QueryValueEx(h, "", &type, nullptr, &size)) << missing;
+    registry_->Api().CloseKey(h);
+  }
+  EXPECT_TRUE(folder_->Exists(ProgramFolder() + "\\backup\\Automatic Backup[1].bak"));
+  EXPECT_TRUE(window.Showing(ctl::firstfrm));
+}
+
+}  // namespace
+}  // namespace hw
