@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
 #include "engine/shortcut_reader.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
 #include "support/real_message_pump.h"

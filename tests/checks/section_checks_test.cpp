@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/machine_variables.h"
 #include "checks/section_catalogue.h"
 #include "checks/section_scan.h"

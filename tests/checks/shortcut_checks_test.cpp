@@ -2,7 +2,7 @@
 // end to end through the main window's logic.
 #include <gtest/gtest.h>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/section_checks.h"
 #include "checks/section_scan.h"
 #include "engine/mani.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
 #include "registry/runtime_error.h"

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
 #include "engine/shortcut_search_events.h"

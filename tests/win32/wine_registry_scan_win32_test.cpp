@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <map>
 
-#include "checks/counters_view_stub.h"
+#include "checks/caption_view.h"
 #include "checks/section_checks.h"
 #include "checks/section_scan.h"
 #include "engine/drives.h"
