@@ -22,6 +22,7 @@
 #include "support/test_platform.h"
 #include "ui/control_names.h"
 #include "ui/startup.h"
+#include "ui/win32/button_face_win32.h"
 #include "ui/win32/form1_window_win32.h"
 #include "ui/win32/screenshot_win32.h"
 #include "ui/win32/splash_win32.h"
@@ -546,6 +547,36 @@ TEST_F(Form1WindowScanTest, StartedWithSlashSAndNoConfirmationTheScanRepairsByIt
   }
   EXPECT_TRUE(folder_->Exists(ProgramFolder() + "\\backup\\Automatic Backup[1].bak"));
   EXPECT_TRUE(window.Showing(ctl::firstfrm));
+}
+
+}  // namespace
+}  // namespace hw
+
+namespace hw {
+namespace {
+
+TEST_F(Form1WindowTest, AColourSchemeChangeRecomposesTheFacesAndClosingFreesThem) {
+  Load();
+  const char* buttons[] = {ctl::ScanBtn, ctl::BackupBtn, ctl::ConfBtn, ctl::hlpBtn, ctl::SuprBtn};
+  std::vector<HBITMAP> before;
+  for (const char* b : buttons) {
+    before.push_back(ButtonFaceOf(window.ControlWindow(b)));
+    EXPECT_NE(nullptr, before.back()) << b;
+  }
+  SendMessageA(window.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+  PumpFor(100);
+  std::vector<HBITMAP> after;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    after.push_back(ButtonFaceOf(window.ControlWindow(buttons[i])));
+    EXPECT_NE(nullptr, after.back()) << buttons[i];
+    EXPECT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(after.back()))) << buttons[i];
+    // A new face, and one face per button at a time: the one before is gone.
+    EXPECT_NE(before[i], after.back()) << buttons[i];
+    EXPECT_EQ(0u, GetObjectType(before[i])) << buttons[i];
+  }
+  DestroyWindow(window.Handle());
+  PumpFor(50);
+  for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(0u, GetObjectType(after[i])) << buttons[i];
 }
 
 }  // namespace
