@@ -1,5 +1,7 @@
 #include "registry/code_page.h"
 
+#include <cstring>
+
 namespace hw {
 namespace {
 
@@ -93,7 +95,20 @@ void Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::strin
   std::string& out = *text;
   out.resize(length / 2);
   std::size_t n = 0;
-  for (std::size_t i = 0; i + 1 < length; i += 2) {
+  std::size_t i = 0;
+  // Most text is ASCII: take four units at a time while every high byte is
+  // zero and every low byte below 0x80.
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, bytes + i, 8);
+    if (w & 0xFF80FF80FF80FF80ull) break;
+    out[n] = static_cast<char>(bytes[i]);
+    out[n + 1] = static_cast<char>(bytes[i + 2]);
+    out[n + 2] = static_cast<char>(bytes[i + 4]);
+    out[n + 3] = static_cast<char>(bytes[i + 6]);
+    n += 4;
+  }
+  for (; i + 1 < length; i += 2) {
     const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
     if (unit < 0x80) {
       out[n++] = static_cast<char>(unit);

@@ -460,6 +460,9 @@ struct HiveRegistry::Impl {
     if (it != hive.lists.end()) return it->second;
     // Keys without subkeys are most keys: share one empty list, cache nothing.
     static const auto kNoChildren = std::make_shared<ChildList>();
+    // The count in the key itself answers that without building a list.
+    errno = 0;
+    if (hivex_node_nr_children(hive.h, node) == 0 && errno == 0) return kNoChildren;
     errno = 0;
     hive_node_h* children = hivex_node_children(hive.h, node);
     if (children && !children[0]) {
@@ -727,7 +730,7 @@ struct HiveRegistry::Impl {
           memo.locs.resize(k + 1);
           memo.chains.resize(k + 1);
         }
-        FoldCp1252(parts[k], &memo.parts[k]);
+        memo.parts[k] = stepFolded;  // Step folded this part already
         memo.locs[k] = out->loc;
         memo.chains[k] = out->chain;
         memo.size = k + 1;
