@@ -455,14 +455,16 @@ struct HiveRegistry::Impl {
 
   // The cached child list of `node` (valid until the cache changes).
   const std::shared_ptr<ChildList>& Children(int id, hive_node_h node) {
+    // A walk by path looks in the same parent's list for every sibling.
+    if (lastList && lastListId == id && lastListNode == node) return *lastList;
     Hive& hive = hives[id];
-    auto it = hive.lists.find(node);
-    if (it != hive.lists.end()) return it->second;
     // Keys without subkeys are most keys: share one empty list, cache nothing.
+    // The count in the key itself tells, without a look in the cache.
     static const auto kNoChildren = std::make_shared<ChildList>();
-    // The count in the key itself answers that without building a list.
     errno = 0;
     if (hivex_node_nr_children(hive.h, node) == 0 && errno == 0) return kNoChildren;
+    auto it = hive.lists.find(node);
+    if (it != hive.lists.end()) return Remember(id, node, it->second);
     errno = 0;
     hive_node_h* children = hivex_node_children(hive.h, node);
     if (children && !children[0]) {
@@ -485,8 +487,23 @@ struct HiveRegistry::Impl {
       }
       std::free(children);
     }
-    if (hive.lists.size() >= kMaxCachedLists) hive.lists.clear();
-    return hive.lists.emplace(node, std::move(list)).first->second;
+    if (hive.lists.size() >= kMaxCachedLists) {
+      hive.lists.clear();
+      lastList = nullptr;
+    }
+    return Remember(id, node, hive.lists.emplace(node, std::move(list)).first->second);
+  }
+
+  // The list found last; the map's elements stay where they are until erased.
+  const std::shared_ptr<ChildList>* lastList = nullptr;
+  int lastListId = -1;
+  hive_node_h lastListNode = 0;
+
+  const std::shared_ptr<ChildList>& Remember(int id, hive_node_h node, const std::shared_ptr<ChildList>& list) {
+    lastList = &list;
+    lastListId = id;
+    lastListNode = node;
+    return list;
   }
 
   // Finds the child of `node` whose folded name is `folded`, or 0.
@@ -508,7 +525,10 @@ struct HiveRegistry::Impl {
     *child = added;
     auto it = hives[id].lists.find(node);
     if (it != hives[id].lists.end() && !PutInList(h, node, added, it->second.get()))
+    {
       hives[id].lists.erase(it);
+      lastList = nullptr;
+    }
     return kErrorSuccess;
   }
 
