@@ -785,14 +785,25 @@ struct HiveRegistry::Impl {
       *status = kErrorSuccess;
       return root.get();
     }
+    // Enumerating calls in here once per item, always with the same key.
+    if (key == lastHandleKey && lastHandle) {
+      *status = kErrorSuccess;
+      return lastHandle;
+    }
     auto it = handles.find(key);
     if (it == handles.end()) {
       *status = kErrorInvalidHandle;
       return nullptr;
     }
     *status = kErrorSuccess;
-    return it->second.get();
+    lastHandleKey = key;
+    lastHandle = it->second.get();
+    return lastHandle;
   }
+
+  // The handle Find gave last; forgotten when it is closed.
+  RegKey lastHandleKey = 0;
+  HiveHandle* lastHandle = nullptr;
 
   std::vector<std::unique_ptr<HiveHandle>> spare;
 
@@ -1261,6 +1272,7 @@ long HiveRegistry::CloseKey(RegKey key) {
   if (key >= kHkeyClassesRoot && key <= kHkeyDynData) return kErrorSuccess;
   auto it = impl_->handles.find(key);
   if (it == impl_->handles.end()) return kErrorInvalidHandle;
+  if (impl_->lastHandleKey == key) impl_->lastHandle = nullptr;
   impl_->Recycle(std::move(it->second));
   impl_->handles.erase(it);
   return kErrorSuccess;
