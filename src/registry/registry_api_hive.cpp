@@ -179,12 +179,12 @@ class ChildList {
 
   bool bad = false;  // hivex could not read the subkey list
 
-  std::size_t size() const { return order_.size(); }
+  std::size_t size() const { return entries_.size(); }
   std::string_view Name(std::size_t i) const {
-    const Entry& e = entries_[order_[i]];
-    return std::string_view(text_).substr(e.textAt, e.textLength);
+    const Entry& e = entries_[At(i)];
+    return std::string_view(names_).substr(e.textAt, e.textLength);
   }
-  hive_node_h Node(std::size_t i) const { return entries_[order_[i]].node; }
+  hive_node_h Node(std::size_t i) const { return entries_[At(i)].node; }
 
   // The node of the child whose folded name is `folded`, or 0.
   hive_node_h Find(std::string_view folded) const {
@@ -199,14 +199,20 @@ class ChildList {
     const std::uint32_t hash = Hash(folded);
     const std::size_t at = Slot(folded, hash);
     if (slots_[at]) return false;
-    entries_.push_back(Entry{node, static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.size()),
-                             static_cast<std::uint32_t>(folded_.size()), static_cast<std::uint32_t>(folded.size()),
-                             hash});
-    text_.append(name);
-    folded_.append(folded);
+    const std::size_t count = entries_.size();
+    if (position < count && order_.empty()) {  // no longer in the order added
+      order_.resize(count);
+      for (std::size_t k = 0; k < count; ++k) order_[k] = static_cast<std::uint32_t>(k);
+    }
+    entries_.push_back(Entry{node, static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(name.size()),
+                             static_cast<std::uint32_t>(names_.size() + name.size()),
+                             static_cast<std::uint32_t>(folded.size()), hash});
+    names_.append(name);
+    names_.append(folded);
     slots_[at] = static_cast<std::uint32_t>(entries_.size());
-    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(std::min(position, order_.size())),
-                  static_cast<std::uint32_t>(entries_.size() - 1));
+    if (!order_.empty() || position < count)
+      order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(std::min(position, order_.size())),
+                    static_cast<std::uint32_t>(count));
     return true;
   }
   bool Append(std::string_view name, std::string_view folded, hive_node_h node) {
@@ -214,7 +220,6 @@ class ChildList {
   }
   void Reserve(std::size_t count) {
     entries_.reserve(count);
-    order_.reserve(count);
     std::size_t slots = 16;
     while (slots < count * 2) slots *= 2;
     if (slots > slots_.size()) Rehash(slots);
@@ -238,7 +243,7 @@ class ChildList {
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       if (!slots_[i]) return i;
       const Entry& e = entries_[slots_[i] - 1];
-      if (e.hash == hash && std::string_view(folded_).substr(e.foldedAt, e.foldedLength) == folded) return i;
+      if (e.hash == hash && std::string_view(names_).substr(e.foldedAt, e.foldedLength) == folded) return i;
     }
   }
   void Rehash(std::size_t count) {
@@ -250,10 +255,13 @@ class ChildList {
     }
   }
 
-  std::string text_;    // names in the program's form, back to back
-  std::string folded_;  // folded names, back to back
+  // The list order as indices into entries_; empty while that is the
+  // order they were added in, as it is unless a key was put in between.
+  std::size_t At(std::size_t i) const { return order_.empty() ? i : order_[i]; }
+
+  std::string names_;  // each name in the program's form, then folded
   std::vector<Entry> entries_;        // in the order they were added
-  std::vector<std::uint32_t> order_;  // list order: indices into entries_
+  std::vector<std::uint32_t> order_;
   std::vector<std::uint32_t> slots_;  // entry index + 1; 0 is free
 };
 
