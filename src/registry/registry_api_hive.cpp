@@ -179,12 +179,12 @@ class ChildList {
 
   bool bad = false;  // hivex could not read the subkey list
 
-  std::size_t size() const { return order_.size(); }
+  std::size_t size() const { return entries_.size(); }
   std::string_view Name(std::size_t i) const {
-    const Entry& e = entries_[order_[i]];
-    return std::string_view(text_).substr(e.textAt, e.textLength);
+    const Entry& e = entries_[At(i)];
+    return std::string_view(names_).substr(e.textAt, e.textLength);
   }
-  hive_node_h Node(std::size_t i) const { return entries_[order_[i]].node; }
+  hive_node_h Node(std::size_t i) const { return entries_[At(i)].node; }
 
   // The node of the child whose folded name is `folded`, or 0.
   hive_node_h Find(std::string_view folded) const {
@@ -199,14 +199,20 @@ class ChildList {
     const std::uint32_t hash = Hash(folded);
     const std::size_t at = Slot(folded, hash);
     if (slots_[at]) return false;
-    entries_.push_back(Entry{node, static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.size()),
-                             static_cast<std::uint32_t>(folded_.size()), static_cast<std::uint32_t>(folded.size()),
-                             hash});
-    text_.append(name);
-    folded_.append(folded);
+    const std::size_t count = entries_.size();
+    if (position < count && order_.empty()) {  // no longer in the order added
+      order_.resize(count);
+      for (std::size_t k = 0; k < count; ++k) order_[k] = static_cast<std::uint32_t>(k);
+    }
+    entries_.push_back(Entry{node, static_cast<std::uint32_t>(names_.size()), static_cast<std::uint32_t>(name.size()),
+                             static_cast<std::uint32_t>(names_.size() + name.size()),
+                             static_cast<std::uint32_t>(folded.size()), hash});
+    names_.append(name);
+    names_.append(folded);
     slots_[at] = static_cast<std::uint32_t>(entries_.size());
-    order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(std::min(position, order_.size())),
-                  static_cast<std::uint32_t>(entries_.size() - 1));
+    if (!order_.empty() || position < count)
+      order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(std::min(position, order_.size())),
+                    static_cast<std::uint32_t>(count));
     return true;
   }
   bool Append(std::string_view name, std::string_view folded, hive_node_h node) {
@@ -214,7 +220,6 @@ class ChildList {
   }
   void Reserve(std::size_t count) {
     entries_.reserve(count);
-    order_.reserve(count);
     std::size_t slots = 16;
     while (slots < count * 2) slots *= 2;
     if (slots > slots_.size()) Rehash(slots);
@@ -238,7 +243,7 @@ class ChildList {
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       if (!slots_[i]) return i;
       const Entry& e = entries_[slots_[i] - 1];
-      if (e.hash == hash && std::string_view(folded_).substr(e.foldedAt, e.foldedLength) == folded) return i;
+      if (e.hash == hash && std::string_view(names_).substr(e.foldedAt, e.foldedLength) == folded) return i;
     }
   }
   void Rehash(std::size_t count) {
@@ -250,10 +255,13 @@ class ChildList {
     }
   }
 
-  std::string text_;    // names in the program's form, back to back
-  std::string folded_;  // folded names, back to back
+  // The list order as indices into entries_; empty while that is the
+  // order they were added in, as it is unless a key was put in between.
+  std::size_t At(std::size_t i) const { return order_.empty() ? i : order_[i]; }
+
+  std::string names_;  // each name in the program's form, then folded
   std::vector<Entry> entries_;        // in the order they were added
-  std::vector<std::uint32_t> order_;  // list order: indices into entries_
+  std::vector<std::uint32_t> order_;
   std::vector<std::uint32_t> slots_;  // entry index + 1; 0 is free
 };
 
@@ -455,11 +463,16 @@ struct HiveRegistry::Impl {
 
   // The cached child list of `node` (valid until the cache changes).
   const std::shared_ptr<ChildList>& Children(int id, hive_node_h node) {
+    // A walk by path looks in the same parent's list for every sibling.
+    if (lastList && lastListId == id && lastListNode == node) return *lastList;
     Hive& hive = hives[id];
-    auto it = hive.lists.find(node);
-    if (it != hive.lists.end()) return it->second;
     // Keys without subkeys are most keys: share one empty list, cache nothing.
+    // The count in the key itself tells, without a look in the cache.
     static const auto kNoChildren = std::make_shared<ChildList>();
+    errno = 0;
+    if (hivex_node_nr_children(hive.h, node) == 0 && errno == 0) return kNoChildren;
+    auto it = hive.lists.find(node);
+    if (it != hive.lists.end()) return Remember(id, node, it->second);
     errno = 0;
     hive_node_h* children = hivex_node_children(hive.h, node);
     if (children && !children[0]) {
@@ -482,8 +495,23 @@ struct HiveRegistry::Impl {
       }
       std::free(children);
     }
-    if (hive.lists.size() >= kMaxCachedLists) hive.lists.clear();
-    return hive.lists.emplace(node, std::move(list)).first->second;
+    if (hive.lists.size() >= kMaxCachedLists) {
+      hive.lists.clear();
+      lastList = nullptr;
+    }
+    return Remember(id, node, hive.lists.emplace(node, std::move(list)).first->second);
+  }
+
+  // The list found last; the map's elements stay where they are until erased.
+  const std::shared_ptr<ChildList>* lastList = nullptr;
+  int lastListId = -1;
+  hive_node_h lastListNode = 0;
+
+  const std::shared_ptr<ChildList>& Remember(int id, hive_node_h node, const std::shared_ptr<ChildList>& list) {
+    lastList = &list;
+    lastListId = id;
+    lastListNode = node;
+    return list;
   }
 
   // Finds the child of `node` whose folded name is `folded`, or 0.
@@ -505,7 +533,10 @@ struct HiveRegistry::Impl {
     *child = added;
     auto it = hives[id].lists.find(node);
     if (it != hives[id].lists.end() && !PutInList(h, node, added, it->second.get()))
+    {
       hives[id].lists.erase(it);
+      lastList = nullptr;
+    }
     return kErrorSuccess;
   }
 
@@ -727,7 +758,7 @@ struct HiveRegistry::Impl {
           memo.locs.resize(k + 1);
           memo.chains.resize(k + 1);
         }
-        FoldCp1252(parts[k], &memo.parts[k]);
+        memo.parts[k] = stepFolded;  // Step folded this part already
         memo.locs[k] = out->loc;
         memo.chains[k] = out->chain;
         memo.size = k + 1;
@@ -762,14 +793,25 @@ struct HiveRegistry::Impl {
       *status = kErrorSuccess;
       return root.get();
     }
+    // Enumerating calls in here once per item, always with the same key.
+    if (key == lastHandleKey && lastHandle) {
+      *status = kErrorSuccess;
+      return lastHandle;
+    }
     auto it = handles.find(key);
     if (it == handles.end()) {
       *status = kErrorInvalidHandle;
       return nullptr;
     }
     *status = kErrorSuccess;
-    return it->second.get();
+    lastHandleKey = key;
+    lastHandle = it->second.get();
+    return lastHandle;
   }
+
+  // The handle Find gave last; forgotten when it is closed.
+  RegKey lastHandleKey = 0;
+  HiveHandle* lastHandle = nullptr;
 
   std::vector<std::unique_ptr<HiveHandle>> spare;
 
@@ -1238,6 +1280,7 @@ long HiveRegistry::CloseKey(RegKey key) {
   if (key >= kHkeyClassesRoot && key <= kHkeyDynData) return kErrorSuccess;
   auto it = impl_->handles.find(key);
   if (it == impl_->handles.end()) return kErrorInvalidHandle;
+  if (impl_->lastHandleKey == key) impl_->lastHandle = nullptr;
   impl_->Recycle(std::move(it->second));
   impl_->handles.erase(it);
   return kErrorSuccess;
