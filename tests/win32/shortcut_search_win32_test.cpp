@@ -75,7 +75,9 @@ TEST(ShortcutSearchWin32, RealShellShortcutsAreJudgedByWhatExistsAtTheirTargets)
   // address for a relative file name.)
   CreateDirectoryA((S + "\\Web").c_str(), nullptr);
   const bool web = MakeWebShortcut(S + "\\Web\\web.lnk", L"http://example.org/");
-  if (web) EXPECT_EQ("", tp.Get().shortcuts.TargetPath(S + "\\Web\\web.lnk"));
+  if (web) {
+    EXPECT_EQ("", tp.Get().shortcuts.TargetPath(S + "\\Web\\web.lnk"));
+  }
 
   for (int i = 0; i <= 10; ++i) form.controls.SetText(ctl::NumSecEr(i), "0");
   form.scanState.StartCounting();
