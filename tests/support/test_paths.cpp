@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <random>
 
 namespace hw::test {
@@ -46,6 +48,13 @@ void RemoveTree(const std::string& path) {
 }
 
 std::string SourceDir() { return NativeFromHost(HW_SOURCE_DIR); }
+
+std::string ReadSourceFile(const std::string& relative) {
+  std::ifstream in(SourceDir() + relative, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 std::string TestDataDir() {
   std::string d = NativeFromHost(HW_TESTDATA_DIR);

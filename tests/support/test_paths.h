@@ -15,6 +15,8 @@ void RemoveTree(const std::string& path);
 /// The source tree (HW_SOURCE_DIR), in the platform's path form, for tests
 /// that check files shipped with the program.
 std::string SourceDir();
+/// The bytes of a file of the source tree ("/resources/Ref/Deutsch.ini").
+std::string ReadSourceFile(const std::string& relative);
 /// The shared third-party test data folder; empty when it is absent.
 std::string TestDataDir();
 

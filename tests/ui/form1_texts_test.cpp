@@ -12,13 +12,6 @@
 namespace hw {
 namespace {
 
-std::string ReadSource(const std::string& relative) {
-  std::ifstream in(test::SourceDir() + relative, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class Form1TextsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,7 +42,7 @@ TEST_F(Form1TextsTest, WithoutALanguageFileTheWindowShowsItsDefaults) {
 }
 
 TEST_F(Form1TextsTest, TheShippedGermanFileReplacesCaptionsNodesAndTheDriveMark) {
-  UseLanguage("Deutsch", ReadSource("/resources/Ref/Deutsch.ini"));
+  UseLanguage("Deutsch", test::ReadSourceFile("/resources/Ref/Deutsch.ini"));
   form.Form_Load();
   EXPECT_EQ("Arbeitsplatz", form.tvwTree.Find("My")->text);
   EXPECT_EQ(" Problem(e) gefunden", form.texts.ProblemsFoundText);

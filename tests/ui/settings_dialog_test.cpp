@@ -16,13 +16,6 @@
 namespace hw {
 namespace {
 
-std::string ReadSource(const std::string& relative) {
-  std::ifstream in(test::SourceDir() + relative, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { form.Form_Load(); }
@@ -234,8 +227,8 @@ TEST_F(LanguageListTest, AGoneLanguageSelectsTheLastEntryAndAnEmptyFolderOffersE
 }
 
 TEST_F(LanguageListTest, ChangingTheLanguageReTextsTheMainWindowButNotForLetterCase) {
-  tp.Folder().WriteFile(ref + "\\English.ini", ReadSource("/resources/Ref/English.ini"));
-  tp.Folder().WriteFile(ref + "\\Deutsch.ini", ReadSource("/resources/Ref/Deutsch.ini"));
+  tp.Folder().WriteFile(ref + "\\English.ini", test::ReadSourceFile("/resources/Ref/English.ini"));
+  tp.Folder().WriteFile(ref + "\\Deutsch.ini", test::ReadSourceFile("/resources/Ref/Deutsch.ini"));
   Set(kCurrentUser, kLanguageKey, "default", "English");
   form.FormUpdateCode(false, true);
   const std::string englishNode = form.tvwTree.Find("My")->text;
@@ -264,7 +257,7 @@ TEST_F(LanguageListTest, ChangingTheLanguageReTextsTheMainWindowButNotForLetterC
 }
 
 TEST_F(LanguageListTest, DialogTextsComeFromTheFileAndABadLineRestoresTheDesign) {
-  tp.Folder().WriteFile(ref + "\\Deutsch.ini", ReadSource("/resources/Ref/Deutsch.ini"));
+  tp.Folder().WriteFile(ref + "\\Deutsch.ini", test::ReadSourceFile("/resources/Ref/Deutsch.ini"));
   Set(kCurrentUser, kLanguageKey, "default", "Deutsch");
   SettingsDialog de(form);
   de.Form_Load();

@@ -29,13 +29,6 @@ void PumpFor(DWORD ms) {
   }
 }
 
-std::string ReadSource(const std::string& relative) {
-  std::ifstream in(test::SourceDir() + relative, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::string Text(HWND hwnd) {
   char buf[512] = {};
   GetWindowTextA(hwnd, buf, sizeof buf);
@@ -55,8 +48,8 @@ class SettingsWindowTest : public ::testing::Test {
   void SetUp() override {
     const std::string ref = tp.Root() + "\\Lang";
     tp.Folder().MakeFolder(ref);
-    tp.Folder().WriteFile(ref + "\\English.ini", ReadSource("/resources/Ref/English.ini"));
-    tp.Folder().WriteFile(ref + "\\Deutsch.ini", ReadSource("/resources/Ref/Deutsch.ini"));
+    tp.Folder().WriteFile(ref + "\\English.ini", test::ReadSourceFile("/resources/Ref/English.ini"));
+    tp.Folder().WriteFile(ref + "\\Deutsch.ini", test::ReadSourceFile("/resources/Ref/Deutsch.ini"));
     Settings(form.module1).Write(kLocalMachine, kPathKey, "RefFile", ref);
     Settings(form.module1).Write(kCurrentUser, kLanguageKey, "default", "Deutsch");
     form.Form_Load();
