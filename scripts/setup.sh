@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make pkg-config
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libgtest-dev libgmock-dev googletest
   libhivex-dev libhivex-bin
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 fonts-wine
