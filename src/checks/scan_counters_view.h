@@ -10,6 +10,8 @@ class ScanCountersView {
   virtual ~ScanCountersView() = default;
   /// `ProbFoLb`: problems so far and the problems-found text.
   virtual void SetProbFoLbCaption(const std::string& caption) = 0;
+  /// The text after the count in `ProbFoLb` (the window's language text).
+  virtual std::string ProblemsFoundText() = 0;
   /// `Label3`: the key being searched.
   virtual void SetLabel3Caption(const std::string& caption) = 0;
   /// `NumSecEr(index)`, index 0 to 10 (the section's counter index).

@@ -134,7 +134,7 @@ void SectionChecks::RecordProblem(const std::string& logText, const std::string&
   }
   state_.ProblemNumber = CheckedAdd16(state_.ProblemNumber, 1);
   state_.ProblemsFound = CheckedAdd16(state_.ProblemsFound, 1);
-  view_.SetProbFoLbCaption(std::to_string(state_.ProblemsFound) + ProblemsFoundText);
+  view_.SetProbFoLbCaption(std::to_string(state_.ProblemsFound) + view_.ProblemsFoundText());
   std::int16_t count = CaptionNumber(view_.NumSecErCaption(counterIndex));
   view_.SetNumSecErCaption(counterIndex, std::to_string(CheckedAdd16(count, 1)));
 }

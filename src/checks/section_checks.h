@@ -47,9 +47,6 @@ class SectionChecks : public ManiEvents {
 
   /// The Windows folder found at start-up, for the fonts rule.
   std::string WindowsFolder;
-  /// Suffix of ProbFoLb, replaced by the language file.
-  std::string ProblemsFoundText = " Problem(s) Found";
-
   /// Judges one found entry by the rule of CurrentSection and records it
   /// when it is a problem. A run-time error shows its description and
   /// restores the first-page layout; what was written stays written.

@@ -47,7 +47,6 @@ void Form1::SetDefaultTexts() {
   texts = defaults;
   texts.fixedDriveMark = mark;
   texts.scanningPrefix = prefix;
-  checks.ProblemsFoundText = texts.ProblemsFoundText;
   controls.SetText(ctl::Label1, texts.nextButtonHint);
   static const char* const kSectionNames[] = {
       "Registry Integrity", "Custome Controls",   "Software Locations", "Device Drivers",
@@ -119,9 +118,7 @@ void Form1::ShowResultsLayout() {
   controls.SetVisible(ctl::OnBaseBox, false);
   controls.SetLeft(ctl::ext, 7800);
   controls.SetLeft(ctl::nxt, 6580);
-  controls.SetVisible(ctl::nxt, true);
   controls.SetLeft(ctl::nxtPic, 6690);
-  controls.SetVisible(ctl::nxtPic, true);
   controls.SetVisible(ctl::secondFram, false);
   controls.SetVisible(ctl::firstfrm, false);
   controls.SetLeft(ctl::pctErrHeading, 120);
@@ -154,8 +151,6 @@ void Form1::ShowResultsLayout() {
   controls.SetVisible(ctl::cmdBackUp, !none);
   controls.SetVisible(ctl::nxt, !none);
   controls.SetVisible(ctl::nxtPic, !none);
-  controls.SetText(ctl::ext, texts.returnCaption);
-  controls.SetPicture(ctl::ext, ctl::imgReturn);
 }
 
 void Form1::RestoreFirstPageLayout() {

@@ -137,6 +137,7 @@ class Form1 : public ScanCountersView, public ManiEvents {
 
   // ---- ScanCountersView ------------------------------------------------------
   void SetProbFoLbCaption(const std::string& caption) override;
+  std::string ProblemsFoundText() override { return texts.ProblemsFoundText; }
   void SetLabel3Caption(const std::string& caption) override;
   std::string NumSecErCaption(int index) override;
   void SetNumSecErCaption(int index, const std::string& caption) override;

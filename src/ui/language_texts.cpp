@@ -70,7 +70,6 @@ void Form1::SetAllTxt() {
             break;
           case 1032:
             texts.ProblemsFoundText = " " + t;
-            checks.ProblemsFoundText = texts.ProblemsFoundText;
             break;
           case 1044: pair(ctl::PrefLb, ctl::PrefLb1, t); break;
           case 1045: pair(ctl::SummLb, ctl::SummLb1, t); break;

@@ -17,6 +17,7 @@ class CaptionView : public ScanCountersView {
 
   CaptionView() { numSecEr.fill("0"); }
   void SetProbFoLbCaption(const std::string& c) override { probFoLb = c; }
+  std::string ProblemsFoundText() override { return " Problem(s) Found"; }
   void SetLabel3Caption(const std::string& c) override { label3 = c; }
   std::string NumSecErCaption(int i) override { return numSecEr.at(i); }
   void SetNumSecErCaption(int i, const std::string& c) override { numSecEr.at(i) = c; }

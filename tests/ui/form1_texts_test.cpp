@@ -46,7 +46,7 @@ TEST_F(Form1TextsTest, TheShippedGermanFileReplacesCaptionsNodesAndTheDriveMark)
   form.Form_Load();
   EXPECT_EQ("Arbeitsplatz", form.tvwTree.Find("My")->text);
   EXPECT_EQ(" Problem(e) gefunden", form.texts.ProblemsFoundText);
-  EXPECT_EQ(" Problem(e) gefunden", form.checks.ProblemsFoundText);
+  EXPECT_EQ(" Problem(e) gefunden", form.ProblemsFoundText());
   EXPECT_EQ("(Fest)", form.texts.fixedDriveMark);
   for (TreeNode* n : form.tvwTree.Nodes()) {
     if (n->Parent() && n->Parent()->key == "Scan") {

@@ -30,27 +30,12 @@
 namespace hw {
 namespace {
 
-constexpr std::uint32_t kDriveRemote = 4;
-
 /// The machine's own system facts, its drives seen as network drives, so a
 /// test that ticks the whole tree does not walk every disk of the host.
-class NoFixedDrives : public SystemInfo {
+class NoFixedDrives : public test::ProgramFolderSystemInfo {
  public:
-  explicit NoFixedDrives(std::unique_ptr<SystemInfo> real) : real_(std::move(real)) {}
-  std::string LogicalDriveStrings() override { return real_->LogicalDriveStrings(); }
+  using ProgramFolderSystemInfo::ProgramFolderSystemInfo;
   std::uint32_t DriveType(const std::string&) override { return kDriveRemote; }
-  std::string WindowsDirectory() override { return real_->WindowsDirectory(); }
-  PlatformFamily Family() override { return real_->Family(); }
-  bool GetEnvironmentVariable(const std::string& name, std::string* value) override {
-    return real_->GetEnvironmentVariable(name, value);
-  }
-  bool ComputerName(std::string* name) override { return real_->ComputerName(name); }
-  std::string ProgramFolder() override { return real_->ProgramFolder(); }
-  std::string ProgramName() override { return real_->ProgramName(); }
-  std::string FormatLongDate(const FileTime& time) override { return real_->FormatLongDate(time); }
-
- private:
-  std::unique_ptr<SystemInfo> real_;
 };
 
 /// The real message loop, plus what a person does at a given yield of a
@@ -123,7 +108,7 @@ class Form1WindowTest : public ::testing::Test {
   Form1WindowTest()
       : registry_(test::MakeScratchRegistry()),
         folder_(test::MakeScratchFolder()),
-        system_(std::make_unique<NoFixedDrives>(test::MakeRealSystemInfo(*folder_, ProgramFolder()))),
+        system_(std::make_unique<NoFixedDrives>(test::MakeRealSystemInfo(*folder_, ProgramFolder()), ProgramFolder())),
         shortcuts_(test::MakeRealShortcutReader(*folder_)),
         platform_{registry_->Api(), folder_->Files(), *system_, *shortcuts_, pump, dialogs, shell},
         window(platform_) {
