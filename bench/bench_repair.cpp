@@ -10,6 +10,7 @@
 #include "registry/settings.h"
 #include "repair/backup_file.h"
 #include "support/registry_builder.h"
+#include "support/stopwatch.h"
 #include "support/test_platform.h"
 #include "ui/form1.h"
 
@@ -20,11 +21,7 @@ constexpr int kKeys = 300;
 constexpr int kValuesPerKey = 100;
 constexpr char kBase[] = "SOFTWARE\\HwBenchRepair";
 
-double Seconds(const std::function<void()>& work) {
-  auto t0 = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using test::Seconds;
 
 std::string KeyPath(int k) { return std::string(kBase) + "\\k" + std::to_string(k); }
 std::string ValueName(int v) { return "v" + std::to_string(v); }

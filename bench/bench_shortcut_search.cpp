@@ -16,6 +16,7 @@
 #include "registry/vb_text.h"
 #include "support/real_message_pump.h"
 #include "support/shortcut_maker.h"
+#include "support/stopwatch.h"
 #include "support/test_platform.h"
 
 namespace hw {
@@ -27,11 +28,7 @@ constexpr int kLeavesPerTop = 100;
 constexpr int kFilesPerLeaf = 10;
 constexpr int kShortcutEvery = 10;  // one shortcut in every tenth leaf folder
 
-double Seconds(const std::function<void()>& work) {
-  auto t0 = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using test::Seconds;
 
 std::string Leaf(const std::string& base, int t, int l) {
   char name[32];

@@ -15,6 +15,7 @@
 #include "support/real_message_pump.h"
 #include "support/registry_builder.h"
 #include "support/scratch_registry.h"
+#include "support/stopwatch.h"
 #include "support/test_platform.h"
 
 namespace hw {
@@ -25,11 +26,7 @@ constexpr int kGroups = 100;
 constexpr int kLeavesPerGroup = 1000;
 constexpr int kValuesPerLeaf = 3;
 
-double Seconds(const std::function<void()>& work) {
-  auto t0 = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using test::Seconds;
 
 // 100 group keys of 1000 leaf keys, each leaf with three string values.
 // Key names hold no "v", value names all do: a walk for "v" on value names
