@@ -22,11 +22,24 @@ bool IsTicked(const TreeNode& node) { return Contains(node.image, "All", true); 
 }  // namespace
 
 void Form1::ScanBtn_Click() {
+  // A Scan click handled while an aborted scan still unwinds (in the same
+  // drain of messages as the Abort) starts nothing: that scan's engine is
+  // still walking below, and freeing the retired engines would pull it away.
+  if (scanRunning_) return;
+  scanRunning_ = true;
+  struct Unwound {
+    bool& running;
+    ~Unwound() { running = false; }
+  } unwound{scanRunning_};
+
   // The tree and the engine may be replaced by handlers that run while the
   // searches yield (Abort rebuilds both), so the loop holds node keys, never
   // nodes, and asks for `sReg` again after every yield.
   auto aborted = [this] { return abortPressed || (sReg && sReg->lStopSearch >= 1); };
+  // An aborted scan shows nothing and repairs nothing; its logs are closed
+  // at once, so nothing is left writing into them once the window closes.
   auto endAborted = [this] {
+    ProblemLogs::CloseProblemLogs(scanState);
     controls.SetVisible(ctl::cmdPause, false);
     controls.SetEnabled(ctl::tvwTree, true);
   };
@@ -146,6 +159,10 @@ void Form1::ScanBtn_Click() {
       if (!twoPasses && code != "RI") addProgress(10);
       sectionDone(section->order);
     }
+
+    // Abort pressed during the last walk: that walk ended early, and the
+    // loop with it. (A handler that stopped the walk leaves the results due.)
+    if (abortPressed) return endAborted();
 
     // Normal end.
     sReg->StopSearch();

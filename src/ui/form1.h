@@ -186,8 +186,11 @@ class Form1 : public ScanCountersView, public ManiEvents {
   /// a scan renews the engine under the running search); freed at the next
   /// scan's start.
   std::vector<std::unique_ptr<Mani>> retiredEngines_;
+  /// True while ScanBtn_Click is on the stack.
+  bool scanRunning_ = false;
 
  public:
+  bool ScanRunning() const { return scanRunning_; }
   /// Frees engines retired by NewSearchEngine; only when no search runs.
   void FreeRetiredEngines() { retiredEngines_.clear(); }
 };

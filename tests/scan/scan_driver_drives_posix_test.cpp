@@ -2,7 +2,9 @@
 // machine is given three fixed drives of its own, each a scratch folder.
 #include <gtest/gtest.h>
 
+#include "registry/settings.h"
 #include "registry/vb_text.h"
+#include "support/shortcut_maker.h"
 #include "scan/scan_fixture.h"
 
 namespace hw {
@@ -69,18 +71,31 @@ TEST_F(ScanDrivesTest, ADriveAloneWritesTheShortcutHeaderAndEndsAt10) {
   EXPECT_TRUE(form.scanFinished);
 }
 
-TEST_F(ScanDrivesTest, AbortDuringADriveSearchStopsBeforeTheNextDrive) {
-  MakeFolders();
-  ClickPicture("Scan");
+TEST_F(ScanDrivesTest, AbortDuringADriveSearchEndsTheScanThereAndRepairsNothing) {
+  // Pressed once the drive's broken shortcut has been found: during D, E is
+  // not searched; during E, the last, no results and no repair follow.
   bool searchedE = false;
-  tp.pump.When([&] { return form.scanState.CurrentSection == "D (Fixed)"; }, [&] { form.ext_Click(); });
   tp.pump.When([&] { return Left(form.controls.Text(ctl::Label3), 2) == "E:"; }, [&] { searchedE = true; });
-  form.ScanBtn_Click();
-  EXPECT_FALSE(searchedE);
-  EXPECT_FALSE(form.scanFinished);
-  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
-  ProblemLogs::CloseProblemLogs(form.scanState);  // as the next scan does first
-  EXPECT_EQ("[Scan for Shortcuts]\r\n", ErrLog());
+  for (const char* drive : {"D", "E"}) {
+    SCOPED_TRACE(drive);
+    MakeFolders();
+    for (const char* d : {"D:", "E:"})
+      ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), std::string(d) + "\\Docs\\broken.lnk", "C:\\Gone\\app.exe"));
+    Settings(form.module1).Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
+    ClickPicture("Scan");
+    const std::string section = std::string(drive) + " (Fixed)";
+    const int found = drive == std::string("D") ? 1 : 2;
+    tp.pump.When([&] { return form.scanState.CurrentSection == section && form.scanState.ProblemsFound == found; },
+                 [&] { form.ext_Click(); });
+    form.ScanBtn_Click();
+    EXPECT_EQ(drive == std::string("E"), searchedE);
+    EXPECT_FALSE(form.scanFinished);
+    EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+    EXPECT_EQ(nullptr, form.scanState.ErrLog);
+    EXPECT_EQ(0, form.lastRepair.selected);
+    EXPECT_TRUE(tp.Folder().Exists("D:\\Docs\\broken.lnk"));
+    EXPECT_TRUE(tp.Folder().Exists("E:\\Docs\\broken.lnk"));
+  }
 }
 
 }  // namespace

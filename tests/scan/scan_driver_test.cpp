@@ -154,9 +154,8 @@ TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
   // nothing later ran.
   EXPECT_LT(tp.pump.Count() - yieldAtAbort, 200);
   EXPECT_NE(walking, form.sReg.get());
-  ASSERT_NE(nullptr, form.scanState.ErrLog) << "the logs stay open until the next scan";
-  // Read what was written as the next scan's start will close it.
-  ProblemLogs::CloseProblemLogs(form.scanState);
+  EXPECT_EQ(nullptr, form.scanState.ErrLog) << "an aborted scan closes its logs";
+  EXPECT_EQ(nullptr, form.scanState.AlErrLog);
   const std::string log = ErrLog();
   EXPECT_EQ(0u, log.find("[Registry Integrity]\r\n1." + R + "\\Missing\r\n"));
   EXPECT_NE(std::string::npos, log.find("[Custome Controls]"));
@@ -181,6 +180,55 @@ TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
   EXPECT_EQ("13  Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
   EXPECT_EQ("Return", form.controls.Text(ctl::ext));
   EXPECT_EQ(2u, form.tvwTree.Find("RI")->ChildCount());
+}
+
+TEST_F(ScanDriverTest, AbortDuringTheLastWalkEndsOnTheFirstPageAndRepairsNothing) {
+  // Even with "repair without asking": an abort is never followed by a
+  // results page or a repair, wherever it is pressed.
+  struct Case {
+    std::vector<std::string> ticked;
+    std::string abortIn;
+  };
+  for (const Case& c : {Case{{"VD"}, "VD"}, Case{{"Reg"}, "VD"}, Case{{"SuP", "ArP"}, "ArP"}}) {
+    SCOPED_TRACE(c.abortIn);
+    PopulateRegistry();
+    Settings(form.module1).Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
+    for (const std::string& key : c.ticked) ClickPicture(key);
+    tp.pump.When([&] { return form.scanState.CurrentSection == c.abortIn; }, [&] { form.ext_Click(); });
+    form.ScanBtn_Click();
+    EXPECT_FALSE(form.scanFinished);
+    EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+    EXPECT_FALSE(form.controls.Visible(ctl::nxt));
+    EXPECT_EQ(nullptr, form.scanState.ErrLog);
+    EXPECT_TRUE(tp.dialogs.messages.empty());
+    EXPECT_EQ(0, form.lastRepair.selected);
+    EXPECT_TRUE(b.Has(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "a"));
+    EXPECT_TRUE(b.Has(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\P2",
+                      "InstallSource"));
+  }
+}
+
+TEST_F(ScanDriverTest, AScanPressedWhileAnAbortedScanUnwindsStartsNothing) {
+  PopulateRegistry();
+  for (int i = 0; i < 30; ++i) b.String(kHkeyClassesRoot, "CLSID\\{F" + std::to_string(i) + "}", "", "filler");
+  ClickPicture("CC");
+  // Abort and Scan handled in one drain of messages: the walk of CC is
+  // still on the stack.
+  tp.pump.When([&] { return form.scanState.CurrentSection == "CC"; }, [&] {
+    form.ext_Click();
+    form.ScanBtn_Click();
+  });
+  form.ScanBtn_Click();
+  EXPECT_FALSE(form.scanFinished);
+  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+  EXPECT_EQ(nullptr, form.scanState.ErrLog);
+  EXPECT_EQ(std::string::npos, ErrLog().find("[Virtual Devices]"));
+  // Once it has unwound, Scan works again.
+  ClickPicture("VD");
+  form.ScanBtn_Click();
+  EXPECT_TRUE(form.scanFinished);
+  EXPECT_EQ(ExpectedErrLog({{"VD", "[Virtual Devices]"}}), ErrLog());
 }
 
 TEST_F(ScanDriverTest, PauseHoldsTheWalkAndAbortEndsThePausedScan) {
@@ -208,7 +256,6 @@ TEST_F(ScanDriverTest, PauseHoldsTheWalkAndAbortEndsThePausedScan) {
   EXPECT_EQ(1, foundAtAbort) << "nothing was found while paused";
   EXPECT_EQ(1, form.scanState.ProblemsFound) << "the search did not go on";
   EXPECT_LT(tp.pump.Count() - yieldAtAbort, 10);
-  ProblemLogs::CloseProblemLogs(form.scanState);  // as the next scan does first
   EXPECT_EQ(0u, ErrLog().find("[Startup Programmes]\r\n1." + R + "\\Missing\\run.exe\r\n"));
   EXPECT_EQ(std::string::npos, ErrLog().find("[Add/Remove Programmes]"));
   EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));

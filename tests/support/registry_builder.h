@@ -48,6 +48,16 @@ class RegistryBuilder {
                  {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)});
   }
 
+  /// True when the value exists (a test's "nothing was deleted").
+  bool Has(RegKey root, const std::string& path, const std::string& name) {
+    RegKey h = 0;
+    if (api_.OpenKeyEx(root, path, 0, kKeyRead, &h) != kErrorSuccess) return false;
+    std::uint32_t type = 0, size = 0;
+    const bool found = api_.QueryValueEx(h, name, &type, nullptr, &size) == kErrorSuccess;
+    api_.CloseKey(h);
+    return found;
+  }
+
  private:
   RegistryApi& api_;
 };
