@@ -15,6 +15,7 @@ void Win32MessagePump::DoEvents() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
+    if (dialog_ && IsWindow(dialog_) && IsDialogMessageA(dialog_, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

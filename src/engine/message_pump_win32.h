@@ -1,5 +1,7 @@
 #pragma once
 // The yield to the Windows message loop.
+#include "registry/windows_win32.h"
+
 #include <cstdint>
 
 #include "engine/message_pump.h"
@@ -17,12 +19,16 @@ class Win32MessagePump : public MessagePump {
   void WaitForEvents() override;
   /// True once a WM_QUIT has passed through DoEvents.
   bool QuitSeen() const { return quitSeen_; }
+  /// The window whose keyboard navigation (Tab, Enter, Esc, mnemonics) the
+  /// yield keeps, as the main message loop does; null for none.
+  void SetDialogWindow(HWND window) { dialog_ = window; }
 
  private:
   unsigned intervalMs_;
   std::uint64_t lastLook_ = 0;
   bool looked_ = false;
   bool quitSeen_ = false;
+  HWND dialog_ = nullptr;
 };
 
 }  // namespace hw

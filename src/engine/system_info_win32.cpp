@@ -18,6 +18,24 @@ std::string ModulePath() {
   }
 }
 
+// Under Wine: true when the drive of `root` ("X:\\") is the host's "/".
+bool IsWineHostRoot(const std::string& root) {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return false;
+  using UnixName = char*(CDECL*)(const WCHAR*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName || root.size() < 2 || root[1] != ':') return false;
+  const WCHAR drive[] = {static_cast<WCHAR>(static_cast<unsigned char>(root[0])), L':', L'\\', 0};
+  char* path = unixName(drive);
+  if (!path) return false;
+  std::string name(path);
+  HeapFree(GetProcessHeap(), 0, path);
+  if (name.empty()) return false;
+  while (!name.empty() && name.back() == '/') name.pop_back();
+  return name.empty();
+}
+
 }  // namespace
 
 std::string Win32SystemInfo::LogicalDriveStrings() {
@@ -31,7 +49,11 @@ std::string Win32SystemInfo::LogicalDriveStrings() {
   return std::string(buffer.data(), n);
 }
 
-std::uint32_t Win32SystemInfo::DriveType(const std::string& root) { return GetDriveTypeA(root.c_str()); }
+std::uint32_t Win32SystemInfo::DriveType(const std::string& root) {
+  const UINT type = GetDriveTypeA(root.c_str());
+  if (type == DRIVE_FIXED && IsWineHostRoot(root)) return DRIVE_REMOTE;
+  return type;
+}
 
 std::string Win32SystemInfo::WindowsDirectory() {
   char buffer[MAX_PATH + 1] = {};

@@ -18,6 +18,7 @@
 #include "support/scratch_folder.h"
 #include "support/scratch_registry.h"
 #include "support/scripted_dialogs.h"
+#include "support/shortcut_maker.h"
 #include "support/test_paths.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
@@ -30,12 +31,16 @@
 namespace hw {
 namespace {
 
-/// The machine's own system facts, its drives seen as network drives, so a
-/// test that ticks the whole tree does not walk every disk of the host.
+/// The machine's own system facts, its drives seen as network drives
+/// (except `fixed`, when set), so a test that ticks the whole tree does not
+/// walk every disk of the host.
 class NoFixedDrives : public test::ProgramFolderSystemInfo {
  public:
   using ProgramFolderSystemInfo::ProgramFolderSystemInfo;
-  std::uint32_t DriveType(const std::string&) override { return kDriveRemote; }
+  std::uint32_t DriveType(const std::string& root) override {
+    return fixed && !root.empty() && root[0] == fixed ? kDriveFixed : kDriveRemote;
+  }
+  char fixed = 0;
 };
 
 /// The real message loop, plus what a person does at a given yield of a
@@ -43,22 +48,36 @@ class NoFixedDrives : public test::ProgramFolderSystemInfo {
 class ClickingPump : public MessagePump {
  public:
   void At(long yield, std::function<void()> action) { actions_[yield] = std::move(action); }
+  /// Once, at the first yield where `condition` holds.
+  void When(std::function<bool()> condition, std::function<void()> action) {
+    when_ = std::move(condition);
+    whenAction_ = std::move(action);
+  }
   void DoEvents() override {
     ++count_;
     real_.DoEvents();
-    auto it = actions_.find(count_);
-    if (it == actions_.end()) return;
-    auto action = std::move(it->second);
-    actions_.erase(it);
+    std::function<void()> action;
+    if (auto it = actions_.find(count_); it != actions_.end()) {
+      action = std::move(it->second);
+      actions_.erase(it);
+    } else if (when_ && when_()) {
+      action = std::move(whenAction_);
+      when_ = nullptr;
+    }
+    if (!action) return;
     action();
     real_.DoEvents();
   }
+  /// Keyboard navigation of the main window during the yield, as the program's pump does.
+  void SetDialogWindow(HWND window) { real_.SetDialogWindow(window); }
   long Count() const { return count_; }
 
  private:
   Win32MessagePump real_{0};
   long count_ = 0;
   std::map<long, std::function<void()>> actions_;
+  std::function<bool()> when_;
+  std::function<void()> whenAction_;
 };
 
 void PumpFor(DWORD ms) {
@@ -71,6 +90,21 @@ void PumpFor(DWORD ms) {
     }
     Sleep(5);
   } while (GetTickCount() < end);
+}
+
+/// Runs messages until WM_QUIT comes or `ms` have passed; its code, or -1.
+int PumpUntilQuit(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  MSG msg;
+  do {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(5);
+  } while (GetTickCount() < end);
+  return -1;
 }
 
 std::string Screenshot(HWND window, const std::string& name) {
@@ -116,6 +150,11 @@ class Form1WindowTest : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_TRUE(window.Create(GetModuleHandleA(nullptr)));
+    pump.SetDialogWindow(window.Handle());
+    // The window of the test before posted its quit message when it went.
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     form().settings.Write(kLocalMachine, kPathKey, "LogFile", folder_->Root() + "\\Logs");
     folder_->MakeFolder(folder_->Root() + "\\Logs");
   }
@@ -150,7 +189,7 @@ class Form1WindowTest : public ::testing::Test {
 
   std::unique_ptr<test::ScratchRegistry> registry_;
   std::unique_ptr<test::ScratchFolder> folder_;
-  std::unique_ptr<SystemInfo> system_;
+  std::unique_ptr<NoFixedDrives> system_;
   std::unique_ptr<ShortcutReader> shortcuts_;
   ClickingPump pump;
   test::ScriptedDialogs dialogs;
@@ -368,6 +407,125 @@ TEST_F(Form1WindowScanTest, AbortClickedDuringTheScanReturnsToTheFirstPage) {
   EXPECT_EQ(form().tvwTree.Count(), static_cast<std::size_t>(TreeView_GetCount(window.ControlWindow(ctl::tvwTree))));
 }
 
+TEST_F(Form1WindowScanTest, AbortDuringTheLastWalkShowsTheFirstPageAndRepairsNothing) {
+  // Pressed once the walk has found a problem, with "repair without
+  // asking" on: nothing may be repaired. The last row presses Scan in the
+  // same drain of messages as the Abort.
+  form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
+  const std::string root = folder_->Root();
+  ASSERT_TRUE(test::MakeShortcutFile(*folder_, root + "\\Links\\broken.lnk", root + "\\Gone\\x.exe"));
+  system_->fixed = root[0];
+  const std::string drive = std::string(1, root[0]) + " (Fixed)";
+  struct Case {
+    std::string tick, section;
+    bool scanToo;
+  };
+  for (const Case& c : {Case{"SL", "SL", false}, Case{root.substr(0, 1), drive, false}, Case{"SL", "SL", true}}) {
+    SCOPED_TRACE(c.section);
+    form().BuildSectionTree();
+    MouseClick(window.ControlWindow(ctl::tvwTree), NodePoint(c.tick, true));
+    PumpFor(100);
+    ASSERT_EQ(0u, Node(c.tick).image.rfind("All", 0));
+    bool pressed = false;
+    pump.When([&] { return form().scanState.CurrentSection == c.section && form().scanState.ProblemsFound > 0; },
+              [&] {
+                pressed = true;
+                ClickButton(window, ctl::ext);
+                if (c.scanToo) ClickButton(window, ctl::ScanBtn);
+              });
+    ClickButton(window, ctl::ScanBtn);
+    PumpFor(300);
+    EXPECT_TRUE(pressed);
+    EXPECT_FALSE(form().scanFinished);
+    EXPECT_TRUE(window.Showing(ctl::ScanBtn));
+    EXPECT_FALSE(window.Showing(ctl::nxt));
+    EXPECT_EQ(nullptr, form().scanState.ErrLog);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(test::RegistryBuilder(registry_->Api())
+                    .Has(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\b.exe", ""));
+    EXPECT_TRUE(folder_->Exists(root + "\\Links\\broken.lnk"));
+  }
+}
+
+}  // namespace
+}  // namespace hw
+
+namespace hw {
+namespace {
+
+/// Closing the main window during a scan: clicked or started by "/S", in a
+/// registry walk or in the shortcut search.
+struct CloseCase {
+  bool startup;
+  const char* section;  // "drive" for the scratch folder's drive
+};
+
+class Form1WindowCloseTest : public Form1WindowScanTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(Form1WindowCloseTest, ClosingTheWindowDuringAScanStopsItAndEndsTheProgramQuietly) {
+  form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
+  const std::string root = folder_->Root();
+  ASSERT_TRUE(test::MakeShortcutFile(*folder_, root + "\\Links\\broken.lnk", root + "\\Gone\\x.exe"));
+  system_->fixed = root[0];
+  form().BuildSectionTree();
+  const std::string section =
+      GetParam().section == std::string("drive") ? std::string(1, root[0]) + " (Fixed)" : GetParam().section;
+  bool closed = false;
+  pump.When([&] { return form().scanState.CurrentSection == section; }, [&] {
+    closed = true;
+    PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+  });
+  int quitCode = -1;
+  if (GetParam().startup) {
+    window.Hide();
+    SplashWindow splash(window, 100);
+    Startup startup(form(), splash);
+    splash.SetStartup(startup);
+    startup.Main("/S");
+    quitCode = PumpUntilQuit(300);
+  } else {
+    MouseClick(window.ControlWindow(ctl::tvwTree), NodePoint("My", true));
+    PumpFor(100);
+    ClickButton(window, ctl::ScanBtn);
+    quitCode = PumpUntilQuit(5000);
+  }
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(nullptr, window.Handle());
+  EXPECT_EQ(0, quitCode);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(nullptr, form().scanState.ErrLog);
+  EXPECT_FALSE(form().scanFinished);
+  EXPECT_TRUE(test::RegistryBuilder(registry_->Api())
+                  .Has(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\b.exe", ""));
+  EXPECT_TRUE(folder_->Exists(root + "\\Links\\broken.lnk"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scans, Form1WindowCloseTest,
+                         ::testing::Values(CloseCase{false, "SL"}, CloseCase{false, "drive"},
+                                           CloseCase{true, "CC"}, CloseCase{true, "drive"}));
+
+TEST_F(Form1WindowTest, ClosingTheSplashGoesOnToTheMainWindow) {
+  // A close message, and Alt+F4 as the keyboard sends it.
+  const std::pair<UINT, WPARAM> closes[] = {{WM_CLOSE, 0}, {WM_SYSKEYDOWN, VK_F4}};
+  for (const auto& [message, key] : closes) {
+    SCOPED_TRACE(message);
+    window.Hide();
+    SplashWindow splash(window, 60000);
+    Startup startup(form(), splash);
+    splash.SetStartup(startup);
+    splash.onShown = [&, message = message, key = key](HWND h) {
+      PostMessageA(h, message, key, message == WM_SYSKEYDOWN ? (1 << 29) | (0x3E << 16) | 1 : 0);
+    };
+    // Should the splash stay, this ends its loop instead of hanging the test.
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
+    startup.Main("");
+    KillTimer(nullptr, watchdog);
+    EXPECT_EQ(-1, PumpUntilQuit(50)) << "the splash stayed until the watchdog";
+    EXPECT_TRUE(IsWindowVisible(window.Handle()));
+    EXPECT_EQ("AllComp", Node("My").image);
+  }
+}
+
 }  // namespace
 }  // namespace hw
 
@@ -562,6 +720,70 @@ TEST_F(Form1WindowTest, AColourSchemeChangeRecomposesTheFacesAndClosingFreesThem
   DestroyWindow(window.Handle());
   PumpFor(50);
   for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(0u, GetObjectType(after[i])) << buttons[i];
+}
+
+}  // namespace
+}  // namespace hw
+
+namespace hw {
+namespace {
+
+/// hivewright.exe of this build, started with `arguments`.
+struct Program {
+  explicit Program(const std::string& arguments) {
+    std::string line = "\"" + test::BuildDir() + "\\hivewright.exe\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    const std::string folder = test::BuildDir();
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &info) != 0;
+    error = started ? 0 : GetLastError();
+  }
+  ~Program() {
+    if (!started) return;
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  /// The exit code once it has ended within `ms`; -1 while it still runs.
+  long EndedWith(DWORD ms) {
+    DWORD code = 0;
+    if (WaitForSingleObject(info.hProcess, ms) != WAIT_OBJECT_0 || !GetExitCodeProcess(info.hProcess, &code))
+      return -1;
+    return static_cast<long>(code);
+  }
+  /// Its visible main window, waited for up to `ms`.
+  HWND MainWindow(DWORD ms) {
+    for (const DWORD end = GetTickCount() + ms; GetTickCount() < end; Sleep(50)) {
+      for (HWND w = FindWindowExA(nullptr, nullptr, "HivewrightForm1", nullptr); w;
+           w = FindWindowExA(nullptr, w, "HivewrightForm1", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == info.dwProcessId && IsWindowVisible(w)) return w;
+      }
+    }
+    return nullptr;
+  }
+  PROCESS_INFORMATION info{};
+  bool started = false;
+  DWORD error = 0;
+};
+
+TEST(Hivewright, ASecondInstanceShowsTheFirstAndEndsAndClosingEndsTheFirstWithStatus0) {
+  Program first("");
+  ASSERT_TRUE(first.started) << "error " << first.error;
+  HWND shown = first.MainWindow(20000);
+  ASSERT_NE(nullptr, shown) << "the first instance's window after its splash";
+  ShowWindow(shown, SW_MINIMIZE);
+  for (const char* arguments : {"", "/S"}) {
+    SCOPED_TRACE(arguments);
+    Program second(arguments);
+    ASSERT_TRUE(second.started);
+    EXPECT_EQ(0, second.EndedWith(5000));
+  }
+  EXPECT_FALSE(IsIconic(shown)) << "restored by the start by hand";
+  EXPECT_EQ(-1, first.EndedWith(0));
+  PostMessageA(shown, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, first.EndedWith(10000));
 }
 
 }  // namespace

@@ -181,8 +181,7 @@ TEST(ShortcutSearchWin32, ASearchOfWinesFixedDrivesEnds) {
   sReg.SetEvents(&counting);
   sReg.UseFiles(tp.Files(), tp.Get().shortcuts, state.ShortcutFilePath);
 
-  // Drive C: always; the other fixed drives (Wine's Z: is the whole host
-  // file system) when HW_SCAN_ALL_DRIVES is set.
+  // Drive C: always; the other fixed drives when HW_SCAN_ALL_DRIVES is set.
   std::vector<std::string> drives;
   const std::string all = tp.Get().system.LogicalDriveStrings();
   for (std::size_t at = 0; at + 3 <= all.size(); at = all.find('\0', at) + 1) {

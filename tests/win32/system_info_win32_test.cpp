@@ -17,6 +17,11 @@ TEST(Win32SystemInfo, DrivesWindowsFolderFamilyAndEnvironment) {
   EXPECT_NE(std::string::npos, drives.find(std::string("C:\\") + '\0'));
   EXPECT_EQ(kDriveFixed, sys.DriveType("C:\\"));
   EXPECT_EQ(kDriveNoRootDir, sys.DriveType("Q:\\"));
+  // Wine's Z: is the host's whole file system: not a disk of this system
+  // (C:, mapped to a folder of the host, stays fixed).
+  ASSERT_NE(std::string::npos, drives.find(std::string("Z:\\") + '\0'));
+  EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeA("Z:\\"));
+  EXPECT_EQ(kDriveRemote, sys.DriveType("Z:\\"));
 
   std::string windows = sys.WindowsDirectory();
   ASSERT_GE(windows.size(), 3u);

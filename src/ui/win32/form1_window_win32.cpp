@@ -766,6 +766,13 @@ void Form1Window::Show() {
   UpdateWindow(hwnd_);
 }
 
+void Form1Window::BringRunningToFront() {
+  HWND other = FindWindowA(kWindowClass, nullptr);
+  if (!other || !IsWindowVisible(other)) return;
+  if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
+  SetForegroundWindow(other);
+}
+
 void Form1Window::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }

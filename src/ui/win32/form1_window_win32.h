@@ -36,6 +36,10 @@ class Form1Window : public Form1View {
 
   void Show();
   void Hide();
+  /// Brings the main window of another running instance to the front (a
+  /// minimised one is restored; a hidden one, still behind its splash, is
+  /// left alone).
+  static void BringRunningToFront();
   /// Runs the thread's message loop until the window has gone; returns
   /// the WM_QUIT code.
   int RunMessageLoop();
@@ -51,6 +55,11 @@ class Form1Window : public Form1View {
   RECT ClientRectOf(const std::string& name) const;
   /// The tree item of a node, null when the node is not shown.
   HTREEITEM TreeItemOf(const TreeNode* node) const;
+  /// Runs a handler of the logic (also work started elsewhere, such as the
+  /// splash's start-up scan): no exception crosses into user32, and a close
+  /// asked for meanwhile stops a running scan and happens when the
+  /// outermost handler returns.
+  void RunHandler(const std::function<void()>& handler);
   /// Replaces the settings dialog the settings button shows (tests).
   std::function<void()> settingsDialog;
 
@@ -118,9 +127,6 @@ class Form1Window : public Form1View {
   TreeNode* LiveNode(TreeNode* node) const;
   TreeNode* NodeOfItem(HTREEITEM item) const;
   void OnCommand(int id, int code);
-  /// Runs a handler of the logic: no exception crosses into user32, and a
-  /// close asked for meanwhile happens when the outermost handler returns.
-  void RunHandler(const std::function<void()>& handler);
   HBITMAP Picture(const std::string& key);
 
   int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }

@@ -40,11 +40,12 @@ void SplashWindow::ShowSplashModal() {
   const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
   done_ = false;
+  fired_ = false;
   hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kSplashClass, "Hivewright", WS_POPUP | WS_BORDER, x, y,
                           size.cx + 2, size.cy + 2, nullptr, nullptr, instance, this);
   if (!hwnd_) {
     // Without a splash the start goes on at once.
-    if (startup_) startup_->Timer1_Timer();
+    Timer1Fired();
     return;
   }
   ShowWindow(hwnd_, SW_SHOW);
@@ -62,8 +63,20 @@ void SplashWindow::ShowSplashModal() {
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+    // A splash destroyed by someone else took its timer with it.
+    if (!hwnd_ && !fired_) Timer1Fired();
   }
   UnloadSplash();
+}
+
+void SplashWindow::Timer1Fired() {
+  if (fired_) return;
+  fired_ = true;
+  if (hwnd_) KillTimer(hwnd_, kTimer1);
+  // Through the main window's handler guard: a close of the main window
+  // during the start-up scan waits until that scan has stopped.
+  if (startup_) main_.RunHandler([this] { startup_->Timer1_Timer(); });
+  done_ = true;
 }
 
 LRESULT CALLBACK SplashWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -100,10 +113,12 @@ LRESULT SplashWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_TIMER:
       if (wp != kTimer1) break;
-      // Timer1 fires once.
-      KillTimer(hwnd, kTimer1);
-      if (startup_) startup_->Timer1_Timer();
-      done_ = true;
+      Timer1Fired();
+      return 0;
+    case WM_CLOSE:
+      // Closing the splash (Alt+F4) goes on to the main window as the
+      // timer would, rather than leave the program running unseen.
+      Timer1Fired();
       return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);

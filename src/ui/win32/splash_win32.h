@@ -32,12 +32,15 @@ class SplashWindow : public SplashHost {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  /// What Timer1 does, once, however the splash ends (timer or close).
+  void Timer1Fired();
 
   Form1Window& main_;
   unsigned intervalMs_;
   Startup* startup_ = nullptr;
   HWND hwnd_ = nullptr;
   bool done_ = false;
+  bool fired_ = false;
 };
 
 }  // namespace hw
