@@ -51,7 +51,8 @@ void Form1::FillSectionResults(const std::string& caption, const std::string& se
         std::string key = std::to_string(nodeNumber) + "Err";
         // Past the largest node number keys would repeat; later problems get
         // their own suffix instead of failing the whole list.
-        for (int extra = 1; tvwTree.Find(key); ++extra) key = std::to_string(nodeNumber) + "_" + std::to_string(extra) + "Err";
+        // The suffix goes on from the last one used, so no key is tried twice.
+        while (tvwTree.Find(key)) key = std::to_string(nodeNumber) + "_" + std::to_string(++keySuffix_) + "Err";
         TreeNode& node = tvwTree.Add(sectionKey, key, dot > 0 ? Mid(line, dot + 1) : line, image);
         node.problemNumber = dot > 1 ? std::atol(Left(line, dot - 1).c_str()) : 0;
         node.selected = true;

@@ -69,6 +69,7 @@ void Form1::ScanBtn_Click() {
       controls.SetPicture(ctl::cmdPause, ctl::imgPause);
     }
     scanState.ProblemNumber = 0;
+    placeHeld_ = false;
     controls.SetVisible(ctl::nxt, false);
     controls.SetVisible(ctl::nxtPic, false);
 
@@ -129,6 +130,7 @@ void Form1::ScanBtn_Click() {
         }
         if (aborted()) return endAborted();
         sReg->DoSearchFiles(Left(code, 1) + ":", kShortcutPattern);
+        FlushCurrentPlace();
         addProgress(10);
         sectionDone(FindSection("Scan")->order);
         continue;
@@ -154,6 +156,7 @@ void Form1::ScanBtn_Click() {
         if (aborted()) return endAborted();
         if (code == "RI") addProgress(5);
         sReg->DoSearch();
+        FlushCurrentPlace();
         if (code == "SuP" || (code == "ArP" && i == 1)) addProgress(5);
       }
       if (!twoPasses && code != "RI") addProgress(10);
@@ -169,6 +172,7 @@ void Form1::ScanBtn_Click() {
     ProblemLogs::FinishProblemLogs(scanState);
     controls.SetWidth(ctl::pBarImg, controls.Get(ctl::PBarFrame).width);
     controls.SetText(ctl::Label1, texts.nextButtonHint);
+    placeHeld_ = false;
     controls.SetText(ctl::Label3, "");
     controls.SetVisible(ctl::nxt, false);
     controls.SetVisible(ctl::nxtPic, false);

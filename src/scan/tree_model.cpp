@@ -25,14 +25,14 @@ TreeNode& TreeModel::Add(const std::string& relativeKey, const std::string& key,
   (parent ? parent->children_ : roots_).push_back(node);
   order_.push_back(node);
   node->index_ = order_.size();
+  if (!key.empty()) byKey_[key] = node;
   return *node;
 }
 
 TreeNode* TreeModel::Find(const std::string& key) const {
   if (key.empty()) return nullptr;
-  for (TreeNode* n : order_)
-    if (n->key == key) return n;
-  return nullptr;
+  auto it = byKey_.find(key);
+  return it == byKey_.end() ? nullptr : it->second;
 }
 
 void TreeModel::Remove(TreeNode& node) {
@@ -42,6 +42,7 @@ void TreeModel::Remove(TreeNode& node) {
     for (TreeNode* c : n->children_) collect(c);
   };
   collect(&node);
+  for (TreeNode* n : doomed) byKey_.erase(n->key);
   auto& siblings = node.parent_ ? node.parent_->children_ : roots_;
   siblings.erase(std::find(siblings.begin(), siblings.end(), &node));
   auto gone = [&doomed](TreeNode* n) {
@@ -55,6 +56,7 @@ void TreeModel::Remove(TreeNode& node) {
 }
 
 void TreeModel::Clear() {
+  byKey_.clear();
   order_.clear();
   roots_.clear();
   storage_.clear();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace hw {
@@ -68,6 +69,9 @@ class TreeModel {
   void Renumber();
 
   std::vector<std::unique_ptr<TreeNode>> storage_;
+  // Keys are looked up for every node added: a results tree of tens of
+  // thousands of problems would otherwise fill in quadratic time.
+  std::unordered_map<std::string, TreeNode*> byKey_;
   std::vector<TreeNode*> order_;
   std::vector<TreeNode*> roots_;
 };

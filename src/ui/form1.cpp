@@ -192,7 +192,29 @@ void Form1::hlpBtn_LostFocus() {
 
 void Form1::SetProbFoLbCaption(const std::string& caption) { controls.SetText(ctl::ProbFoLb, caption); }
 
-void Form1::SetLabel3Caption(const std::string& caption) { controls.SetText(ctl::Label3, caption); }
+void Form1::SetLabel3Caption(const std::string& caption) { ShowCurrentPlace(caption); }
+
+void Form1::ShowCurrentPlace(const std::string& place) {
+  constexpr auto kInterval = std::chrono::milliseconds(100);
+  const auto now = std::chrono::steady_clock::now();
+  if (now - placeShownAt_ < kInterval) {
+    heldPlace_ = place;
+    placeHeld_ = true;
+    return;
+  }
+  placeShownAt_ = now;
+  placeHeld_ = false;
+  controls.SetText(ctl::Label3, place);
+  controls.Refresh(ctl::Label3);
+}
+
+void Form1::FlushCurrentPlace() {
+  if (!placeHeld_) return;
+  placeHeld_ = false;
+  placeShownAt_ = std::chrono::steady_clock::now();
+  controls.SetText(ctl::Label3, heldPlace_);
+  controls.Refresh(ctl::Label3);
+}
 
 std::string Form1::NumSecErCaption(int index) { return controls.Text(ctl::NumSecEr(index)); }
 
@@ -211,9 +233,6 @@ void Form1::SearchKeyChanged(const std::string& sFullKeyName) { checks.sReg_Sear
 
 void Form1::ShortFound(const std::string& short_path) { checks.sReg_ShortFound(short_path); }
 
-void Form1::FolderSearched(const std::string& folder) {
-  controls.SetText(ctl::Label3, folder);
-  controls.Refresh(ctl::Label3);
-}
+void Form1::FolderSearched(const std::string& folder) { ShowCurrentPlace(folder); }
 
 }  // namespace hw

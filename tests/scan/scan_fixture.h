@@ -117,7 +117,8 @@ class ScanFixture : public ::testing::Test {
     for (TreeNode* d : form.tvwTree.Find("Scan")->Children()) keys.push_back(d->key);
     return keys;
   }
-  /// Values the progress bar and the progress image took, in order.
+  /// Values the progress bar and the progress image took, and the places
+  /// Label3 showed, in order.
   void RecordProgress() {
     form.controls.SetObserver([this](const std::string& control, FormModel::Change what) {
       const long value = form.controls.Get(ctl::pgScanSystem).value;
@@ -126,6 +127,8 @@ class ScanFixture : public ::testing::Test {
         progress.push_back(value);
       if (control == ctl::pBarImg && what == FormModel::Change::kPosition)
         widths.push_back(form.controls.Get(ctl::pBarImg).width);
+      if (control == ctl::Label3 && what == FormModel::Change::kText)
+        places.push_back(form.controls.Text(ctl::Label3));
     });
   }
 
@@ -136,6 +139,7 @@ class ScanFixture : public ::testing::Test {
   std::string R = tp.Root();
   std::vector<long> progress;
   std::vector<int> widths;
+  std::vector<std::string> places;
 };
 
 }  // namespace hw::test
