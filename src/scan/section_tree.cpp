@@ -124,6 +124,16 @@ void Form1::tvwTree_NodeClick(TreeNode& node) {
   }
 }
 
+void Form1::tvwTree_SpaceKey(TreeNode& node) {
+  if (!controls.Enabled(ctl::tvwTree)) return;
+  const std::string key = node.key;
+  tvwTree_NodeClick(node);
+  if (TreeNode* n = tvwTree.Find(key)) {
+    for (TreeNode* other : tvwTree.Nodes()) other->selected = other == n;
+    view.TreeChanged();
+  }
+}
+
 void Form1::tvwTree_Click() {
   if (!controls.Enabled(ctl::tvwTree)) return;
   TreeNode* at = view.HitTest(mx, my);

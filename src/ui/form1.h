@@ -73,6 +73,9 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void tvwTree_MouseDown(float x, float y);
   void tvwTree_NodeClick(TreeNode& node);
   void tvwTree_Click();
+  /// Space on the node that has the keyboard's focus: ticks it once, as a
+  /// click on its picture does, and the focus stays on it.
+  void tvwTree_SpaceKey(TreeNode& node);
   void tvwTree_Collapse(TreeNode& node);
   void tvwTree_Expand(TreeNode& node);
 

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 
@@ -80,11 +81,14 @@ class ClickingPump : public MessagePump {
   std::function<void()> whenAction_;
 };
 
-void PumpFor(DWORD ms) {
+/// Runs messages for `ms`; with `dialog`, its keyboard navigation too, as
+/// the program's message loop does.
+void PumpFor(DWORD ms, HWND dialog = nullptr) {
   const DWORD end = GetTickCount() + ms;
   MSG msg;
   do {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (dialog && IsDialogMessageA(dialog, &msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
@@ -135,6 +139,27 @@ void ClickButton(Form1Window& w, const std::string& name) {
   RECT r{};
   GetClientRect(b, &r);
   MouseClick(b, POINT{r.right / 2, r.bottom / 2});
+}
+
+/// A key pressed on the focused window as the keyboard sends it; `mods`
+/// held down meanwhile (VK_CONTROL, VK_SHIFT) through the thread's key state.
+void PressKey(UINT vk, std::initializer_list<int> mods = {}) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  for (int m : mods) state[m] = 0x80;
+  SetKeyboardState(state);
+  HWND focus = GetFocus();
+  PostMessageA(focus, WM_KEYDOWN, vk, 1);
+  PostMessageA(focus, WM_KEYUP, vk, 1 | (3u << 30));
+  PumpFor(30, GetAncestor(focus, GA_ROOT));
+  for (int m : mods) state[m] = 0;
+  SetKeyboardState(state);
+}
+
+/// Alt with a letter: a mnemonic.
+void PressAlt(char letter) {
+  PostMessageA(GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(letter), 1 | (1 << 29));
+  PumpFor(30, GetAncestor(GetFocus(), GA_ROOT));
 }
 
 class Form1WindowTest : public ::testing::Test {
@@ -273,6 +298,34 @@ TEST_F(Form1WindowTest, ClicksOnTheTreeReachTheSelectionWithRealHitTests) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(Form1WindowTest, TheKeyboardReachesTheFirstPageAndTheTreeButNotTheHiddenPages) {
+  Load();
+  SetActiveWindow(window.Handle());
+  window.SetFocus(ctl::tvwTree);
+  // Arrows move through the tree; Space ticks the node once.
+  TreeView_SelectItem(window.ControlWindow(ctl::tvwTree), window.TreeItemOf(&Node("My")));
+  PressKey(VK_DOWN);
+  EXPECT_TRUE(Node("Reg").selected);
+  PressKey(VK_SPACE);
+  EXPECT_EQ("AllReg", Node("Reg").image);
+  EXPECT_EQ("AllReg", Node("SL").image);
+  EXPECT_TRUE(Node("Reg").selected);
+  Screenshot(window.Handle(), "keyboard_first_page");
+  // Tab goes round the first page and the left column; the Abort button
+  // behind the first page is not among them, nor does Alt+B run it.
+  std::vector<std::string> reached;
+  for (int i = 0; i < 12; ++i) {
+    PressKey(VK_TAB);
+    reached.push_back(window.FocusedControl());
+  }
+  for (const char* c : {ctl::ScanBtn, ctl::BackupBtn, ctl::ConfBtn, ctl::tvwTree})
+    EXPECT_NE(reached.end(), std::find(reached.begin(), reached.end(), c)) << c;
+  EXPECT_EQ(reached.end(), std::find(reached.begin(), reached.end(), ctl::ext));
+  PressAlt('b');
+  EXPECT_EQ("AllReg", Node("Reg").image) << "the tree was not rebuilt by the hidden Abort";
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(Form1WindowTest, HelpAndSupportOpenWhatTheSettingsSayAndHelpHandsFocusToTheTree) {
   Load();
   ClickButton(window, ctl::SuprBtn);
@@ -393,6 +446,54 @@ TEST_F(Form1WindowScanTest, AScanClickedThroughShowsItsPagesAndPauseWorksBetween
   EXPECT_EQ(0u, Node("SL").ChildCount());
   EXPECT_EQ(form().tvwTree.Count(), static_cast<std::size_t>(TreeView_GetCount(window.ControlWindow(ctl::tvwTree))));
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Form1WindowScanTest, DuringAScanTabReachesPauseAndAbortAndSpaceEnterAndEscPressThem) {
+  test::RegistryBuilder b(registry_->Api());
+  for (int i = 0; i < 300; ++i)
+    b.String(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\f" + std::to_string(i) + ".exe",
+             "", folder_->Root() + "\\App\\app.exe");
+  std::vector<std::string> reached;
+  std::string paused, resumed;
+  bool aborted = false;
+  const long start = pump.Count();
+  // One key a yield, as a person's presses fall between steps of the walk:
+  // Tab from the Help button round to Pause and Abort, Space on Pause.
+  pump.At(start + 2, [&] { window.SetFocus(ctl::hlpBtn); });
+  for (int i = 0; i < 9; ++i)
+    pump.At(start + 3 + i, [&] {
+      reached.push_back(window.FocusedControl());
+      PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+      PostMessageA(GetFocus(), WM_KEYUP, VK_TAB, 1 | (3u << 30));
+    });
+  pump.At(start + 12, [&] {
+    window.SetFocus(ctl::cmdPause);
+    Screenshot(window.Handle(), "keyboard_scan_page");
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_SPACE, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, VK_SPACE, 1 | (3u << 30));
+  });
+  pump.At(start + 15, [&] {
+    paused = WindowText(window.ControlWindow(ctl::cmdPause));
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+  });
+  pump.At(start + 18, [&] {
+    resumed = WindowText(window.ControlWindow(ctl::cmdPause));
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+    aborted = true;
+  });
+  SetActiveWindow(window.Handle());
+  window.SetFocus(ctl::ScanBtn);
+  ClickButton(window, ctl::ScanBtn);
+  PumpFor(300, window.Handle());
+  EXPECT_GT(pump.Count(), start + 18);
+  for (const char* c : {ctl::cmdPause, ctl::ext})
+    EXPECT_NE(reached.end(), std::find(reached.begin(), reached.end(), c)) << c;
+  EXPECT_EQ("Resume", paused);
+  EXPECT_EQ("Pause", resumed);
+  EXPECT_TRUE(aborted);
+  EXPECT_FALSE(form().scanFinished);
+  EXPECT_TRUE(window.Showing(ctl::ScanBtn));
+  EXPECT_NE(std::string(ctl::ext), window.FocusedControl()) << "the focus left with the scan page";
 }
 
 TEST_F(Form1WindowScanTest, AbortClickedDuringTheScanReturnsToTheFirstPage) {

@@ -331,6 +331,7 @@ void Form1Window::ApplyAll() {
   OnControlChanged("Form1", FormModel::Change::kText);
   ApplyZOrder();
   ApplyItems();
+  UpdateReachability();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -364,6 +365,7 @@ void Form1Window::OnControlChanged(const std::string& name, FormModel::Change wh
       break;
     case FormModel::Change::kVisible:
       ApplyVisible(c);
+      if (c.kind == Kind::kPanel) UpdateReachability();
       break;
     case FormModel::Change::kEnabled:
       if (c.hwnd) EnableWindow(c.hwnd, s.enabled);
@@ -371,6 +373,7 @@ void Form1Window::OnControlChanged(const std::string& name, FormModel::Change wh
     case FormModel::Change::kPosition:
       ApplyPosition(c);
       if (c.kind == Kind::kArea) FitWindow();
+      if (c.kind == Kind::kPanel) UpdateReachability();
       break;
     case FormModel::Change::kPicture:
       ApplyPicture(c);
@@ -381,6 +384,7 @@ void Form1Window::OnControlChanged(const std::string& name, FormModel::Change wh
     case FormModel::Change::kZOrder:
       if (c.hwnd) SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       else InvalidateWindowless(c);
+      if (c.kind == Kind::kPanel) UpdateReachability();
       break;
     case FormModel::Change::kRefresh:
       if (c.hwnd) {
@@ -687,6 +691,12 @@ LRESULT CALLBACK Form1Window::TreeSubclassProc(HWND hwnd, UINT msg, WPARAM wp, L
     const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
     self->lastPress_ = POINT{x, y};
     self->RunHandler([self, x, y] { self->form_.tvwTree_MouseDown(self->Twips(x), self->Twips(y)); });
+  } else if (msg == WM_KEYDOWN && wp == VK_SPACE) {
+    if (TreeNode* node = self->NodeOfItem(TreeView_GetSelection(hwnd)))
+      self->RunHandler([self, node] { self->form_.tvwTree_SpaceKey(*node); });
+    return 0;
+  } else if (msg == WM_CHAR && wp == ' ') {
+    return 0;  // no search for a node named by the space
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, &Form1Window::TreeSubclassProc, id);
   }
@@ -763,6 +773,7 @@ void Form1Window::Show() {
   if (!hwnd_) return;
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
+  UpdateReachability();
   UpdateWindow(hwnd_);
 }
 
@@ -801,6 +812,66 @@ void Form1Window::RunHandler(const std::function<void()>& handler) {
     closePending_ = false;
     DestroyWindow(hwnd_);
   }
+}
+
+void Form1Window::OnDialogKey(int id) {
+  if (id == IDCANCEL) {
+    // Esc during a scan is the Abort button.
+    if (form_.ScanRunning() && form_.controls.Visible(ctl::secondFram) && IsWindowEnabled(ControlWindow(ctl::ext)))
+      Click(ctl::ext);
+    return;
+  }
+  // Enter presses the button that has the focus.
+  HWND focus = GetFocus();
+  for (const Control& c : controls_) {
+    if (c.hwnd == focus && c.kind == Kind::kButton) {
+      Click(c.name);
+      return;
+    }
+  }
+}
+
+bool Form1Window::Covered(const Control& page) const {
+  RECT mine{};
+  GetWindowRect(page.hwnd, &mine);
+  for (HWND above = GetWindow(page.hwnd, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    if (!(GetWindowLongA(above, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT theirs{}, both{};
+    GetWindowRect(above, &theirs);
+    if (IntersectRect(&both, &mine, &theirs) && EqualRect(&both, &mine)) return true;
+  }
+  return false;
+}
+
+void Form1Window::UpdateReachability() {
+  // A page that lies wholly behind another (the scan page's command bar
+  // behind the first page) takes no focus and no mnemonic.
+  for (const char* name : {ctl::firstfrm, ctl::secondFram, ctl::fraBackUp, ctl::Frame1}) {
+    const Control& page = controls_[byName_.at(name)];
+    if (!page.hwnd) continue;
+    // Shown as the window is (the window itself may still be hidden).
+    const bool reachable = (GetWindowLongA(page.hwnd, GWL_STYLE) & WS_VISIBLE) && !Covered(page);
+    if ((IsWindowEnabled(page.hwnd) != FALSE) != reachable) EnableWindow(page.hwnd, reachable);
+  }
+  // The focus, lost with a page that went, goes to the page in front.
+  HWND focus = GetFocus();
+  if (GetActiveWindow() != hwnd_ || (focus && focus != hwnd_ && IsWindowVisible(focus) && ReachableWindow(focus)))
+    return;
+  for (const char* name : {ctl::fraBackUp, ctl::firstfrm, ctl::Frame1}) {
+    HWND page = ControlWindow(name);
+    if (!page || !IsWindowVisible(page) || !IsWindowEnabled(page)) continue;
+    HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    if (first && IsChild(page, first) && IsWindowVisible(first) && IsWindowEnabled(first)) {
+      ::SetFocus(first);
+      return;
+    }
+  }
+}
+
+bool Form1Window::ReachableWindow(HWND h) const {
+  for (; h && h != hwnd_; h = GetParent(h))
+    if (!IsWindowEnabled(h) || !IsWindowVisible(h)) return false;
+  return h == hwnd_;
 }
 
 void Form1Window::OnCommand(int id, int code) {
@@ -1031,6 +1102,10 @@ LRESULT CALLBACK Form1Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        OnDialogKey(LOWORD(wp));
+        return 0;
+      }
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_NOTIFY:

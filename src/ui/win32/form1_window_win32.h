@@ -127,6 +127,14 @@ class Form1Window : public Form1View {
   TreeNode* LiveNode(TreeNode* node) const;
   TreeNode* NodeOfItem(HTREEITEM item) const;
   void OnCommand(int id, int code);
+  /// Enter (IDOK) and Esc (IDCANCEL) from the dialog manager.
+  void OnDialogKey(int id);
+  /// Pages lying wholly behind another are disabled, and a focus lost with
+  /// a page goes to the page in front.
+  void UpdateReachability();
+  bool Covered(const Control& page) const;
+  /// The window and every parent up to the main window enabled and visible.
+  bool ReachableWindow(HWND h) const;
   HBITMAP Picture(const std::string& key);
 
   int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }

@@ -83,7 +83,8 @@ bool SettingsDialogWindow::Create(HWND owner) {
                           GetModuleHandleA(nullptr), this);
   if (!hwnd_) return false;
 
-  tab_ = Make(cfg::TabStrip1, WC_TABCONTROLA, WS_VISIBLE | WS_CLIPSIBLINGS, kTabX, kTabY, kTabW, kTabH, nullptr);
+  tab_ = Make(cfg::TabStrip1, WC_TABCONTROLA, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kTabX, kTabY, kTabW, kTabH,
+              nullptr);
   for (int i = 1; i <= 3; ++i) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
@@ -296,6 +297,16 @@ bool SettingsDialogWindow::RunModal() {
     if (got <= 0) {
       quit = got == 0;
       break;
+    }
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, wherever the focus is.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) &&
+        (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd))) {
+      const int count = static_cast<int>(SendMessageA(tab_, TCM_GETITEMCOUNT, 0, 0));
+      const int step = (GetKeyState(VK_SHIFT) & 0x8000) ? count - 1 : 1;
+      const int next = (static_cast<int>(SendMessageA(tab_, TCM_GETCURSEL, 0, 0)) + step) % count;
+      SendMessageA(tab_, TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
+      logic_.SelectTab(next + 1);
+      continue;
     }
     if (!IsDialogMessageA(hwnd_, &msg)) {
       TranslateMessage(&msg);
