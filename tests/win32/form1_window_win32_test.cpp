@@ -326,6 +326,31 @@ TEST_F(Form1WindowTest, TheKeyboardReachesTheFirstPageAndTheTreeButNotTheHiddenP
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(Form1WindowTest, InADarkHighContrastSchemeEveryTextUsesTheSystemColours) {
+  const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_APPWORKSPACE,
+                          COLOR_3DHIGHLIGHT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+  const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255),
+                           RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 0)};
+  COLORREF before[8];
+  for (int i = 0; i < 8; ++i) before[i] = GetSysColor(elements[i]);
+  window.highContrast = true;
+  SetSysColors(8, elements, dark);
+  Load();
+  SendMessageA(window.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+  PumpFor(100);
+  HWND tree = window.ControlWindow(ctl::tvwTree);
+  EXPECT_EQ(RGB(0, 0, 0), TreeView_GetBkColor(tree));
+  EXPECT_EQ(RGB(255, 255, 255), TreeView_GetTextColor(tree));
+  // A point of the tree below its last node shows the scheme's background.
+  const std::string shot = Screenshot(window.Handle(), "high_contrast");
+  RECT r = window.ClientRectOf(ctl::tvwTree);
+  HDC dc = GetDC(window.Handle());
+  const COLORREF below = GetPixel(dc, r.left + 40, r.bottom - 30);
+  ReleaseDC(window.Handle(), dc);
+  SetSysColors(8, elements, before);
+  EXPECT_EQ(RGB(0, 0, 0), below);
+}
+
 TEST_F(Form1WindowTest, HelpAndSupportOpenWhatTheSettingsSayAndHelpHandsFocusToTheTree) {
   Load();
   ClickButton(window, ctl::SuprBtn);

@@ -265,18 +265,10 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
   // reaches the logic before the control acts on it.
   HWND tree = ControlWindow(ctl::tvwTree);
   treeImages_ = ImageList_Create(16, 16, ILC_COLOR32, 9, 0);
-  for (const char* key : kTreeImages) {
-    Bitmap picture = MakePicture(key, kWhite);
-    treeImageIndex_[key] = ImageList_Add(treeImages_, picture.Get(), nullptr);
-  }
+  ApplyTreeColours();
   TreeView_SetImageList(tree, treeImages_, TVSIL_NORMAL);
-  TreeView_SetBkColor(tree, kWhite);
   // The tree's width is fixed: a narrow indent keeps the bold section names whole.
   TreeView_SetIndent(tree, Px(kTreeIndentTwips));
-  // Redraw the lines in the new colour: the style once without lines, once as it was.
-  const LONG treeStyle = GetWindowLongA(tree, GWL_STYLE);
-  SetWindowLongA(tree, GWL_STYLE, treeStyle & ~TVS_HASLINES);
-  SetWindowLongA(tree, GWL_STYLE, treeStyle);
   SetWindowSubclass(tree, &Form1Window::TreeSubclassProc, kTreeSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
   HWND list = ControlWindow(ctl::ListVW1);
@@ -297,6 +289,35 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
   if (!status_) return false;
   SendMessageA(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return true;
+}
+
+bool Form1Window::HighContrast() const {
+  if (highContrast) return *highContrast;
+  HIGHCONTRASTA hc{};
+  hc.cbSize = sizeof hc;
+  return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void Form1Window::ApplyTreeColours() {
+  HWND tree = ControlWindow(ctl::tvwTree);
+  if (!tree || !treeImages_) return;
+  // White with black text, as designed; in a high-contrast scheme the
+  // system's own colours, or a dark scheme would write white on white.
+  const bool hc = HighContrast();
+  const COLORREF back = hc ? GetSysColor(COLOR_WINDOW) : kWhite;
+  const int count = ImageList_GetImageCount(treeImages_);
+  for (int i = 0; i < static_cast<int>(sizeof kTreeImages / sizeof kTreeImages[0]); ++i) {
+    Bitmap picture = MakePicture(kTreeImages[i], back);
+    if (i < count) ImageList_Replace(treeImages_, i, picture.Get(), nullptr);
+    else treeImageIndex_[kTreeImages[i]] = ImageList_Add(treeImages_, picture.Get(), nullptr);
+  }
+  TreeView_SetBkColor(tree, back);
+  TreeView_SetTextColor(tree, hc ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
+  // Redraw the lines in the new colour: the style once without lines, once as it was.
+  const LONG treeStyle = GetWindowLongA(tree, GWL_STYLE);
+  SetWindowLongA(tree, GWL_STYLE, treeStyle & ~TVS_HASLINES);
+  SetWindowLongA(tree, GWL_STYLE, treeStyle);
+  InvalidateRect(tree, nullptr, TRUE);
 }
 
 // ---- showing the control state ------------------------------------------------
@@ -953,7 +974,7 @@ LRESULT Form1Window::HandleNotify(const NMHDR& header) {
           const MirrorItem& mi = mirror_[m->second];
           auto& draw = const_cast<NMTVCUSTOMDRAW&>(cd);
           if (mi.grey && !(cd.nmcd.uItemState & CDIS_SELECTED)) draw.clrText = GetSysColor(COLOR_GRAYTEXT);
-          else if (mi.color && !(cd.nmcd.uItemState & CDIS_SELECTED)) draw.clrText = mi.color;
+          else if (mi.color && !(cd.nmcd.uItemState & CDIS_SELECTED) && !HighContrast()) draw.clrText = mi.color;
         }
         return CDRF_DODEFAULT;
       }
@@ -979,6 +1000,7 @@ void Form1Window::PaintPanel(HWND panel, HDC dc, const RECT& client) {
   bool onBand = false;
   if (auto it = byName_.find(panelName); it != byName_.end()) onBand = controls_[it->second].kind == Kind::kBand;
   SetBkMode(dc, TRANSPARENT);
+  const bool hc = HighContrast();
   for (int pass = 0; pass < 2; ++pass) {
     for (Control& c : controls_) {
       if (c.hwnd || c.parent != panelName) continue;
@@ -1011,9 +1033,16 @@ void Form1Window::PaintPanel(HWND panel, HDC dc, const RECT& client) {
       }
       Selected f(dc, (c.flags & kBig) ? big_ : (c.flags & kBold) ? bold_ : font_);
       COLORREF color = GetSysColor(COLOR_BTNTEXT);
-      if (onBand) color = (c.flags & kShadow) ? kBandShadow : kBandText;
-      else if (c.flags & kShadow) color = GetSysColor(COLOR_BTNHIGHLIGHT);
-      else if (c.flags & kAccent) color = kAccentText;
+      if (hc) {
+        // Only the system's colours: no shadows, no fixed band or accent colours.
+        if (c.flags & kShadow) continue;
+      } else if (onBand) {
+        color = (c.flags & kShadow) ? kBandShadow : kBandText;
+      } else if (c.flags & kShadow) {
+        color = GetSysColor(COLOR_BTNHIGHLIGHT);
+      } else if (c.flags & kAccent) {
+        color = kAccentText;
+      }
       if (!form_.controls.Enabled(c.name)) color = GetSysColor(COLOR_GRAYTEXT);
       SetTextColor(dc, color);
       // A line taller than its container is centred in what shows of it.
@@ -1133,8 +1162,15 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       for (const Control& c : controls_)
         if (c.hwnd) SendMessageA(c.hwnd, WM_SYSCOLORCHANGE, wp, lp);
       SendMessageA(status_, WM_SYSCOLORCHANGE, wp, lp);
+      ApplyTreeColours();
       CheckAndChangeApperance();
       return 0;
+    case WM_SETTINGCHANGE:
+      if (wp == SPI_SETHIGHCONTRAST) {
+        ApplyTreeColours();
+        CheckAndChangeApperance();
+      }
+      break;
     case WM_CLOSE:
       if (handlerDepth_ > 0) {
         // A scan or a dialog is running below: stop it, close afterwards.

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -60,6 +61,9 @@ class Form1Window : public Form1View {
   /// asked for meanwhile stops a running scan and happens when the
   /// outermost handler returns.
   void RunHandler(const std::function<void()>& handler);
+  /// Decides high contrast instead of the system's flag (tests: Wine
+  /// cannot switch the flag).
+  std::optional<bool> highContrast;
   /// Replaces the settings dialog the settings button shows (tests).
   std::function<void()> settingsDialog;
 
@@ -129,6 +133,10 @@ class Form1Window : public Form1View {
   void OnCommand(int id, int code);
   /// Enter (IDOK) and Esc (IDCANCEL) from the dialog manager.
   void OnDialogKey(int id);
+  /// True in a high-contrast scheme: every text in the system's colours.
+  bool HighContrast() const;
+  /// The tree's background, text and picture colours for the scheme.
+  void ApplyTreeColours();
   /// Pages lying wholly behind another are disabled, and a focus lost with
   /// a page goes to the page in front.
   void UpdateReachability();
