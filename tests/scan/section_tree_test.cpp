@@ -116,6 +116,16 @@ TEST_F(SectionTreeTest, TextClicksToggleTwiceSoOnlySomeChanges) {
   for (TreeNode* n : form.tvwTree.Nodes()) EXPECT_EQ(0u, n->image.rfind("None", 0)) << n->key;
 }
 
+TEST_F(SectionTreeTest, SpaceTicksTheFocusedNodeOnceAndTheFocusStays) {
+  // As a click on the picture: None -> All, All -> None, the focus kept.
+  for (const char* expected : {"AllReg", "NoneReg"}) {
+    form.tvwTree_SpaceKey(*form.tvwTree.Find("Reg"));
+    EXPECT_EQ(expected, Image("Reg"));
+    EXPECT_EQ(expected, Image("SL"));
+    EXPECT_TRUE(form.tvwTree.Find("Reg")->selected);
+  }
+}
+
 TEST_F(SectionTreeTest, ADisabledTreeIgnoresPressesClicksAndExpansion) {
   form.controls.SetEnabled(ctl::tvwTree, false);
   form.mx = 1;

@@ -4,6 +4,9 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <vector>
 #include <fstream>
 #include <sstream>
 
@@ -139,6 +142,61 @@ TEST_F(SettingsWindowTest, AColourChangeRecomposesTheFacesAndClosingLeavesNoBitm
     EXPECT_EQ(OBJ_BITMAP, static_cast<int>(GetObjectType(newOk)));
   }
   EXPECT_EQ(0, GetObjectType(newOk));
+}
+
+/// What a person does in the modal dialog, one step a timer tick.
+std::vector<std::function<void()>> g_steps;
+void CALLBACK NextStep(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (g_steps.empty()) {
+    KillTimer(nullptr, timer);
+    return;
+  }
+  auto step = std::move(g_steps.front());
+  g_steps.erase(g_steps.begin());
+  step();
+}
+
+void PostKey(UINT vk, std::initializer_list<int> mods) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  for (int m : {VK_CONTROL, VK_SHIFT}) state[m] = 0;
+  for (int m : mods) state[m] = 0x80;
+  SetKeyboardState(state);
+  PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1);
+}
+
+TEST_F(SettingsWindowTest, TabReachesThePageStripAndCtrlTabTurnsThePages) {
+  SettingsDialogWindow dlg(form);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  HWND strip = dlg.Control(cfg::TabStrip1);
+  bool reached = false;
+  std::vector<int> pages;
+  g_steps.push_back([&] { SetFocus(dlg.Control(cfg::cmdOk)); });
+  for (int i = 0; i < 10; ++i)
+    g_steps.push_back([&] {
+      reached = reached || GetFocus() == strip;
+      if (!reached) PostKey(VK_TAB, {});
+    });
+  g_steps.push_back([&] { PostKey(VK_TAB, {VK_CONTROL}); });
+  g_steps.push_back([&] {
+    pages.push_back(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0)));
+    pages.push_back(IsWindowVisible(dlg.Control(cfg::txtLogFilePath)) ? 1 : 0);
+    PostKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
+  });
+  g_steps.push_back([&] {
+    pages.push_back(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0)));
+    PostKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
+  });
+  g_steps.push_back([&] {
+    pages.push_back(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0)));
+    PostKey(VK_SHIFT, {});
+    PostMessageA(dlg.Handle(), WM_CLOSE, 0, 0);
+  });
+  SetTimer(nullptr, 0, 60, &NextStep);
+  dlg.RunModal();
+  EXPECT_TRUE(reached);
+  // Options -> Paths (shown) -> Options -> About, round the end.
+  EXPECT_EQ((std::vector<int>{1, 1, 0, 2}), pages);
 }
 
 }  // namespace
