@@ -1,5 +1,5 @@
 #pragma once
-// Text helpers with the program's rules: single-byte Windows-1252 text,
+// Text helpers with the program's rules: UTF-8 text (positions count bytes),
 // 1-based positions (0 = not found), spaces-only trimming.
 #include <string>
 
