@@ -1,5 +1,8 @@
 #include "support/lnk_writer.h"
 
+#include "registry/ansi_text.h"
+#include "registry/code_page.h"
+
 namespace hw::test::lnk {
 
 void Put16(std::string& s, std::uint32_t v) {
@@ -96,6 +99,13 @@ std::string Shortcut(const std::string& idList, const std::string& linkInfo) {
   return s + idList + linkInfo + std::string(4, '\0');
 }
 
-std::string ShortcutTo(const std::string& target) { return Shortcut("", LinkInfo(target, "")); }
+std::string ShortcutTo(const std::string& target) {
+  // A target beyond ASCII goes in the Unicode base path too, as the shell
+  // writes it; the ANSI one then holds '?' for what the code page lacks.
+  for (char c : target)
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return Shortcut("", LinkInfo(AnsiFromText(target), "", Utf16LeFromUtf8(target) + std::string(2, '\0')));
+  return Shortcut("", LinkInfo(target, ""));
+}
 
 }  // namespace hw::test::lnk
