@@ -132,6 +132,12 @@ std::string Replace(const std::string& s, const std::string& find, const std::st
 
 std::string Left(const std::string& s, std::size_t n) { return s.substr(0, n); }
 
+std::string LeftChars(const std::string& s, std::size_t n) {
+  std::size_t at = 0;
+  for (std::size_t chars = 0; at < s.size() && chars < n; ++chars) NextUtf8(s.data(), s.size(), &at);
+  return s.substr(0, at);
+}
+
 std::string Right(const std::string& s, std::size_t n) {
   return n >= s.size() ? s : s.substr(s.size() - n);
 }

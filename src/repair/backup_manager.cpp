@@ -53,7 +53,7 @@ void Form1::ListBackups() {
 void Form1::cmdBackUp_Click() {
   std::string name = Trim(p.dialogs.InputBox(texts.backupNamePrompt, texts.backupNameTitle));
   for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) name = Replace(name, c, "");
-  BackupName = Left(name, 256);
+  BackupName = LeftChars(name, 256);
 }
 
 void Form1::cmdRestore_Click() {

@@ -19,6 +19,7 @@ TEST(VbText, PositionsAreOneBasedAndCaseRulesHold) {
   EXPECT_EQ(2u, InStr(u8"xДм", u8"дМ", true));
   EXPECT_EQ(u8"ŁÓDŹ ДМИТРИЙ 用户", UCase(u8"Łódź Дмитрий 用户"));
   EXPECT_EQ(u8"łódź дмитрий", LCase(u8"ŁÓDŹ ДМИТРИЙ"));
+  EXPECT_EQ(u8"Łó用", LeftChars(u8"Łó用户", 3));  // characters, never part of one
 }
 
 TEST(VbText, ReplaceScansLeftToRightWithoutOverlap) {

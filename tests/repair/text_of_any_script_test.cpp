@@ -8,6 +8,7 @@
 #include "checks/exact_logs.h"
 #include "registry/ansi_text.h"
 #include "registry/code_page.h"
+#include "registry/settings.h"
 #include "registry/vb_text.h"
 #include "repair/repair_fixture.h"
 #include "scan/scan_fixture.h"
@@ -113,6 +114,9 @@ class TextOfAnyScriptTest : public test::ScanFixture {
 
 TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestored) {
   MakeMachine();
+  // The program's own folders and the backup's name in such letters too.
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "BackUpFile", R + u8"\\Резервные копии");
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "LogFile", R + u8"\\Журнал 日志");
   ClickPicture("Reg");
   ClickPicture(Drives().front());  // the drive that holds the scratch root
   form.ScanBtn_Click();
@@ -151,7 +155,10 @@ TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestore
     if (l.broken) brokenLinks.insert(At(l.link));
   EXPECT_EQ(brokenLinks, shortcuts);
 
-  form.nxt_Click();  // the backup question is answered Yes
+  tp.dialogs.inputs.push_back(u8"Копия «用户»");
+  form.cmdBackUp_Click();
+  form.nxt_Click();
+  EXPECT_TRUE(tp.Folder().Exists(R + u8"\\Резервные копии\\Копия «用户».bak"));
   EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
   for (const auto& r : broken) EXPECT_FALSE(test::ReadValue(tp.Registry(), r).present) << r.key << " " << r.name;
   for (const auto& r : healthy) EXPECT_EQ(before[r], test::ReadValue(tp.Registry(), r)) << r.key << " " << r.name;
