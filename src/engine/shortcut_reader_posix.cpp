@@ -241,7 +241,8 @@ std::string PosixShortcutReader::TargetPath(const std::string& shortcutPath) {
     if (!in || !in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()))) return std::string();
     ShortcutPaths paths = ParseShortcutPaths(bytes);
     if (!paths.valid) return std::string();
-    return paths.linkInfoPath.empty() ? paths.idListPath : paths.linkInfoPath;
+    return paths.linkInfoPath.empty() ? ExactTarget(paths.idListPath, std::string())
+                                      : ExactTarget(paths.linkInfoPath, paths.idListPath);
   } catch (...) {
     return std::string();  // the interface promises never to throw
   }

@@ -75,7 +75,19 @@ std::string Win32ShortcutReader::TargetPath(const std::string& shortcutPath) {
   // where Windows answers S_FALSE; neither is a file-system path.
   if (target.compare(0, 2, L"::") == 0) return std::string();
 
-  return Narrow(target);
+  // Wine answers with the link's single-byte path, where the names a
+  // process of another code page wrote are "?"; the ID list has them whole.
+  std::wstring fromIdList;
+  if (target.find(L'?') != std::wstring::npos) {
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    if (SUCCEEDED(link->GetIDList(&pidl)) && pidl) {
+      std::vector<wchar_t> path(32768, L'\0');
+      if (SHGetPathFromIDListEx(pidl, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT))
+        fromIdList = path.data();
+      CoTaskMemFree(pidl);
+    }
+  }
+  return ExactTarget(Narrow(target), Narrow(fromIdList));
 }
 
 }  // namespace hw

@@ -49,7 +49,16 @@ TEST(PosixShortcutReader, ReadsShortcutsMadeAfterTheFormat) {
   scratch->WriteFile(r + "\\Links\\wide.lnk",
                      Shortcut("", LinkInfo("C:\\Caf?", "", std::string("C\0:\0\\\0C\0a\0f\0\xE9\0 \0\x3B\x26\0\0", 20))));
 
+  // As Wine's shell writes a link in a process of code page 1252: "?" in
+  // the single-byte path, the names whole in the ID list.
+  const std::string wineIds = IdList({MyComputerItem(), DriveItem("C:\\"), FileItem(true, "??????", u8"Данные"),
+                                      FileItem(true, "??", u8"用户"), FileItem(false, "app.exe", "app.exe")});
+  scratch->WriteFile(r + "\\Links\\wine.lnk", Shortcut(wineIds, LinkInfo("C:\\??????\\??\\app.exe", "")));
+  scratch->WriteFile(r + "\\Links\\lost.lnk", Shortcut("", LinkInfo("C:\\??????\\app.exe", "")));
+
   PosixShortcutReader reader(static_cast<PosixFileServices&>(scratch->Files()));
+  EXPECT_EQ(u8"C:\\Данные\\用户\\app.exe", reader.TargetPath(r + "\\Links\\wine.lnk"));
+  EXPECT_EQ("", reader.TargetPath(r + "\\Links\\lost.lnk")) << "not known exactly: not judged";
   EXPECT_EQ("C:\\Program Files\\App\\app.exe", reader.TargetPath(r + "\\links\\FILE.LNK"));
   EXPECT_EQ("C:\\Program Files\\APP\\APP.EXE", ParseShortcutPaths(file).idListPath);
   EXPECT_EQ("D:\\My Documents\\notes.old data", reader.TargetPath(r + "\\Links\\folder.lnk"));

@@ -13,9 +13,8 @@ void Put32(std::string& s, std::uint32_t v) {
   Put16(s, v & 0xFFFF);
   Put16(s, v >> 16);
 }
-std::string Utf16(const std::string& ansiAscii) {
-  std::string s;
-  for (char c : ansiAscii) Put16(s, static_cast<unsigned char>(c));
+std::string Utf16(const std::string& text) {
+  std::string s = Utf16LeFromUtf8(text);
   Put16(s, 0);
   return s;
 }
