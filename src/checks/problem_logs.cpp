@@ -3,20 +3,31 @@
 #include <algorithm>
 #include <cstring>
 
+#include "checks/exact_logs.h"
+#include "registry/ansi_text.h"
+#include "registry/code_page.h"
 #include "registry/runtime_error.h"
 #include "ui/user_dialogs.h"
 
 namespace hw {
 
 void BinaryEntry::SetText(const std::string& text) {
-  Text = text.substr(0, kEntryTextChars);
-  Text.resize(kEntryTextChars, ' ');
+  // 256 characters, not bytes: a UTF-8 sequence is never cut.
+  Text.clear();
+  std::size_t chars = 0, at = 0;
+  while (at < text.size() && chars < kEntryTextChars) {
+    const std::size_t from = at;
+    NextUtf8(text.data(), text.size(), &at);
+    Text.append(text, from, at - from);
+    ++chars;
+  }
+  Text.append(kEntryTextChars - chars, ' ');
 }
 
 std::array<std::uint8_t, kEntrySlotLength> BinaryEntry::ToSlot() const {
   std::array<std::uint8_t, kEntrySlotLength> slot{};
   std::memcpy(slot.data(), Bytes.data(), kEntryBytes);
-  std::string text = Text;
+  std::string text = AnsiFromText(Text);
   text.resize(kEntryTextChars, ' ');
   std::memcpy(slot.data() + kEntryBytes, text.data(), kEntryTextChars);
   return slot;
@@ -25,7 +36,7 @@ std::array<std::uint8_t, kEntrySlotLength> BinaryEntry::ToSlot() const {
 BinaryEntry BinaryEntry::FromSlot(const std::uint8_t* slot) {
   BinaryEntry e;
   std::memcpy(e.Bytes.data(), slot, kEntryBytes);
-  e.Text.assign(reinterpret_cast<const char*>(slot + kEntryBytes), kEntryTextChars);
+  e.Text = TextFromAnsi(std::string(reinterpret_cast<const char*>(slot + kEntryBytes), kEntryTextChars));
   return e;
 }
 
@@ -45,12 +56,12 @@ void ProblemLogs::StartProblemLogs(ScanState& state) {
   FileServices& files = m_.platform().files;
   const std::string err = ErrLogPath();
   if (files.FileExists(err)) files.DeleteFile(err, true);
-  state.ErrLog = files.CreateTextFile(err, true);
+  state.ErrLog = CreateTwinnedLog(files, err);
   const std::string alerr = AlErrLogPath();
   if (files.FileExists(alerr)) files.DeleteFile(alerr, false);
   const std::string binary = BinaryEntriesLogPath();
   if (files.FileExists(binary)) files.DeleteFile(binary, false);
-  state.AlErrLog = files.CreateTextFile(alerr, true);
+  state.AlErrLog = CreateTwinnedLog(files, alerr);
 }
 
 void ProblemLogs::AppendBinaryEntry(const BinaryEntry& record) {

@@ -23,7 +23,8 @@ constexpr std::size_t kEntrySlotLength = 769;
 /// One record of BinaryEntries.log.
 struct BinaryEntry {
   std::array<std::uint8_t, kEntryBytes> Bytes{};
-  /// Exactly 256 characters, space padded (see SetText).
+  /// Exactly 256 characters, space padded (see SetText); the slot holds
+  /// them in the ANSI code page.
   std::string Text = std::string(kEntryTextChars, ' ');
 
   /// Left-justifies `text` in the field: padded with spaces or cut.
@@ -45,7 +46,7 @@ class ProblemLogs {
   static void CloseProblemLogs(ScanState& state);
 
   /// The logs as a scan starts them: err.log deleted (forced) and created
-  /// anew as ErrLog; alerr.log and BinaryEntries.log deleted (not forced:
+  /// anew as ErrLog (each with its exact twin, see exact_logs.h); alerr.log and BinaryEntries.log deleted (not forced:
   /// a read-only one throws); alerr.log created anew as AlErrLog. Closes
   /// streams left open by an aborted scan first.
   void StartProblemLogs(ScanState& state);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "registry/file_services_posix.h"
+#include "registry/ansi_text.h"
 #include "registry/code_page.h"
 #include "registry/vb_text.h"
 
@@ -54,17 +55,17 @@ class Bytes {
     if (end > size_ || offset >= end) return false;
     const void* nul = std::memchr(data_ + offset, 0, end - offset);
     if (!nul) return false;
-    out->assign(reinterpret_cast<const char*>(data_ + offset),
-                static_cast<const unsigned char*>(nul) - (data_ + offset));
+    *out = TextFromAnsi(std::string(reinterpret_cast<const char*>(data_ + offset),
+                                    static_cast<const unsigned char*>(nul) - (data_ + offset)));
     return true;
   }
-  // The same for a UTF-16LE string, converted to Windows-1252.
+  // The same for a UTF-16LE string.
   bool Unicode(std::size_t offset, std::size_t end, std::string* out) const {
     if (end > size_ || offset >= end) return false;
     std::size_t units = (end - offset) / 2;
     for (std::size_t i = 0; i < units; ++i) {
       if (data_[offset + 2 * i] == 0 && data_[offset + 2 * i + 1] == 0) {
-        *out = CutAtNul(Cp1252FromUtf16Le(data_ + offset, 2 * i));
+        *out = Utf8FromUtf16Le(data_ + offset, 2 * i);
         return true;
       }
     }
@@ -240,7 +241,8 @@ std::string PosixShortcutReader::TargetPath(const std::string& shortcutPath) {
     if (!in || !in.read(&bytes[0], static_cast<std::streamsize>(bytes.size()))) return std::string();
     ShortcutPaths paths = ParseShortcutPaths(bytes);
     if (!paths.valid) return std::string();
-    return paths.linkInfoPath.empty() ? paths.idListPath : paths.linkInfoPath;
+    return paths.linkInfoPath.empty() ? ExactTarget(paths.idListPath, std::string())
+                                      : ExactTarget(paths.linkInfoPath, paths.idListPath);
   } catch (...) {
     return std::string();  // the interface promises never to throw
   }

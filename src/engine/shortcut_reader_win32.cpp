@@ -30,25 +30,21 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// The program's text is UTF-8.
 std::wstring Wide(const std::string& s) {
   if (s.empty()) return std::wstring();
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
   return w;
 }
 
-// False when a character had no ANSI form.
-bool Narrow(const std::wstring& w, std::string* out) {
-  out->clear();
-  if (w.empty()) return true;
-  BOOL lossy = FALSE;
-  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                              nullptr, &lossy);
-  out->assign(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), &(*out)[0], n, nullptr,
-                      &lossy);
-  return !lossy;
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
+  return out;
 }
 
 }  // namespace
@@ -79,17 +75,19 @@ std::string Win32ShortcutReader::TargetPath(const std::string& shortcutPath) {
   // where Windows answers S_FALSE; neither is a file-system path.
   if (target.compare(0, 2, L"::") == 0) return std::string();
 
-  std::string ansi;
-  if (Narrow(target, &ansi)) return ansi;
-  // A name the code page cannot spell would come out with '?' in it and be
-  // judged missing; the short name of an existing target is plain ASCII.
-  std::vector<wchar_t> shortName(32768, L'\0');
-  DWORD got = GetShortPathNameW(target.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
-  std::string shortAnsi;
-  if (got > 0 && got < shortName.size() && Narrow(std::wstring(shortName.data(), got), &shortAnsi)) {
-    return shortAnsi;
+  // Wine answers with the link's single-byte path, where the names a
+  // process of another code page wrote are "?"; the ID list has them whole.
+  std::wstring fromIdList;
+  if (target.find(L'?') != std::wstring::npos) {
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    if (SUCCEEDED(link->GetIDList(&pidl)) && pidl) {
+      std::vector<wchar_t> path(32768, L'\0');
+      if (SHGetPathFromIDListEx(pidl, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT))
+        fromIdList = path.data();
+      CoTaskMemFree(pidl);
+    }
   }
-  return ansi;
+  return ExactTarget(Narrow(target), Narrow(fromIdList));
 }
 
 }  // namespace hw

@@ -1,8 +1,8 @@
 #pragma once
-// Conversions between the program's single-byte text (Windows-1252) and the
-// Unicode forms found in files made by Windows (UTF-16LE, UTF-8). A character
-// that Windows-1252 cannot hold becomes '?', as Windows' own conversion does
-// when asked not to guess.
+// Conversions between the program's text (UTF-8), the single-byte text of
+// the offline system's ANSI code page (Windows-1252) and UTF-16LE. A
+// character that Windows-1252 cannot hold becomes '?', as Windows' own
+// conversion does when asked not to guess.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,6 +26,21 @@ std::string Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length);
 /// The same into `*out`, whose storage is reused.
 void Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::string* out);
 std::string Utf16LeFromCp1252(const std::string& text);
+
+/// UTF-16LE bytes to UTF-8. A surrogate without its partner becomes U+FFFD,
+/// as Windows converts it. An odd last byte is ignored.
+std::string Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t length);
+/// The same into `*out`, whose storage is reused.
+void Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::string* out);
+/// UTF-8 to UTF-16LE bytes; a malformed sequence becomes U+FFFD.
+std::string Utf16LeFromUtf8(const std::string& utf8);
+std::u16string Utf16FromUtf8(const std::string& utf8);
+std::string Utf8FromUtf16(const std::u16string& utf16);
+
+/// The character of the UTF-8 sequence at `*at`, which moves past it; a
+/// malformed or cut sequence gives U+FFFD and moves one byte.
+char32_t NextUtf8(const char* text, std::size_t length, std::size_t* at);
+void AppendUtf8(std::string& out, char32_t u);
 
 /// Unicode simple upper case for the scripts names are written in (Latin,
 /// Greek, Cyrillic); other characters are returned as they are. Used to

@@ -45,8 +45,9 @@ struct FolderIdentity {
   bool operator==(const FolderIdentity& o) const { return volume == o.volume && file == o.file; }
 };
 
-/// A single-byte text file being read. ReadLine gives a line without its
-/// line end (CR LF, or a lone LF).
+/// A single-byte text file (the system's ANSI code page) being read.
+/// ReadLine gives a line without its line end (CR LF, or a lone LF), in
+/// the program's UTF-8.
 class TextReader {
  public:
   virtual ~TextReader() = default;
@@ -56,7 +57,9 @@ class TextReader {
   virtual void Close() = 0;
 };
 
-/// A single-byte text file being written; WriteLine appends CR LF.
+/// A single-byte text file being written; WriteLine writes the line in the
+/// system's ANSI code page ('?' for a character without a form there) and
+/// appends CR LF.
 class TextWriter {
  public:
   virtual ~TextWriter() = default;

@@ -1,5 +1,7 @@
 #include "registry/file_services_posix.h"
 
+#include "registry/ansi_text.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -167,7 +169,7 @@ class PosixTextReader : public TextReader {
       break;
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    return TextFromAnsi(line);
   }
 
   void Close() override { fd_.Reset(); }
@@ -198,7 +200,7 @@ class PosixTextWriter : public TextWriter {
 
   void WriteLine(const std::string& line) override {
     if (fd_.Get() < 0) Fail(kErrBadFileName);
-    std::string out = line + "\r\n";
+    std::string out = AnsiFromText(line) + "\r\n";
     WriteAll(fd_.Get(), out.data(), out.size());
   }
   void Close() override { fd_.Reset(); }
@@ -353,7 +355,7 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
   // them, instead of one per component.
   {
     std::string whole = host;
-    for (const std::string& part : parts) whole = JoinHost(whole, Utf8FromCp1252(part));
+    for (const std::string& part : parts) whole = JoinHost(whole, part);
     struct stat st;
     if (lstat(whole.c_str(), &st) == 0) {
       r.parentFound = true;
@@ -363,7 +365,7 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
     }
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    std::string candidate = JoinHost(host, Utf8FromCp1252(parts[i]));
+    std::string candidate = JoinHost(host, parts[i]);
     struct stat st;
     bool exists = lstat(candidate.c_str(), &st) == 0;
     if (!exists) {
@@ -372,7 +374,7 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
         while (dirent* e = readdir(dir.Get())) {
           std::string name = e->d_name;
           if (name == "." || name == "..") continue;
-          if (EqualsNoCase(Cp1252FromUtf8(name), parts[i])) {
+          if (EqualsNoCase(name, parts[i])) {
             candidate = JoinHost(host, name);
             exists = true;
             break;
@@ -459,7 +461,7 @@ std::vector<FolderFile> PosixFileServices::GetFolderFiles(const std::string& fol
     f.created = LocalTimeOf(st.st_mtime);
     f.size = static_cast<std::uint64_t>(st.st_size);
 #endif
-    f.name = Cp1252FromUtf8(name);
+    f.name = name;
     files.push_back(std::move(f));
   }
   return files;
@@ -577,7 +579,7 @@ std::vector<DirEntry> PosixFileServices::ListDirectory(const std::string& folder
   while (dirent* e = readdir(dir.Get())) {
     std::string hostName = e->d_name;
     if (hostName == "." || hostName == "..") continue;
-    std::string name = Cp1252FromUtf8(hostName);
+    const std::string& name = hostName;
     if (!WildcardMatch(pattern, name)) continue;
     std::uint32_t a = 0;
     if (!AttributesOf(JoinHost(r.host, hostName), name, &a)) continue;
@@ -599,7 +601,7 @@ std::vector<std::string> PosixFileServices::ListSubfolders(const std::string& fo
     if (hostName == "." || hostName == "..") continue;
     // The entry's type from the listing spares a stat for every plain file.
     if (e->d_type == DT_REG) continue;
-    std::string name = Cp1252FromUtf8(hostName);
+    const std::string& name = hostName;
     std::uint32_t a = 0;
     if (!AttributesOf(JoinHost(r.host, hostName), name, &a)) continue;
     if ((a & kAttrDirectory) && !(a & (kAttrHidden | kAttrSystem))) names.push_back(name);
@@ -610,7 +612,7 @@ std::vector<std::string> PosixFileServices::ListSubfolders(const std::string& fo
 std::uint32_t PosixFileServices::GetAttributes(const std::string& path) {
   Lookup r = ResolveOrThrow(path, true);
   if (r.root) return kAttrDirectory;
-  std::string name = Cp1252FromUtf8(r.host.substr(r.host.rfind('/') + 1));
+  std::string name = r.host.substr(r.host.rfind('/') + 1);
   std::uint32_t a = 0;
   if (!AttributesOf(r.host, name, &a)) Fail(kErrFileNotFound);
   return a;

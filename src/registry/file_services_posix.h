@@ -6,7 +6,8 @@
 // whose name equals it without regard to case, as Windows file systems
 // compare names. "." and ".." are applied to the path before the lookup, so
 // a path never leaves its drive's folder by itself (a symbolic link inside
-// the drive may). Program text is Windows-1252; host names are UTF-8.
+// the drive may). Program text and host names are UTF-8;
+// text files are Windows-1252.
 //
 // Attributes, following Wine's convention on Unix file systems:
 // - directory (16): the entry is a folder (links followed);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "registry/ansi_text.h"
 #include "registry/runtime_error.h"
 
 namespace hw {
@@ -141,14 +142,14 @@ class Win32TextReader : public TextReader {
         line.append(start, n);
         pos_ += n + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
+        return TextFromAnsi(line);
       }
       line.append(start, buffer_.size() - pos_);
       pos_ = buffer_.size();
     }
     // The last line had no line end.
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    return TextFromAnsi(line);
   }
 
   void Close() override { file_.Reset(); }
@@ -187,7 +188,7 @@ class Win32TextWriter : public TextWriter {
 
   void WriteLine(const std::string& line) override {
     if (!file_.Valid()) throw RuntimeError(kErrBadFileMode, "Bad file mode");
-    pending_ += line;
+    pending_ += AnsiFromText(line);
     pending_ += "\r\n";
     if (pending_.size() >= kFlushAt) Flush();
   }

@@ -91,7 +91,7 @@ void AppendFolded(Folded* f, char32_t u) {
 
 char AsciiUpper(unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 0x20 : c); }
 
-void FoldCp1252(std::string_view name, Folded* f) {
+void FoldText(std::string_view name, Folded* f) {
   // Most names are ASCII: fold those in place, byte for byte.
   f->assign(name.data(), name.size());
   std::size_t i = 0;
@@ -99,7 +99,7 @@ void FoldCp1252(std::string_view name, Folded* f) {
     (*f)[i] = AsciiUpper(static_cast<unsigned char>(name[i]));
   if (i == name.size()) return;
   f->resize(i);
-  for (; i < name.size(); ++i) AppendFolded(f, UnicodeFromCp1252(static_cast<unsigned char>(name[i])));
+  while (i < name.size()) AppendFolded(f, NextUtf8(name.data(), name.size(), &i));
 }
 
 // Whether `name` folds to `folded`, without making the folded form for
@@ -111,13 +111,13 @@ bool FoldsTo(std::string_view name, const Folded& folded, Folded* scratch) {
       if (AsciiUpper(static_cast<unsigned char>(name[i])) != folded[i]) return false;
     if (i == name.size()) return true;
   }
-  FoldCp1252(name, scratch);
+  FoldText(name, scratch);
   return *scratch == folded;
 }
 
-Folded FoldCp1252(std::string_view name) {
+Folded FoldText(std::string_view name) {
   Folded f;
-  FoldCp1252(name, &f);
+  FoldText(name, &f);
   return f;
 }
 
@@ -152,7 +152,7 @@ void AppendDecoded(const char* utf8, std::string* text, Folded* folded) {
       if ((*p & 0xC0) != 0x80) { u = 0xFFFD; break; }
       u = (u << 6) | (*p++ & 0x3F);
     }
-    *text += Cp1252FromUnicode(u);
+    AppendUtf8(*text, u);
     if (folded) AppendFolded(folded, u);
   }
 }
@@ -289,7 +289,7 @@ bool ReadValueData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string* 
 
 bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
-// The data in the program's form: strings in Windows-1252, the rest as stored.
+// The data in the program's form: strings in UTF-8, the rest as stored.
 bool ReadProgramData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string* bytes) {
   errno = 0;
   hive_type t;
@@ -299,7 +299,7 @@ bool ReadProgramData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string
   if (!buf.p) return false;
   *type = static_cast<std::uint32_t>(t);
   if (IsStringType(*type))
-    Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(buf.p), len, bytes);
+    Utf8FromUtf16Le(reinterpret_cast<const std::uint8_t*>(buf.p), len, bytes);
   else
     bytes->assign(buf.p, len);
   return true;
@@ -352,9 +352,9 @@ std::string FindNoCase(const fs::path& folder, const std::vector<std::string>& p
       continue;
     }
     bool found = false;
-    const Folded want = FoldCp1252(part);
+    const Folded want = FoldText(part);
     for (auto it = fs::directory_iterator(at, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-      if (FoldCp1252(it->path().filename().string()) == want) {
+      if (FoldText(it->path().filename().string()) == want) {
         at = it->path();
         found = true;
         break;
@@ -520,14 +520,14 @@ struct HiveRegistry::Impl {
   }
 
   hive_node_h FindChild(int id, hive_node_h node, std::string_view name) {
-    FoldCp1252(name, &findFolded);
+    FoldText(name, &findFolded);
     return FindFolded(id, node, findFolded);
   }
 
   long AddChild(int id, hive_node_h node, const std::string& name, hive_node_h* child) {
     hive_h* h = hives[id].h;
     errno = 0;
-    hive_node_h added = hivex_node_add_child(h, node, Utf8FromCp1252(name).c_str());
+    hive_node_h added = hivex_node_add_child(h, node, name.c_str());
     if (!added) return kErrorRegistryIoFailed;
     Changed(id);
     *child = added;
@@ -609,7 +609,7 @@ struct HiveRegistry::Impl {
     if (name.size() > kMaxKeyNameChars) return create ? kErrorInvalidParameter : kErrorFileNotFound;
     const Loc& loc = at->loc;
     Folded& folded = stepFolded;
-    FoldCp1252(name, &folded);
+    FoldText(name, &folded);
 
     if ((loc.flags & (kMachineSoftware | kUserSoftware)) && folded == "TARNWICK")
       return StepIntoSettings(at, (loc.flags & kMachineSoftware) ? "Machine" : "User", std::string(name), create);
@@ -872,7 +872,7 @@ struct HiveRegistry::Impl {
       auto filtered = std::make_shared<ChildList>();
       for (std::size_t i = 0; i < list->size(); ++i) {
         if (std::binary_search(up.begin(), up.end(), list->Node(i))) continue;
-        filtered->Append(list->Name(i), FoldCp1252(list->Name(i)), list->Node(i));
+        filtered->Append(list->Name(i), FoldText(list->Name(i)), list->Node(i));
       }
       h->keys = filtered;
     }
@@ -1202,7 +1202,7 @@ long HiveRegistry::QueryValueEx(RegKey key, const std::string& valueName, std::u
   errno = 0;
   hive_value_h* values = hivex_node_values(hv, h->loc.node);
   if (!values) return kErrorRegistryCorrupt;
-  const Folded want = FoldCp1252(valueName);
+  const Folded want = FoldText(valueName);
   std::string name;
   Folded folded;
   status = kErrorFileNotFound;
@@ -1242,12 +1242,12 @@ long HiveRegistry::SetValueEx(RegKey key, const std::string& valueName, std::uin
   status = impl_->ReadAllValues(h->loc.hive, h->loc.node, &values);
   if (status != kErrorSuccess) return status;
   Impl::StoredValue nv;
-  nv.keyUtf8 = Utf8FromCp1252(valueName);
-  nv.folded = FoldCp1252(valueName);
+  nv.keyUtf8 = valueName;
+  nv.folded = FoldText(valueName);
   nv.type = type;
   std::string given(reinterpret_cast<const char*>(data ? data : reinterpret_cast<const std::uint8_t*>("")),
                     dataBytes);
-  nv.data = IsStringType(type) ? Utf16LeFromCp1252(given) : given;
+  nv.data = IsStringType(type) ? Utf16LeFromUtf8(given) : given;
   auto same = std::find_if(values.begin(), values.end(),
                            [&](const Impl::StoredValue& v) { return v.folded == nv.folded; });
   if (same != values.end()) {
@@ -1268,7 +1268,7 @@ long HiveRegistry::DeleteValue(RegKey key, const std::string& valueName) {
   std::vector<Impl::StoredValue> values;
   status = impl_->ReadAllValues(h->loc.hive, h->loc.node, &values);
   if (status != kErrorSuccess) return status;
-  const Folded want = FoldCp1252(valueName);
+  const Folded want = FoldText(valueName);
   auto it = std::find_if(values.begin(), values.end(),
                          [&](const Impl::StoredValue& v) { return v.folded == want; });
   if (it == values.end()) return kErrorFileNotFound;

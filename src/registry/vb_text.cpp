@@ -1,29 +1,69 @@
 #include "registry/vb_text.h"
 
+#include "registry/code_page.h"
+
 namespace hw {
 namespace {
 
-unsigned char UpperChar(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
-  if (c == 0xFF) return 0x9F;
-  return c;
+// Text is UTF-8: ASCII folds byte by byte, other characters by their code
+// point (so a byte of a multi-byte sequence is never changed on its own).
+char32_t LowerOf(char32_t u) {
+  if (u >= 'A' && u <= 'Z') return u + 0x20;
+  if (u < 0x80) return u;
+  if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return u + 0x20;
+  if (u >= 0x391 && u <= 0x3A9 && u != 0x3A2) return u + 0x20;
+  if (u >= 0x410 && u <= 0x42F) return u + 0x20;
+  if (u >= 0x400 && u <= 0x40F) return u + 0x50;
+  if (u >= 0x100 && u <= 0x17F && FoldCase(u) == u && FoldCase(u + 1) == u) return u + 1;
+  if (u == 0x178) return 0xFF;
+  return u;
 }
 
-unsigned char LowerChar(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-  if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 16);
-  if (c == 0x9F) return 0xFF;
-  return c;
+template <typename Map>
+std::string MapChars(const std::string& s, Map map) {
+  std::string r;
+  r.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      r += static_cast<char>(map(c));
+      ++i;
+      continue;
+    }
+    const std::size_t from = i;
+    const char32_t u = NextUtf8(s.data(), s.size(), &i);
+    if (u == 0xFFFD && i == from + 1) {
+      r += s[from];  // not a character: the byte stays
+    } else {
+      AppendUtf8(r, map(u));
+    }
+  }
+  return r;
 }
+
+unsigned char UpperAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
 
 bool SameAt(const std::string& hay, std::size_t at, const std::string& needle, bool ignoreCase) {
-  for (std::size_t i = 0; i < needle.size(); ++i) {
-    unsigned char a = static_cast<unsigned char>(hay[at + i]);
-    unsigned char b = static_cast<unsigned char>(needle[i]);
-    if (ignoreCase ? UpperChar(a) != UpperChar(b) : a != b) return false;
+  std::size_t i = 0;
+  while (i < needle.size()) {
+    const unsigned char a = static_cast<unsigned char>(hay[at + i]);
+    const unsigned char b = static_cast<unsigned char>(needle[i]);
+    if (a == b && (a < 0x80 || !ignoreCase)) {
+      ++i;
+      continue;
+    }
+    if (!ignoreCase) return false;
+    if (a < 0x80 || b < 0x80) {
+      if (UpperAscii(a) != UpperAscii(b)) return false;
+      ++i;
+      continue;
+    }
+    std::size_t ia = at + i, ib = i;
+    const char32_t ua = NextUtf8(hay.data(), at + needle.size(), &ia);
+    const char32_t ub = NextUtf8(needle.data(), needle.size(), &ib);
+    if (ia - at != ib || FoldCase(ua) != FoldCase(ub)) return false;
+    if (ua == 0xFFFD && a != b) return false;
+    i = ib;
   }
   return true;
 }
@@ -38,15 +78,11 @@ std::string Trim(const std::string& s) {
 }
 
 std::string UCase(const std::string& s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(UpperChar(static_cast<unsigned char>(c)));
-  return r;
+  return MapChars(s, [](char32_t u) { return FoldCase(u); });
 }
 
 std::string LCase(const std::string& s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(LowerChar(static_cast<unsigned char>(c)));
-  return r;
+  return MapChars(s, [](char32_t u) { return LowerOf(u); });
 }
 
 std::size_t InStr(std::size_t start, const std::string& hay, const std::string& needle,
@@ -95,6 +131,12 @@ std::string Replace(const std::string& s, const std::string& find, const std::st
 }
 
 std::string Left(const std::string& s, std::size_t n) { return s.substr(0, n); }
+
+std::string LeftChars(const std::string& s, std::size_t n) {
+  std::size_t at = 0;
+  for (std::size_t chars = 0; at < s.size() && chars < n; ++chars) NextUtf8(s.data(), s.size(), &at);
+  return s.substr(0, at);
+}
 
 std::string Right(const std::string& s, std::size_t n) {
   return n >= s.size() ? s : s.substr(s.size() - n);

@@ -1,5 +1,5 @@
 #pragma once
-// Text helpers with the program's rules: single-byte Windows-1252 text,
+// Text helpers with the program's rules: UTF-8 text (positions count bytes),
 // 1-based positions (0 = not found), spaces-only trimming.
 #include <string>
 
@@ -24,6 +24,8 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string Replace(const std::string& s, const std::string& find, const std::string& with,
                     bool ignoreCase = false);
 std::string Left(const std::string& s, std::size_t n);
+/// The first `n` characters (not bytes) of UTF-8 text.
+std::string LeftChars(const std::string& s, std::size_t n);
 std::string Right(const std::string& s, std::size_t n);
 /// Characters from 1-based `start` on (all of them when `length` is npos).
 std::string Mid(const std::string& s, std::size_t start, std::size_t length = std::string::npos);

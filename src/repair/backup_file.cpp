@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "registry/ansi_text.h"
+#include "registry/code_page.h"
 #include "registry/module1.h"
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
@@ -17,14 +19,25 @@ constexpr std::size_t kDataOffset = 516;
 constexpr std::size_t kTypeOffset = 773;
 constexpr std::size_t kExtOffset = 777;
 constexpr std::size_t kExtHeaderLength = 24;
-constexpr std::size_t kMainPayload = kBackupSlotLength - kExtOffset - kExtHeaderLength;  // 491
+constexpr std::size_t kCrcOffset = kExtOffset + 20;
+constexpr std::size_t kTrailerOffset = kBackupSlotLength - 4;
 constexpr std::size_t kContinuationHeader = 5;
-constexpr std::size_t kContinuationPayload = kBackupSlotLength - kContinuationHeader;  // 1287
-constexpr char kExtMarker[] = "HWX1";
-constexpr char kContinuationMarker[] = "HWC1";
+constexpr char kExtMarker1[] = "HWX1";
+constexpr char kContinuationMarker1[] = "HWC1";
+constexpr char kExtMarker[] = "HWX2";
+constexpr char kContinuationMarker[] = "HWC2";
 // Far above any registry value; bounds what a damaged file can make us read.
 constexpr std::uint64_t kMaxPayload = 64u << 20;
 constexpr std::uint64_t kMaxFileLength = 1024ull << 20;
+
+// Version 1 (older builds): no trailer, payload in the ANSI code page.
+// Version 2: a trailer marker at the end of every slot, so no single changed
+// byte makes one of our slots look like a classic record, and the payload
+// in UTF-16LE.
+std::size_t MainPayload(int version) { return kBackupSlotLength - kExtOffset - kExtHeaderLength - (version == 2 ? 4 : 0); }
+std::size_t ContinuationPayload(int version) {
+  return kBackupSlotLength - kContinuationHeader - (version == 2 ? 4 : 0);
+}
 
 void Put32(std::uint8_t* p, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -34,24 +47,64 @@ std::uint32_t Get32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
+bool Is(const std::uint8_t* p, const char* marker) { return std::memcmp(p, marker, 4) == 0; }
+
 void PutField(std::uint8_t* p, const std::string& text, std::size_t width) {
   std::memset(p, ' ', width);
   std::memcpy(p, text.data(), std::min(text.size(), width));
 }
 
-std::uint32_t ExtensionCrc(const std::uint8_t* slot, const std::vector<std::uint8_t>& payload) {
+bool IsStringData(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+// Version 1 covered only part of the slot: kept to read its records.
+std::uint32_t ExtensionCrc1(const std::uint8_t* slot, const std::vector<std::uint8_t>& payload) {
   std::uint32_t crc = Crc32(slot + kRootOffset, 4);
   crc = Crc32(slot + kTypeOffset, kExtOffset + kExtHeaderLength - kTypeOffset - 4, crc);
   return Crc32(payload.data(), payload.size(), crc);
 }
 
-bool IsContinuation(const std::uint8_t* slot, std::size_t length) {
-  return length >= kContinuationHeader && std::memcmp(slot, kContinuationMarker, 4) == 0 &&
-         slot[kKeyOffset] == 0;
+// Version 2: every byte of the main slot but the checksum itself, and every
+// byte of its continuation slots.
+std::uint32_t ExtensionCrc2(const std::uint8_t* slot, std::size_t continuations) {
+  std::uint32_t crc = Crc32(slot, kCrcOffset);
+  crc = Crc32(slot + kCrcOffset + 4, kBackupSlotLength - kCrcOffset - 4, crc);
+  return Crc32(slot + kBackupSlotLength, continuations * kBackupSlotLength, crc);
+}
+
+// Whether bytes [from, from + length) of `p` begin like `marker` (a slot cut
+// inside its marker still shows the marker's first bytes).
+bool StartsLike(const std::uint8_t* p, std::size_t length, const char* marker) {
+  return length > 0 && std::memcmp(p, marker, std::min<std::size_t>(length, 4)) == 0;
+}
+
+// One of our main slots, whole or damaged; 0 for a classic slot.
+int MainVersion(const std::uint8_t* slot, std::size_t length) {
+  if (length > kExtOffset) {
+    const std::size_t n = length - kExtOffset;
+    if (StartsLike(slot + kExtOffset, n, kExtMarker)) return 2;
+    if (StartsLike(slot + kExtOffset, n, kExtMarker1)) return 1;
+  }
+  if (length == kBackupSlotLength && Is(slot + kTrailerOffset, kExtMarker)) return 2;
+  return 0;
+}
+
+// A continuation slot, whole or damaged. Its first four bytes can never be
+// a classic record's root key.
+int ContinuationVersion(const std::uint8_t* slot, std::size_t length) {
+  if (StartsLike(slot, length, kContinuationMarker) && length >= 4) return 2;
+  if (StartsLike(slot, length, kContinuationMarker1) && length >= 4) return 1;
+  if (length == kBackupSlotLength && Is(slot + kTrailerOffset, kContinuationMarker)) return 2;
+  return 0;
+}
+
+bool IsWholeContinuation(const std::uint8_t* slot, std::size_t length, int version) {
+  if (length != kBackupSlotLength || slot[kKeyOffset] != 0) return false;
+  if (version == 2) return Is(slot, kContinuationMarker) && Is(slot + kTrailerOffset, kContinuationMarker);
+  return Is(slot, kContinuationMarker1);
 }
 
 std::string FieldText(const std::uint8_t* p, std::size_t width) {
-  return Trim(CutAtNul(std::string(reinterpret_cast<const char*>(p), width)));
+  return Trim(TextFromAnsi(CutAtNul(std::string(reinterpret_cast<const char*>(p), width))));
 }
 
 std::vector<std::uint8_t> MultiStringFromField(const std::vector<std::uint8_t>& data) {
@@ -61,12 +114,67 @@ std::vector<std::uint8_t> MultiStringFromField(const std::vector<std::uint8_t>& 
     std::size_t end = i;
     while (end < data.size() && data[end] != 0) ++end;
     if (end == i) break;  // the empty string that closes the list
-    out.insert(out.end(), data.begin() + i, data.begin() + end);
+    const std::string text = TextFromAnsi(std::string(data.begin() + i, data.begin() + end));
+    out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
     i = end + 1;
   }
   out.push_back(0);
   return out;
+}
+
+std::vector<std::uint8_t> ToBytes(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
+std::string ToText(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
+
+std::string Utf16Of(const std::string& text) { return Utf16LeFromUtf8(text); }
+std::string TextOfUtf16(const std::uint8_t* p, std::size_t n) { return Utf8FromUtf16Le(p, n); }
+
+// Reads our record at `slot` (checked for its version); false when it does
+// not check out. `*continuations` is how many slots follow it.
+bool ParseExtension(const std::uint8_t* slot, std::size_t bytesLeft, int version, BackupRecord* r,
+                    std::uint64_t* continuations) {
+  const std::uint8_t* ext = slot + kExtOffset;
+  if (bytesLeft < kBackupSlotLength || !Is(ext, version == 2 ? kExtMarker : kExtMarker1)) return false;
+  if (version == 2 && !Is(slot + kTrailerOffset, kExtMarker)) return false;
+  const std::uint64_t keyLength = Get32(ext + 4), nameLength = Get32(ext + 8), dataLength = Get32(ext + 12);
+  *continuations = Get32(ext + 16);
+  const std::uint64_t total = keyLength + nameLength + dataLength;
+  const std::size_t mainPayload = MainPayload(version), contPayload = ContinuationPayload(version);
+  const std::uint64_t rest = total > mainPayload ? total - mainPayload : 0;
+  if (total > kMaxPayload || *continuations != (rest + contPayload - 1) / contPayload ||
+      (1 + *continuations) * kBackupSlotLength > bytesLeft)
+    return false;
+  std::vector<std::uint8_t> payload(ext + kExtHeaderLength,
+                                    ext + kExtHeaderLength + std::min<std::uint64_t>(total, mainPayload));
+  for (std::uint64_t c = 1; c <= *continuations; ++c) {
+    const std::uint8_t* cont = slot + c * kBackupSlotLength;
+    if (!IsWholeContinuation(cont, kBackupSlotLength, version)) return false;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(total - payload.size(), contPayload));
+    payload.insert(payload.end(), cont + kContinuationHeader, cont + kContinuationHeader + n);
+  }
+  if (payload.size() != total) return false;
+  const std::uint32_t crc = version == 2 ? ExtensionCrc2(slot, static_cast<std::size_t>(*continuations))
+                                         : ExtensionCrc1(slot, payload);
+  if (Get32(ext + 20) != crc) return false;
+  if (version == 2 && (keyLength % 2 || nameLength % 2 || (IsStringData(r->ValueType) && dataLength % 2)))
+    return false;
+
+  const std::uint8_t* p = payload.data();
+  if (version == 2) {
+    r->KeyName = TextOfUtf16(p, keyLength);
+    r->ValueName = TextOfUtf16(p + keyLength, nameLength);
+    const std::uint8_t* d = p + keyLength + nameLength;
+    r->Data = IsStringData(r->ValueType) ? ToBytes(TextOfUtf16(d, dataLength))
+                                          : std::vector<std::uint8_t>(d, d + dataLength);
+  } else {
+    r->KeyName = TextFromAnsi(std::string(p, p + keyLength));
+    r->ValueName = TextFromAnsi(std::string(p + keyLength, p + keyLength + nameLength));
+    const std::uint8_t* d = p + keyLength + nameLength;
+    r->Data = std::vector<std::uint8_t>(d, d + dataLength);
+    if (IsStringData(r->ValueType)) r->Data = ToBytes(TextFromAnsi(ToText(r->Data)));
+  }
+  r->exact = true;
+  return true;
 }
 
 }  // namespace
@@ -87,38 +195,46 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t length, std::uint32_t 
 }
 
 std::vector<std::uint8_t> BackupRecord::ToSlots() const {
+  // The extension holds the exact text as UTF-16LE; the classic fields the
+  // system's ANSI form.
+  const std::string key16 = Utf16Of(KeyName), name16 = Utf16Of(ValueName);
+  const std::string data16 = IsStringData(ValueType) ? Utf16Of(ToText(Data)) : ToText(Data);
   std::vector<std::uint8_t> payload;
-  payload.reserve(KeyName.size() + ValueName.size() + Data.size());
-  payload.insert(payload.end(), KeyName.begin(), KeyName.end());
-  payload.insert(payload.end(), ValueName.begin(), ValueName.end());
-  payload.insert(payload.end(), Data.begin(), Data.end());
-  const std::size_t rest = payload.size() > kMainPayload ? payload.size() - kMainPayload : 0;
-  const std::size_t continuations = (rest + kContinuationPayload - 1) / kContinuationPayload;
+  payload.reserve(key16.size() + name16.size() + data16.size());
+  payload.insert(payload.end(), key16.begin(), key16.end());
+  payload.insert(payload.end(), name16.begin(), name16.end());
+  payload.insert(payload.end(), data16.begin(), data16.end());
+  const std::size_t mainPayload = MainPayload(2), contPayload = ContinuationPayload(2);
+  const std::size_t rest = payload.size() > mainPayload ? payload.size() - mainPayload : 0;
+  const std::size_t continuations = (rest + contPayload - 1) / contPayload;
 
   std::vector<std::uint8_t> out((1 + continuations) * kBackupSlotLength, 0);
   std::uint8_t* slot = out.data();
   Put32(slot + kRootOffset, RootKey);
-  PutField(slot + kKeyOffset, KeyName, kBackupNameChars);
-  PutField(slot + kValueNameOffset, ValueName, kBackupNameChars);
-  std::memcpy(slot + kDataOffset, Data.data(), std::min(Data.size(), kBackupDataBytes));
+  PutField(slot + kKeyOffset, AnsiFromText(KeyName), kBackupNameChars);
+  PutField(slot + kValueNameOffset, AnsiFromText(ValueName), kBackupNameChars);
+  const std::string classicData = IsStringData(ValueType) ? AnsiFromText(ToText(Data)) : ToText(Data);
+  std::memcpy(slot + kDataOffset, classicData.data(), std::min(classicData.size(), kBackupDataBytes));
   Put32(slot + kTypeOffset, ValueType);
   std::uint8_t* ext = slot + kExtOffset;
   std::memcpy(ext, kExtMarker, 4);
-  Put32(ext + 4, static_cast<std::uint32_t>(KeyName.size()));
-  Put32(ext + 8, static_cast<std::uint32_t>(ValueName.size()));
-  Put32(ext + 12, static_cast<std::uint32_t>(Data.size()));
+  Put32(ext + 4, static_cast<std::uint32_t>(key16.size()));
+  Put32(ext + 8, static_cast<std::uint32_t>(name16.size()));
+  Put32(ext + 12, static_cast<std::uint32_t>(data16.size()));
   Put32(ext + 16, static_cast<std::uint32_t>(continuations));
-  Put32(ext + 20, ExtensionCrc(slot, payload));
+  std::memcpy(slot + kTrailerOffset, kExtMarker, 4);
 
-  std::size_t taken = std::min(payload.size(), kMainPayload);
+  std::size_t taken = std::min(payload.size(), mainPayload);
   std::memcpy(ext + kExtHeaderLength, payload.data(), taken);
   for (std::size_t c = 1; c <= continuations; ++c) {
     std::uint8_t* cont = out.data() + c * kBackupSlotLength;
     std::memcpy(cont, kContinuationMarker, 4);
-    const std::size_t n = std::min(payload.size() - taken, kContinuationPayload);
+    std::memcpy(cont + kTrailerOffset, kContinuationMarker, 4);
+    const std::size_t n = std::min(payload.size() - taken, contPayload);
     std::memcpy(cont + kContinuationHeader, payload.data() + taken, n);
     taken += n;
   }
+  Put32(ext + 20, ExtensionCrc2(slot, continuations));
   return out;
 }
 
@@ -129,57 +245,63 @@ std::string BackupRecord::Describe() const {
 BackupContents ParseBackupFile(const std::vector<std::uint8_t>& image) {
   BackupContents contents;
   const std::size_t slots = static_cast<std::size_t>(NextBackupSlot(image.size()));
+  // Continuation slots behind a damaged record were told about with it.
+  bool afterDamaged = false;
+  // Our writer writes whole slots: in a file of ours a short last slot is a
+  // write cut short, even where it ends before the extension's marker.
+  bool ours = false;
   for (std::size_t s = 0; s < slots; ++s) {
     const std::uint8_t* slot = image.data() + s * kBackupSlotLength;
     const std::size_t length = std::min(kBackupSlotLength, image.size() - s * kBackupSlotLength);
-    if (length < kBackupContentLength || IsContinuation(slot, length)) continue;
-    // The classic rule for empty or never-written slots.
-    if (slot[kKeyOffset] == 0 || FieldText(slot + kKeyOffset, kBackupNameChars).empty()) continue;
+    // A short last slot is read as if zero padded, never past its end.
+    std::vector<std::uint8_t> padded;
+    if (length < kBackupSlotLength) {
+      padded.assign(slot, slot + length);
+      padded.resize(kBackupSlotLength, 0);
+      slot = padded.data();
+    }
 
+    if (ContinuationVersion(slot, length) != 0) {
+      ours = true;
+      if (!afterDamaged) contents.damaged.push_back("part of a record without its beginning (slot " +
+                                                    std::to_string(s + 1) + ")");
+      afterDamaged = true;
+      continue;
+    }
     BackupRecord r;
     r.RootKey = Get32(slot + kRootOffset);
     r.ValueType = Get32(slot + kTypeOffset);
-    const std::uint8_t* ext = slot + kExtOffset;
-    if (length == kBackupSlotLength && std::memcmp(ext, kExtMarker, 4) == 0) {
-      const std::uint64_t keyLength = Get32(ext + 4), nameLength = Get32(ext + 8), dataLength = Get32(ext + 12);
-      const std::uint64_t continuations = Get32(ext + 16);
-      const std::uint64_t total = keyLength + nameLength + dataLength;
-      const std::uint64_t rest = total > kMainPayload ? total - kMainPayload : 0;
-      bool ok = total <= kMaxPayload && continuations == (rest + kContinuationPayload - 1) / kContinuationPayload &&
-                (s + 1 + continuations) * kBackupSlotLength <= image.size();
-      std::vector<std::uint8_t> payload;
-      if (ok) {
-        payload.assign(ext + kExtHeaderLength, ext + kExtHeaderLength + std::min<std::uint64_t>(total, kMainPayload));
-        for (std::uint64_t c = 1; ok && c <= continuations; ++c) {
-          const std::uint8_t* cont = slot + c * kBackupSlotLength;
-          ok = IsContinuation(cont, kBackupSlotLength);
-          const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(total - payload.size(), kContinuationPayload));
-          payload.insert(payload.end(), cont + kContinuationHeader, cont + kContinuationHeader + n);
-        }
-        ok = ok && payload.size() == total && Get32(ext + 20) == ExtensionCrc(slot, payload);
-      }
-      if (!ok) {
-        // Our record, cut short or damaged: its classic fields may hold only
-        // part of the value, so it is not written back over anything.
-        r.KeyName = FieldText(slot + kKeyOffset, kBackupNameChars);
-        r.ValueName = FieldText(slot + kValueNameOffset, kBackupNameChars);
-        contents.damaged.push_back(r.Describe());
+    const int version = MainVersion(slot, length);
+    ours = ours || version != 0;
+    if (version != 0 || (ours && length < kBackupSlotLength)) {
+      std::uint64_t continuations = 0;
+      if (version != 0 && length == kBackupSlotLength && ParseExtension(slot, image.size() - s * kBackupSlotLength, version, &r, &continuations)) {
+        s += static_cast<std::size_t>(continuations);
+        afterDamaged = false;
+        contents.records.push_back(std::move(r));
         continue;
       }
-      auto p = payload.begin();
-      r.KeyName.assign(p, p + keyLength);
-      p += keyLength;
-      r.ValueName.assign(p, p + nameLength);
-      p += nameLength;
-      r.Data.assign(p, p + dataLength);
-      r.exact = true;
-      s += continuations;
-    } else {
+      // Our record, cut short or changed: its classic fields may hold only
+      // part of the value, so it is never written back in a lesser form.
       r.KeyName = FieldText(slot + kKeyOffset, kBackupNameChars);
       r.ValueName = FieldText(slot + kValueNameOffset, kBackupNameChars);
-      r.Data.assign(slot + kDataOffset, slot + kDataOffset + kBackupDataBytes);
-      r.exact = false;
+      contents.damaged.push_back(r.Describe());
+      afterDamaged = true;
+      continue;
     }
+    if (length < kBackupContentLength) {
+      // A last slot without all its content: something was written there.
+      if (std::any_of(slot, slot + length, [](std::uint8_t b) { return b != 0; }))
+        contents.damaged.push_back("an incomplete record at the end of the file");
+      continue;
+    }
+    afterDamaged = false;
+    // The classic rule for empty or never-written slots.
+    if (slot[kKeyOffset] == 0 || FieldText(slot + kKeyOffset, kBackupNameChars).empty()) continue;
+    r.KeyName = FieldText(slot + kKeyOffset, kBackupNameChars);
+    r.ValueName = FieldText(slot + kValueNameOffset, kBackupNameChars);
+    r.Data.assign(slot + kDataOffset, slot + kDataOffset + kBackupDataBytes);
+    r.exact = false;
     contents.records.push_back(std::move(r));
   }
   return contents;
@@ -227,7 +349,7 @@ std::vector<std::uint8_t> RestoreData(const BackupRecord& r) {
     case kRegMultiSz:
       return MultiStringFromField(data);
     default: {
-      std::string text = BytesToText(data);
+      std::string text = TextFromAnsi(BytesToText(data));
       std::vector<std::uint8_t> out(text.begin(), text.end());
       out.push_back(0);
       return out;
@@ -235,7 +357,8 @@ std::vector<std::uint8_t> RestoreData(const BackupRecord& r) {
   }
 }
 
-RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path) {
+RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path,
+                                const std::string& damagedNote) {
   RestoreResult result;
   std::vector<std::uint8_t> image;
   try {
@@ -252,7 +375,7 @@ RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, cons
   }
 
   BackupContents contents = ParseBackupFile(image);
-  for (const std::string& d : contents.damaged) result.failed.push_back(d + " (damaged record)");
+  for (const std::string& d : contents.damaged) result.failed.push_back(d + " (" + damagedNote + ")");
   std::vector<std::size_t> written;
   for (std::size_t i = 0; i < contents.records.size(); ++i) {
     const BackupRecord& r = contents.records[i];

@@ -2,28 +2,37 @@
 // Backup files: one record per deleted registry value, in fixed slots of
 // 1292 bytes, so the backup manager can write the values back.
 //
-// Slot layout (little-endian numbers, single-byte text):
+// Slot layout (little-endian numbers, single-byte text in the system's ANSI
+// code page, '?' for a character it lacks):
 //   0    4    root key (0x80000000..0x80000006, 0 for an unknown root)
 //   4    256  key name, space padded, cut to 256
 //   260  256  value name, space padded (the default value is 256 spaces)
-//   516  257  the value's first 257 data bytes, zero padded
+//   516  257  the value's first 257 data bytes, zero padded (strings in ANSI)
 //   773  4    value type
 //   777  515  rest of the slot; readers of the layout ignore it
 // The last slot of a file may end after its 777 content bytes.
 //
 // Our extension, so a restore gives back exactly what was deleted (names
-// longer than their fields, names with edge spaces, data of any length):
-// the rest of the main slot holds
-//   777  4    marker "HWX1"
-//   781  4    key name length      785  4  value name length
-//   789  4    data length          793  4  number of continuation slots
-//   797  4    CRC-32 of bytes 0-3, 773-796 and the payload
-//   801  491  payload: key name, value name, data, back to back
+// in any script, longer than their fields or with edge spaces, data of any
+// length): the rest of the main slot holds
+//   777  4    marker "HWX2"
+//   781  4    key name bytes      785  4  value name bytes
+//   789  4    data bytes          793  4  number of continuation slots
+//   797  4    CRC-32 of every other byte of the main slot and of every
+//             byte of its continuation slots
+//   801  487  payload: key name, value name (UTF-16LE) and data (strings
+//             in UTF-16LE, other types as stored), back to back
+//   1288 4    marker "HWX2" again
 // and the payload goes on in continuation slots that directly follow:
-//   0 "HWC1", 4 a NUL byte, 5..1291 payload (zero padded in the last one).
+//   0 "HWC2", 4 a NUL byte, 5..1287 payload (zero padded in the last one),
+//   1288 "HWC2".
 // A continuation slot's key name begins with NUL, which every reader of the
 // layout passes over as an empty slot; a foreign reader restores the main
-// slot's classic fields and never sees the rest.
+// slot's classic fields and never sees the rest. Each of our slots carries
+// its marker twice, so no single changed byte makes it look classic; a slot
+// of ours that does not check out is damaged, never restored in part.
+// Records of older builds ("HWX1"/"HWC1": no trailer, payload in the ANSI
+// code page, a checksum of fewer bytes) are still read.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -63,13 +72,16 @@ struct BackupRecord {
 struct BackupContents {
   std::vector<BackupRecord> records;
   /// Records that cannot be used although they are records (an extension
-  /// that does not check out: a write cut short). Described for messages.
+  /// that does not check out: a write cut short, a changed byte).
+  /// Described for messages.
   std::vector<std::string> damaged;
 };
 
-/// Reads a whole backup file image. Empty slots (key name empty or
-/// beginning with NUL), continuation slots and a last slot shorter than
-/// 777 bytes are passed over.
+/// Reads a whole backup file image. Empty classic slots (key name empty or
+/// beginning with NUL) and the continuation slots of good records are
+/// passed over; our records that do not check out, continuation slots
+/// without their record and a non-empty last slot shorter than 777 bytes
+/// are damaged.
 BackupContents ParseBackupFile(const std::vector<std::uint8_t>& image);
 
 /// The slot number (from 0) where the next record of a file of `length`
@@ -104,7 +116,10 @@ struct RestoreResult {
 /// Writes every usable record of the backup file back into the registry
 /// (creating missing keys), then makes the registry durable (Flush). A
 /// file that cannot be read gives a failure naming the file.
-RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path);
+/// A damaged record is never written back and counts as not restored; its
+/// description ends with `damagedNote` in brackets.
+RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path,
+                                const std::string& damagedNote = "damaged record: not restored, the backup is kept");
 
 /// The value a record writes back: exact records their own bytes; classic
 /// records by the layout's rules (type 4: bytes 0-3; type 3: up to the

@@ -53,7 +53,7 @@ void Form1::ListBackups() {
 void Form1::cmdBackUp_Click() {
   std::string name = Trim(p.dialogs.InputBox(texts.backupNamePrompt, texts.backupNameTitle));
   for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) name = Replace(name, c, "");
-  BackupName = Left(name, 256);
+  BackupName = LeftChars(name, 256);
 }
 
 void Form1::cmdRestore_Click() {
@@ -67,7 +67,7 @@ void Form1::cmdRestore_Click() {
   for (const std::string& name : names) {
     const std::string path = folder + "\\" + name + ".bak";
     RestoreResult r;
-    if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path);
+    if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path, texts.damagedRecordNote);
     // A backup is used up only when every value in it is back.
     if (!r.Complete()) {
       keptBackups.push_back(name);

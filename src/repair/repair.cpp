@@ -2,6 +2,7 @@
 // deleted after each one is saved exactly into the backup file.
 #include <unordered_map>
 
+#include "checks/exact_logs.h"
 #include "engine/system_info.h"
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
@@ -84,23 +85,13 @@ std::string LineNumber(const std::string& line) {
 }
 
 std::vector<std::string> ReadLines(FileServices& files, const std::string& path) {
-  std::vector<std::string> lines;
-  if (!files.FileExists(path)) return lines;
-  auto in = files.OpenTextFile(path);
-  while (!in->AtEndOfStream()) lines.push_back(in->ReadLine());
-  in->Close();
-  return lines;
+  return ReadExactLog(files, path);
 }
 
 /// Writes `lines` to the file's "Temp" twin and copies that over the file,
 /// leaving the twin behind as the per-line removal does.
 void RewriteThroughTemp(FileServices& files, const std::string& path, const std::vector<std::string>& lines) {
-  const std::string temp = path + "Temp";
-  if (files.FileExists(temp)) files.DeleteFile(temp, false);
-  auto out = files.CreateTextFile(temp, true);
-  for (const std::string& l : lines) out->WriteLine(l);
-  out->Close();
-  files.CopyFile(temp, path, true);
+  RewriteExactLog(files, path, lines);
 }
 
 struct KeyGuard {

@@ -1,4 +1,5 @@
 // The problems of a scan hung under their section nodes, from err.log.
+#include "checks/exact_logs.h"
 #include "registry/vb_text.h"
 #include "ui/form1.h"
 
@@ -21,7 +22,7 @@ void Form1::FillSectionResults(const std::string& caption, const std::string& se
 
   const std::string path = problemLogs.ErrLogPath();
   if (!p.files.FileExists(path)) return;
-  std::unique_ptr<TextReader> in = p.files.OpenTextFile(path);
+  std::unique_ptr<TextReader> in = OpenExactLog(p.files, path);
 
   // A drive of the shortcut scan is passed as its letter followed by the
   // 19-character caption of that section; its lines are those whose path

@@ -102,6 +102,7 @@ void Form1::SetAllTxt() {
             texts.fixedDriveMark = t;
             break;
           case 1100: texts.scanningPrefix = t; break;
+          case 1101: texts.damagedRecordNote = t; break;
           default: break;
         }
       });

@@ -25,6 +25,7 @@ struct MainTexts {
       "Selected Problem(s) Has been Repaired succesfully.Thank you for choosing Hivewright.";
   std::string fixedDriveMark = "(Fixed)";
   std::string scanningPrefix = "Scanning: ";
+  std::string damagedRecordNote = "damaged record: not restored, the backup is kept";
   std::string spareText;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "checks/exact_logs.h"
+#include "registry/vb_text.h"
 #include "support/test_platform.h"
 
 namespace hw {
@@ -34,6 +36,38 @@ TEST_F(ProblemLogsTest, AScanRecreatesTheTextLogsAndDropsTheByteLog) {
   EXPECT_EQ("[Custome Controls]\r\n", tp.Folder().ReadFile(folder + "\\err.log"));
   EXPECT_EQ("", tp.Folder().ReadFile(folder + "\\alerr.log"));
   ProblemLogs::CloseProblemLogs(state);  // nothing open: nothing happens
+}
+
+// The logs stay in the ANSI code page; their twins keep the exact lines,
+// and count only while they match their log line for line.
+TEST_F(ProblemLogsTest, TwinsKeepTheExactLinesWhileTheyMatchTheirLog) {
+  const std::string err = m.GetLogFolder() + "\\err.log";
+  const std::vector<std::string> exact = {"[Startup Programmes]", u8"1.C:\\Дмитрий\\нет.exe", u8"2.C:\\Łódź"};
+  logs.StartProblemLogs(state);
+  for (const std::string& line : exact) state.ErrLog->WriteLine(line);
+  ProblemLogs::FinishProblemLogs(state);
+  EXPECT_EQ("[Startup Programmes]\r\n1.C:\\???????\\???.exe\r\n2.C:\\?\xF3" "d?\r\n", tp.Folder().ReadFile(err));
+  EXPECT_EQ(exact, ReadExactLog(tp.Files(), err));
+
+  struct Case {
+    const char* what;
+    std::string twin;  // empty: no twin
+    std::vector<std::string> read;
+  };
+  const std::vector<std::string> ansi = {"[Startup Programmes]", "1.C:\\???????\\???.exe", u8"2.C:\\?ód?"};
+  const std::string twin = tp.Folder().ReadFile(ExactTwinPath(err));
+  for (const Case& c : std::vector<Case>{
+           {"an older scan without a twin", "", ansi},
+           {"a twin a line short", twin.substr(0, twin.rfind("2.")), ansi},
+           {"a twin of another scan", Replace(twin, u8"Łódź", "Lodz"), ansi},
+       }) {
+    tp.Folder().WriteFile(ExactTwinPath(err), c.twin);
+    if (c.twin.empty()) tp.Files().DeleteFile(ExactTwinPath(err), true);
+    EXPECT_EQ(c.read, ReadExactLog(tp.Files(), err)) << c.what;
+  }
+  // A rewrite keeps log and twin together.
+  RewriteExactLog(tp.Files(), err, {exact[0], exact[2]});
+  EXPECT_EQ((std::vector<std::string>{exact[0], exact[2]}), ReadExactLog(tp.Files(), err));
 }
 
 TEST_F(ProblemLogsTest, RecordsAreFixedSlotsAppendedAtTheEnd) {

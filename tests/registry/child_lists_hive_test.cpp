@@ -65,8 +65,8 @@ class HiveMemoryTest : public ::testing::Test {
 };
 
 TEST_F(HiveMemoryTest, KeysAddedUnderAListedParentAppearAsAFreshReadShowsThem) {
-  const std::vector<std::string> added = {"zeta", "Alpha", "\xC4rger", "beta", "Mixed Case Name", "alpha2",
-                                          "0first", "\xE9t\xE9", "Zulu", "middle"};
+  const std::vector<std::string> added = {"zeta", "Alpha", u8"Ärger", "beta", "Mixed Case Name", "alpha2",
+                                          "0first", u8"été", "Zulu", "middle"};
   std::vector<std::string> seen;
   {
     auto api = Open();

@@ -98,8 +98,8 @@ TEST_F(PosixFiles, EveryComponentIsFoundWithoutRegardToCase) {
   Write(c_ + "/\xC3\x89" "chantillons/f.txt", "e");  // "Échantillons" as the host spells it
   EXPECT_TRUE(files_->FileExists("C:\\PROGRAM FILES\\some app\\app.exe"));
   EXPECT_TRUE(files_->FolderExists("c:\\program files\\SOME APP"));
-  EXPECT_TRUE(files_->FileExists("C:\\\xE9" "CHANTILLONS\\F.TXT"));  // é matches É
-  EXPECT_EQ(std::vector<std::string>{"\xC9" "chantillons"}, Listed("C:", "\xC9*", true));
+  EXPECT_TRUE(files_->FileExists(u8"C:\\éCHANTILLONS\\F.TXT"));  // é matches É
+  EXPECT_EQ(std::vector<std::string>{u8"Échantillons"}, Listed("C:", u8"É*", true));
 
   // New entries go into the folder found, under the name given.
   files_->CreateFolder("C:\\program files\\some app\\Data");
@@ -207,7 +207,8 @@ TEST(WildcardMatch, MatchesLikeTheWindowsListing) {
   EXPECT_FALSE(WildcardMatch("a?.txt", "abc.txt"));
   EXPECT_TRUE(WildcardMatch("??", "a"));
   EXPECT_FALSE(WildcardMatch("?", "ab"));
-  EXPECT_TRUE(WildcardMatch("\xE9*", "\xC9t\xE9"));
+  EXPECT_TRUE(WildcardMatch(u8"é*", u8"Été"));
+  EXPECT_TRUE(WildcardMatch(u8"д?*", u8"Дмитрий"));
   EXPECT_TRUE(WildcardMatch("x*y*z", "x12y34z"));
   EXPECT_FALSE(WildcardMatch("x*y*z", "x12y34"));
 }

@@ -364,11 +364,6 @@ TEST(HiveRegistryRealHives, EveryHiveOpensAndEnumeratesCompletely) {
       {"regipy-UsrClass.dat", {6205, 12369, 0}},      {"regipy-ntuser_software_partial", {6396, 19990, 0}},
       {"scancode-Software_Delta", {2945, 3682, 0}},
   };
-  // Keys whose names have no Windows-1252 form are listed (with '?') but
-  // cannot be opened by that name, as with Windows' ANSI functions: one leaf
-  // key in artemis, three keys holding one more key and six values in notatin.
-  index["artemis-win10-NTUSER.DAT"] = {665, 1089, 1};
-  index["notatin-win7_ntuser.dat"] = {4837, 16539, 3};
   // The index counted this hive with a walk that gives up the rest of a key
   // at its first unreadable value. It has 2946 keys and 3871 values, two of
   // which have no readable data and are left out here.

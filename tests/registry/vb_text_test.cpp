@@ -14,7 +14,12 @@ TEST(VbText, PositionsAreOneBasedAndCaseRulesHold) {
   EXPECT_EQ(4u, InStrRev("abcb", "b"));
   EXPECT_EQ("a b", Trim("  a b  "));
   EXPECT_EQ("\tx", Trim("\tx "));  // only spaces are trimmed
-  EXPECT_TRUE(EqualsNoCase("Stra\xDF" "E\xE9", "STRA\xDF" "e\xC9"));
+  EXPECT_TRUE(EqualsNoCase(u8"Straße É Дмитрий Łódź", u8"STRAßE é ДМИТРИЙ łÓDŹ"));
+  EXPECT_FALSE(EqualsNoCase(u8"Дмитрий", u8"Дмитрия"));
+  EXPECT_EQ(2u, InStr(u8"xДм", u8"дМ", true));
+  EXPECT_EQ(u8"ŁÓDŹ ДМИТРИЙ 用户", UCase(u8"Łódź Дмитрий 用户"));
+  EXPECT_EQ(u8"łódź дмитрий", LCase(u8"ŁÓDŹ ДМИТРИЙ"));
+  EXPECT_EQ(u8"Łó用", LeftChars(u8"Łó用户", 3));  // characters, never part of one
 }
 
 TEST(VbText, ReplaceScansLeftToRightWithoutOverlap) {

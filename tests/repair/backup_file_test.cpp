@@ -72,39 +72,76 @@ TEST_F(BackupFileTest, OurRecordsKeepTheWholeValueAndForeignReadersSeeTheClassic
   for (std::size_t i = 0; i < big.Data.size(); ++i) big.Data[i] = std::uint8_t(i);
   BackupRecord small{0x80000001u, "Software\\S", "", kRegDword, {0, 0, 0, 0}, true};
 
+  // Names and text beyond any one code page: UTF-16 inside, '?' outside.
+  BackupRecord wide{0x80000001u, u8"Software\\Дмитрий\\用户", u8"Łódź", kRegSz,
+                    test::Sz(u8"C:\\Users\\Дмитрий\\用户\\x.exe"), true};
+
   WriteBackupRecord(tp.Files(), path, small);
   WriteBackupRecord(tp.Files(), path, big);
+  WriteBackupRecord(tp.Files(), path, wide);
   const std::string image = tp.Folder().ReadFile(path);
   ASSERT_EQ(0u, image.size() % kBackupSlotLength);
-  EXPECT_EQ(5u, image.size() / kBackupSlotLength);  // 1 + (1 main + 3 continuation)
+  EXPECT_EQ(7u, image.size() / kBackupSlotLength);  // 1 + (1 main + 4 continuation) + 1
   // The classic fields of the big record: cut names, the first 257 bytes.
   const std::string second = image.substr(kBackupSlotLength, kBackupSlotLength);
   EXPECT_EQ(big.KeyName.substr(0, 256), second.substr(4, 256));
   EXPECT_EQ(" edge " + std::string(250, ' '), second.substr(260, 256));
   EXPECT_EQ(std::string(1, '\0'), image.substr(2 * kBackupSlotLength + 4, 1));  // continuation: NUL key
+  const std::string last = image.substr(6 * kBackupSlotLength);
+  EXPECT_EQ("Software\\???????\\??", last.substr(4, 19));
+  EXPECT_EQ("?\xF3" "d?", last.substr(260, 4));
+  EXPECT_EQ("C:\\Users\\???????\\??\\x.exe", last.substr(516, 25));
+  EXPECT_NE(std::string::npos, last.find(std::string("\x14\x04\x3C\x04", 4))) << "UTF-16 of the key inside";
 
   std::vector<std::uint8_t> bytes(image.begin(), image.end());
   BackupContents c = ParseBackupFile(bytes);
-  ASSERT_EQ(2u, c.records.size());
+  ASSERT_EQ(3u, c.records.size());
   EXPECT_TRUE(c.damaged.empty());
-  EXPECT_EQ(big.KeyName, c.records[1].KeyName);
-  EXPECT_EQ(big.ValueName, c.records[1].ValueName);
-  EXPECT_EQ(big.Data, c.records[1].Data);
-  EXPECT_EQ(small.Data, c.records[0].Data);
+  const auto same = [](const BackupRecord& a, const BackupRecord& b) {
+    return a.RootKey == b.RootKey && a.KeyName == b.KeyName && a.ValueName == b.ValueName &&
+           a.ValueType == b.ValueType && a.Data == b.Data && a.exact == b.exact;
+  };
+  EXPECT_TRUE(same(small, c.records[0]));
+  EXPECT_TRUE(same(big, c.records[1]));
+  EXPECT_TRUE(same(wide, c.records[2]));
 
-  // A write cut short, or a changed byte: not written back over anything.
-  auto cut = bytes;
-  cut.resize(3 * kBackupSlotLength);
-  EXPECT_EQ(1u, ParseBackupFile(cut).records.size());
-  EXPECT_EQ(1u, ParseBackupFile(cut).damaged.size());
-  auto changed = bytes;
-  changed[2 * kBackupSlotLength + 100] ^= 1;
-  EXPECT_EQ(1u, ParseBackupFile(changed).damaged.size());
+  // No single changed byte makes a record vanish or come back altered: the
+  // file then always tells of a damaged record.
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    auto changed = bytes;
+    changed[at] ^= (at % 3 == 0) ? 0xFF : 0x01;
+    const BackupContents d = ParseBackupFile(changed);
+    ASSERT_FALSE(d.damaged.empty()) << "byte " << at;
+    for (const BackupRecord& r : d.records)
+      ASSERT_TRUE(same(r, small) || same(r, big) || same(r, wide)) << "byte " << at;
+  }
+  // Cut short anywhere inside a record, above all inside a slot that carries
+  // the extension: damaged, never a classic record of the first 256 / 257.
+  for (std::size_t length : {kBackupSlotLength + 100, kBackupSlotLength + 777, kBackupSlotLength + 779,
+                             kBackupSlotLength + 1000, 3 * kBackupSlotLength, 7 * kBackupSlotLength - 1}) {
+    auto cut = bytes;
+    cut.resize(length);
+    const BackupContents d = ParseBackupFile(cut);
+    EXPECT_EQ(1u, d.damaged.size()) << length;
+    EXPECT_EQ(length < 6 * kBackupSlotLength ? 1u : 2u, d.records.size()) << length;
+  }
 
   RestoreResult r = RestoreBackupFile(tp.Registry(), tp.Files(), path);
   EXPECT_TRUE(r.Complete());
   EXPECT_EQ((test::ValueState{true, kRegBinary, big.Data}),
             test::ReadValue(tp.Registry(), {kHkeyLocalMachine, big.KeyName, big.ValueName}));
+  EXPECT_EQ((test::ValueState{true, kRegSz, wide.Data}),
+            test::ReadValue(tp.Registry(), {kHkeyCurrentUser, wide.KeyName, wide.ValueName}));
+
+  // A damaged record counts as not restored, so the backup is kept.
+  auto damaged = bytes;
+  damaged[6 * kBackupSlotLength + 4] = 0;  // the key field of the last record
+  tp.Folder().WriteFile(path, std::string(damaged.begin(), damaged.end()));
+  r = RestoreBackupFile(tp.Registry(), tp.Files(), path, "damaged");
+  EXPECT_FALSE(r.Complete());
+  EXPECT_EQ(2, r.restored);
+  ASSERT_EQ(1u, r.failed.size());
+  EXPECT_NE(std::string::npos, r.failed[0].find("(damaged)"));
 }
 
 TEST_F(BackupFileTest, ValuesThatCannotBeWrittenBackAreReported) {

@@ -1,5 +1,8 @@
 #include "support/lnk_writer.h"
 
+#include "registry/ansi_text.h"
+#include "registry/code_page.h"
+
 namespace hw::test::lnk {
 
 void Put16(std::string& s, std::uint32_t v) {
@@ -10,9 +13,8 @@ void Put32(std::string& s, std::uint32_t v) {
   Put16(s, v & 0xFFFF);
   Put16(s, v >> 16);
 }
-std::string Utf16(const std::string& ansiAscii) {
-  std::string s;
-  for (char c : ansiAscii) Put16(s, static_cast<unsigned char>(c));
+std::string Utf16(const std::string& text) {
+  std::string s = Utf16LeFromUtf8(text);
   Put16(s, 0);
   return s;
 }
@@ -96,6 +98,13 @@ std::string Shortcut(const std::string& idList, const std::string& linkInfo) {
   return s + idList + linkInfo + std::string(4, '\0');
 }
 
-std::string ShortcutTo(const std::string& target) { return Shortcut("", LinkInfo(target, "")); }
+std::string ShortcutTo(const std::string& target) {
+  // A target beyond ASCII goes in the Unicode base path too, as the shell
+  // writes it; the ANSI one then holds '?' for what the code page lacks.
+  for (char c : target)
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return Shortcut("", LinkInfo(AnsiFromText(target), "", Utf16LeFromUtf8(target) + std::string(2, '\0')));
+  return Shortcut("", LinkInfo(target, ""));
+}
 
 }  // namespace hw::test::lnk

@@ -7,27 +7,32 @@
 namespace hw::test {
 namespace fs = std::filesystem;
 
+namespace {
+// Paths are the program's UTF-8 text on every platform.
+fs::path HostPath(const std::string& host) { return fs::u8path(host); }
+}  // namespace
+
 void ScratchFolder::WriteFile(const std::string& windowsPath, const std::string& bytes) {
-  fs::path host(Host(windowsPath));
+  fs::path host = HostPath(Host(windowsPath));
   fs::create_directories(host.parent_path());
   std::ofstream out(host, std::ios::binary | std::ios::trunc);
   out << bytes;
 }
 
 std::string ScratchFolder::ReadFile(const std::string& windowsPath) const {
-  std::ifstream in(Host(windowsPath), std::ios::binary);
+  std::ifstream in(HostPath(Host(windowsPath)), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
 void ScratchFolder::MakeFolder(const std::string& windowsPath) {
-  fs::create_directories(Host(windowsPath));
+  fs::create_directories(HostPath(Host(windowsPath)));
 }
 
 bool ScratchFolder::Exists(const std::string& windowsPath) const {
   std::error_code ec;
-  return fs::exists(Host(windowsPath), ec);
+  return fs::exists(HostPath(Host(windowsPath)), ec);
 }
 
 }  // namespace hw::test

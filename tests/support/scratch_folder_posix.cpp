@@ -38,7 +38,7 @@ class PosixScratchFolder : public ScratchFolder {
     for (char& c : rest)
       if (c == '\\') c = '/';
     if (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
-    return rest.empty() ? base : base + "/" + Utf8FromCp1252(rest);
+    return rest.empty() ? base : base + "/" + rest;
   }
 
  private:

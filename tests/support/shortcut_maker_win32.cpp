@@ -30,7 +30,7 @@ struct ComRef {
 bool MakeShortcutFile(ScratchFolder&, const std::string& linkPath, const std::string& target) {
   // The shell saves into an existing folder only.
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(linkPath).parent_path(), ec);
+  std::filesystem::create_directories(std::filesystem::u8path(linkPath).parent_path(), ec);
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   bool ok = false;
   {

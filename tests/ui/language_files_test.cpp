@@ -100,6 +100,7 @@ const std::vector<KnownText>& MainWindowTexts() {
       {1098, {"Version 1.0 (20020225)"}},
       {1099, {"(Fixed)"}},
       {1100, {"Scanning: "}},
+      {1101, {"damaged record: not restored, the backup is kept"}},
   };
   return texts;
 }

@@ -6,6 +6,8 @@
 #include "engine/shortcut_reader_win32.h"
 #include "registry/vb_text.h"
 #include "registry/windows_win32.h"
+#include "registry/ansi_text.h"
+#include "support/lnk_writer.h"
 #include "support/scratch_folder.h"
 
 namespace hw {
@@ -75,6 +77,31 @@ TEST(Win32ShortcutReader, TargetsOfRealShortcuts) {
   EXPECT_EQ("", reader.TargetPath(root + "\\junk.lnk"));
   EXPECT_EQ("", reader.TargetPath(root + "\\nothing.lnk"));
 
+  // A link as a process of another code page saves it: "?" in its
+  // single-byte fields (which Wine's GetPath answers with), the names whole
+  // in the ID list's UTF-16 blocks. Made by the shell, then the single-byte
+  // spelling of the folder name overwritten in place.
+  const std::string folder = u8"Дмитрий";
+  scratch->MakeFolder(root + "\\" + folder);
+  scratch->WriteFile(root + "\\" + folder + "\\app.exe", "MZ");
+  const std::string exact = root + "\\" + folder + "\\app.exe";
+  const int n = MultiByteToWideChar(CP_UTF8, 0, exact.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, exact.c_str(), -1, &wide[0], n);
+  ASSERT_TRUE(MakeShortcut(W(root + "\\wine.lnk"), wide.c_str()));
+  std::string bytes = scratch->ReadFile(root + "\\wine.lnk");
+  std::size_t replaced = 0;
+  for (std::size_t at = bytes.find(folder); at != std::string::npos; at = bytes.find(folder, at)) {
+    bytes.replace(at, folder.size(), std::string(folder.size(), '?'));
+    ++replaced;
+  }
+  ASSERT_GT(replaced, 0u);
+  scratch->WriteFile(root + "\\wine.lnk", bytes);
+  EXPECT_TRUE(EqualsNoCase(exact, reader.TargetPath(root + "\\wine.lnk"))) << reader.TargetPath(root + "\\wine.lnk");
+  using namespace test::lnk;
+  const std::string ansi = root + "\\" + std::string(folder.size(), '?') + "\\app.exe";
+  scratch->WriteFile(root + "\\lost.lnk", Shortcut("", LinkInfo(ansi, "")));
+  EXPECT_EQ("", reader.TargetPath(root + "\\lost.lnk")) << "not known exactly: not judged";
 }
 
 }  // namespace

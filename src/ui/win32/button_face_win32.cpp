@@ -1,4 +1,5 @@
 #include "ui/win32/button_face_win32.h"
+#include "ui/win32/wide_text_win32.h"
 
 #include <algorithm>
 #include <string>
@@ -101,8 +102,11 @@ Caption SplitCaption(const std::string& text) {
   }
   c.before = text.substr(0, amp);
   if (amp + 1 < text.size()) {
-    c.marked = text.substr(amp + 1, 1);
-    c.after = text.substr(amp + 2);
+    // One character, which in UTF-8 may be several bytes.
+    std::size_t end = amp + 2;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    c.marked = text.substr(amp + 1, end - amp - 1);
+    c.after = text.substr(end);
   }
   return c;
 }
@@ -110,7 +114,7 @@ Caption SplitCaption(const std::string& text) {
 int TextWidth(HDC dc, const std::string& text) {
   if (text.empty()) return 0;
   SIZE size{};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  TextExtentUtf8(dc, text, &size);
   return size.cx;
 }
 
@@ -180,16 +184,16 @@ HBITMAP ApplyButtonFace(HWND button, HBITMAP picture, bool keepFace) {
       int x = pw + 3;
       {
         Selected f(dc.Get(), font);
-        TextOutA(dc.Get(), x, textY, caption.before.data(), static_cast<int>(caption.before.size()));
+        TextOutUtf8(dc.Get(), x, textY, caption.before);
         x += TextWidth(dc.Get(), caption.before);
       }
       if (!caption.marked.empty()) {
         Selected f(dc.Get(), underlined.Get() ? underlined.Get() : font);
-        TextOutA(dc.Get(), x, textY, caption.marked.data(), 1);
+        TextOutUtf8(dc.Get(), x, textY, caption.marked);
         x += TextWidth(dc.Get(), caption.marked);
       }
       Selected f(dc.Get(), font);
-      TextOutA(dc.Get(), x, textY, caption.after.data(), static_cast<int>(caption.after.size()));
+      TextOutUtf8(dc.Get(), x, textY, caption.after);
     }
   }
 

@@ -1,4 +1,5 @@
 #include "ui/win32/form1_window_win32.h"
+#include "ui/win32/wide_text_win32.h"
 
 #include <commctrl.h>
 
@@ -521,7 +522,7 @@ RECT Form1Window::WindowlessRect(const Control& c) const {
     {
       Selected f(dc, (c.flags & kBig) ? big_ : (c.flags & kBold) ? bold_ : font_);
       SIZE size{};
-      GetTextExtentPoint32A(dc, s.text.c_str(), static_cast<int>(s.text.size()), &size);
+      TextExtentUtf8(dc, s.text, &size);
       r.right = r.left + size.cx + 2;
     }
     ReleaseDC(hwnd_, dc);
@@ -1052,7 +1053,7 @@ void Form1Window::PaintPanel(HWND panel, HDC dc, const RECT& client) {
       if (c.flags & kEllipsis) format |= DT_END_ELLIPSIS;
       if (c.flags & kCenter) format |= DT_CENTER;
       if (c.flags & kRight) format |= DT_RIGHT;
-      DrawTextA(dc, s.text.c_str(), static_cast<int>(s.text.size()), &r, format);
+      DrawTextUtf8(dc, s.text, &r, format);
     }
   }
 }

@@ -1,4 +1,5 @@
 #include "ui/win32/pictures_win32.h"
+#include "ui/win32/wide_text_win32.h"
 
 #include <cmath>
 #include <cstdint>
@@ -120,7 +121,7 @@ class Canvas {
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, c);
     RECT r = rc;
-    DrawTextA(dc_, text, -1, &r, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawTextUtf8(dc_, text, &r, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
 
   HDC Dc() const { return dc_; }
