@@ -4,6 +4,17 @@
 
 namespace hw {
 
+bool DialogMessage(HWND dialog, MSG& msg) {
+  if (!dialog || !IsWindow(dialog)) return false;
+  if ((msg.message == WM_CHAR || msg.message == WM_SYSCHAR) && msg.hwnd != dialog) {
+    for (HWND h = GetParent(msg.hwnd); h != dialog; h = GetParent(h)) {
+      if (!h) return false;  // not the dialog's
+      if ((GetWindowLongA(h, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE) return false;
+    }
+  }
+  return IsDialogMessageA(dialog, &msg) != FALSE;
+}
+
 void Win32MessagePump::DoEvents() {
   ULONGLONG now = GetTickCount64();
   if (looked_ && now - lastLook_ < intervalMs_) return;
@@ -15,7 +26,7 @@ void Win32MessagePump::DoEvents() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (dialog_ && IsWindow(dialog_) && IsDialogMessageA(dialog_, &msg)) continue;
+    if (DialogMessage(dialog_, msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

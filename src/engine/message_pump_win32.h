@@ -8,6 +8,14 @@
 
 namespace hw {
 
+/// IsDialogMessage for `dialog`, save for a character aimed at a control the
+/// dialog cannot reach (on a hidden or disabled page, say a button whose page
+/// went while its Space was still queued). The mnemonic search starts at that
+/// control and enters only shown, enabled windows, so under Wine it never
+/// comes back to it and spins for ever. Such a character is left to the
+/// caller to dispatch. False for no dialog.
+bool DialogMessage(HWND dialog, MSG& msg);
+
 /// Runs the thread's pending messages. Looking at the queue costs tens of
 /// microseconds under Wine, and the walker yields at every key and value, so
 /// the queue is looked at only when `intervalMs` have passed since the last

@@ -88,7 +88,7 @@ void PumpFor(DWORD ms, HWND dialog = nullptr) {
   MSG msg;
   do {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (dialog && IsDialogMessageA(dialog, &msg)) continue;
+      if (DialogMessage(dialog, msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
@@ -473,7 +473,7 @@ TEST_F(Form1WindowScanTest, AScanClickedThroughShowsItsPagesAndPauseWorksBetween
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Form1WindowScanTest, DuringAScanTabReachesPauseAndAbortAndSpaceEnterAndEscPressThem) {
+TEST_F(Form1WindowScanTest, SpaceOrEnterOnScanStartsAScanInWhichTabReachesPauseAndAbortAndSpaceEnterAndEscPressThem) {
   test::RegistryBuilder b(registry_->Api());
   for (int i = 0; i < 300; ++i)
     b.String(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\f" + std::to_string(i) + ".exe",
@@ -506,9 +506,12 @@ TEST_F(Form1WindowScanTest, DuringAScanTabReachesPauseAndAbortAndSpaceEnterAndEs
     PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
     aborted = true;
   });
+  // The scan starts with Space on the focused Scan button. The space
+  // character comes after the key's release, when the first page has gone.
   SetActiveWindow(window.Handle());
   window.SetFocus(ctl::ScanBtn);
-  ClickButton(window, ctl::ScanBtn);
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_SPACE, 1);
+  PostMessageA(GetFocus(), WM_KEYUP, VK_SPACE, 1 | (3u << 30));
   PumpFor(300, window.Handle());
   EXPECT_GT(pump.Count(), start + 18);
   for (const char* c : {ctl::cmdPause, ctl::ext})
@@ -519,6 +522,17 @@ TEST_F(Form1WindowScanTest, DuringAScanTabReachesPauseAndAbortAndSpaceEnterAndEs
   EXPECT_FALSE(form().scanFinished);
   EXPECT_TRUE(window.Showing(ctl::ScanBtn));
   EXPECT_NE(std::string(ctl::ext), window.FocusedControl()) << "the focus left with the scan page";
+
+  // Enter on the focused Scan button starts one too (the Abort unticked
+  // the tree), and it runs through.
+  MouseClick(window.ControlWindow(ctl::tvwTree), NodePoint("SL", true));
+  PumpFor(150);
+  window.SetFocus(ctl::ScanBtn);
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageA(GetFocus(), WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+  PumpFor(300, window.Handle());
+  EXPECT_TRUE(form().scanFinished);
+  EXPECT_EQ(2u, Node("SL").ChildCount());
 }
 
 TEST_F(Form1WindowScanTest, AbortClickedDuringTheScanReturnsToTheFirstPage) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/message_pump_win32.h"
 #include "registry/runtime_error.h"
 #include "ui/control_names.h"
 #include "ui/win32/button_face_win32.h"
@@ -813,7 +814,7 @@ void Form1Window::Hide() {
 int Form1Window::RunMessageLoop() {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    if (DialogMessage(hwnd_, msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "engine/message_pump_win32.h"
 #include "ui/form1.h"
 #include "ui/win32/button_face_win32.h"
 
@@ -308,7 +309,7 @@ bool SettingsDialogWindow::RunModal() {
       logic_.SelectTab(next + 1);
       continue;
     }
-    if (!IsDialogMessageA(hwnd_, &msg)) {
+    if (!DialogMessage(hwnd_, msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
