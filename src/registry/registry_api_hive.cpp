@@ -496,10 +496,20 @@ struct HiveRegistry::Impl {
       while (children[count]) ++count;
       list->Reserve(count);
       for (std::size_t i = 0; children[i]; ++i) {
+        // A damaged hive may list a key below other keys than its own
+        // parent; followed, such links make the tree a graph whose paths
+        // grow exponentially with its depth. A key is a child only of the
+        // key it names as its parent.
+        errno = 0;
+        if (hivex_node_parent(hive.h, children[i]) != node) continue;
         CharBuf raw;
         raw.p = hivex_node_name(hive.h, children[i]);
         if (!raw.p) continue;  // a name hivex cannot read: skip the key
         DecodeName(raw.p, &decodedText, &decodedFolded);
+        // No path reaches a key with an empty name or a backslash in it:
+        // listed, the walk would take "key\" for the key itself, again and
+        // again.
+        if (decodedText.empty() || decodedText.find('\\') != std::string::npos) continue;
         list->Append(decodedText, decodedFolded, children[i]);
       }
       std::free(children);
