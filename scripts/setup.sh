@@ -12,6 +12,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
   fp-utils zip
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

@@ -275,6 +275,15 @@ struct CharBuf {
   ~CharBuf() { std::free(p); }
 };
 
+// A value's type is any 32-bit number, more than hive_type's enumerators
+// span: its bits are copied, never loaded or cast as the enum.
+static_assert(sizeof(hive_type) == sizeof(std::uint32_t), "hive_type holds a 32-bit type");
+std::uint32_t TypeBits(const hive_type& t) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &t, sizeof bits);
+  return bits;
+}
+
 bool ReadValueData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string* bytes) {
   errno = 0;
   hive_type t;
@@ -282,7 +291,7 @@ bool ReadValueData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string* 
   CharBuf buf;
   buf.p = hivex_value_value(h, v, &t, &len);
   if (!buf.p) return false;
-  *type = static_cast<std::uint32_t>(t);
+  *type = TypeBits(t);
   bytes->assign(buf.p, len);
   return true;
 }
@@ -297,7 +306,7 @@ bool ReadProgramData(hive_h* h, hive_value_h v, std::uint32_t* type, std::string
   CharBuf buf;
   buf.p = hivex_value_value(h, v, &t, &len);
   if (!buf.p) return false;
-  *type = static_cast<std::uint32_t>(t);
+  *type = TypeBits(t);
   if (IsStringType(*type))
     Utf8FromUtf16Le(reinterpret_cast<const std::uint8_t*>(buf.p), len, bytes);
   else
@@ -487,10 +496,20 @@ struct HiveRegistry::Impl {
       while (children[count]) ++count;
       list->Reserve(count);
       for (std::size_t i = 0; children[i]; ++i) {
+        // A damaged hive may list a key below other keys than its own
+        // parent; followed, such links make the tree a graph whose paths
+        // grow exponentially with its depth. A key is a child only of the
+        // key it names as its parent.
+        errno = 0;
+        if (hivex_node_parent(hive.h, children[i]) != node) continue;
         CharBuf raw;
         raw.p = hivex_node_name(hive.h, children[i]);
         if (!raw.p) continue;  // a name hivex cannot read: skip the key
         DecodeName(raw.p, &decodedText, &decodedFolded);
+        // No path reaches a key with an empty name or a backslash in it:
+        // listed, the walk would take "key\" for the key itself, again and
+        // again.
+        if (decodedText.empty() || decodedText.find('\\') != std::string::npos) continue;
         list->Append(decodedText, decodedFolded, children[i]);
       }
       std::free(children);
@@ -961,7 +980,7 @@ struct HiveRegistry::Impl {
     std::vector<hive_set_value> set(values.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
       set[i].key = const_cast<char*>(values[i].keyUtf8.c_str());
-      set[i].t = static_cast<hive_type>(values[i].type);
+      std::memcpy(&set[i].t, &values[i].type, sizeof set[i].t);
       set[i].len = values[i].data.size();
       set[i].value = const_cast<char*>(values[i].data.data());
     }

@@ -16,6 +16,8 @@ int LanguageLineId(const std::string& line) {
   if (field.empty() || end == begin || *end != '\0' || !std::isfinite(value)) {
     throw RuntimeError(kErrTypeMismatch, "Type mismatch");
   }
+  // "9e99" is a number, but not one an identifier can hold.
+  if (value < -32768.5 || value >= 32767.5) throw RuntimeError(kErrOverflow, "Overflow");
   return static_cast<int>(std::nearbyint(value));
 }
 

@@ -1,0 +1,94 @@
+#include <set>
+
+#include "fuzz/fuzz_checks.h"
+#include "registry/registry_api.h"
+#include "repair/backup_file.h"
+#include "support/scratch_folder.h"
+#include "support/scratch_registry.h"
+
+namespace hw::fuzz {
+namespace {
+
+struct Value {
+  bool present = false;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+Value ReadBack(RegistryApi& api, const BackupRecord& r) {
+  Value v;
+  RegKey key = 0;
+  if (api.OpenKeyEx(r.RootKey, r.KeyName, 0, kKeyRead, &key) != kErrorSuccess) return v;
+  std::uint32_t size = 0;
+  if (api.QueryValueEx(key, r.ValueName, &v.type, nullptr, &size) == kErrorSuccess) {
+    v.data.resize(size);
+    v.present = api.QueryValueEx(key, r.ValueName, &v.type, v.data.empty() ? nullptr : v.data.data(), &size) ==
+                kErrorSuccess;
+    v.data.resize(size);
+  }
+  api.CloseKey(key);
+  return v;
+}
+
+// Keys and values below a key, however deep.
+std::size_t CountBelow(RegistryApi& api, RegKey root, const std::string& path) {
+  RegKey key = 0;
+  if (api.OpenKeyEx(root, path, 0, kKeyRead, &key) != kErrorSuccess) return 0;
+  std::size_t count = 0;
+  char name[kMaxNameChars];
+  std::vector<std::string> subkeys;
+  for (std::uint32_t i = 0; api.EnumKey(key, i, name, kMaxNameChars) == kErrorSuccess; ++i) subkeys.push_back(name);
+  std::vector<std::uint8_t> data(kMaxDataBytes);
+  for (std::uint32_t i = 0;; ++i) {
+    std::uint32_t chars = kMaxNameChars, type = 0, bytes = kMaxDataBytes;
+    const long st = api.EnumValue(key, i, name, &chars, &type, data.data(), &bytes);
+    if (st != kErrorSuccess && st != kErrorMoreData) break;
+    ++count;
+  }
+  api.CloseKey(key);
+  for (const std::string& s : subkeys) count += 1 + CountBelow(api, root, path.empty() ? s : path + "\\" + s);
+  return count;
+}
+
+std::size_t CountAll(RegistryApi& api) {
+  return CountBelow(api, kHkeyLocalMachine, "") + CountBelow(api, kHkeyCurrentUser, "");
+}
+
+}  // namespace
+
+void CheckBackupFile(const std::string& input) {
+  static auto folder = test::MakeScratchFolder();
+  static const std::size_t blankCount = CountAll(test::MakeScratchRegistry()->Api());
+  const std::string path = folder->Root() + "\\input.bak";
+  folder->WriteFile(path, input);
+
+  const BackupContents contents = ParseBackupFile(std::vector<std::uint8_t>(input.begin(), input.end()));
+  auto scratch = test::MakeScratchRegistry();
+  RegistryApi& api = scratch->Api();
+  const RestoreResult result = RestoreBackupFile(api, folder->Files(), path);
+
+  const std::size_t records = contents.records.size();
+  Require(result.restored >= 0 && static_cast<std::size_t>(result.restored) <= records,
+          "more values restored than the file holds");
+  Require(result.restored + result.failed.size() == records + contents.damaged.size(),
+          "restored and failed do not add up to the records of the file");
+  if (records == 0) Require(CountAll(api) == blankCount, "a file without a usable record changed the registry");
+
+  // A record not reported as failed is in the registry as its bytes say,
+  // unless a later record wrote the same place (the later one then wins).
+  const std::multiset<std::string> failed(result.failed.begin(), result.failed.end());
+  for (std::size_t i = 0; i < records; ++i) {
+    const BackupRecord& r = contents.records[i];
+    if (failed.count(r.Describe())) continue;
+    const Value v = ReadBack(api, r);
+    Require(v.present, "restored but not there: " + r.Describe());
+    bool matches = false;
+    for (std::size_t j = i; j < records && !matches; ++j) {
+      const BackupRecord& later = contents.records[j];
+      matches = !failed.count(later.Describe()) && later.ValueType == v.type && RestoreData(later) == v.data;
+    }
+    Require(matches, "restored with other type or bytes than the record's: " + r.Describe());
+  }
+}
+
+}  // namespace hw::fuzz
