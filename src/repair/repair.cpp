@@ -1,21 +1,21 @@
 // The repair of the ticked problems: shortcut files deleted, registry values
 // deleted after each one is saved exactly into the backup file.
+#include <cstdlib>
+#include <optional>
 #include <unordered_map>
 
 #include "engine/system_info.h"
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
+#include "repair/recheck.h"
+#include "engine/shortcut_reader.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 #include "ui/user_dialogs.h"
 
 namespace hw {
 namespace {
-
-// Records written and synced together before their values are deleted:
-// one disk flush per batch instead of one per value.
-constexpr std::size_t kBatchRecords = 512;
 
 enum class Outcome {
   kPending,
@@ -30,6 +30,7 @@ enum class Outcome {
   kNotSaved,
   kShortcutGone,
   kShortcutLocked,
+  kNoLongerAProblem,
 };
 
 std::string Reason(Outcome o, const std::string& detail) {
@@ -126,15 +127,25 @@ class RepairRun {
     std::string detail;
     RegKey root = 0;
     std::string key, name;
+    ScannedProblem scanned;
+    long number = 0;
   };
 
   RepairRun(Form1& form, bool withBackup) : f_(form), withBackup_(withBackup) {}
 
-  void Shortcut(const std::string& path) {
+  void Shortcut(const std::string& path, long number) {
+    LoadLogs();
+    std::string loggedTarget;
+    auto loc = locations_.find(std::to_string(number));
+    if (number > 0 && loc != locations_.end() && UCase(loc->second) != UCase(path)) loggedTarget = loc->second;
     Item& item = Add();
     try {
       if (!f_.p.files.FileExists(path)) {
         item.outcome = Outcome::kShortcutGone;
+        return;
+      }
+      if (!ShortcutStillBroken(f_.p.files, f_.p.shortcuts, path, loggedTarget)) {
+        item.outcome = Outcome::kNoLongerAProblem;
         return;
       }
       f_.p.files.DeleteFile(path, true);
@@ -184,26 +195,30 @@ class RepairRun {
     removed_[found] = true;
     anyRemoved_ = true;
     auto loc = locations_.find(numberText);
-    Delete(loc == locations_.end() ? std::string() : loc->second);
+    ScannedProblem scanned{lineSection_[found], LineText(errLines_[found]), nullptr};
+    Delete(loc == locations_.end() ? std::string() : loc->second, scanned, std::atol(numberText.c_str()));
   }
 
   /// Queues the deletion of the value a location text names; returns the
   /// item's index.
-  std::size_t Delete(const std::string& location) {
+  std::size_t Delete(const std::string& location, const ScannedProblem& scanned = {}, long number = 0) {
     const Location l = ParseLocation(location);
     if (!l.ok) {
       Add().outcome = Outcome::kNoLocation;
       return items_.size() - 1;
     }
-    return Delete(l.root, l.key, l.name);
+    return Delete(l.root, l.key, l.name, scanned, number);
   }
 
-  std::size_t Delete(RegKey root, const std::string& key, const std::string& name) {
+  std::size_t Delete(RegKey root, const std::string& key, const std::string& name,
+                     const ScannedProblem& scanned = {}, long number = 0) {
     Item& item = Add();
     item.root = root;
     item.key = key;
     item.name = name;
-    if (items_.size() - pendingBegin_ >= kBatchRecords) RunPending();
+    item.scanned = scanned;
+    item.number = number;
+    if (items_.size() - pendingBegin_ >= f_.repairBatchRecords) RunPending();
     return items_.size() - 1;
   }
 
@@ -246,6 +261,8 @@ class RepairRun {
     for (const Item& i : items_) {
       if (i.outcome == Outcome::kDeleted) {
         ++r.repaired;
+      } else if (i.outcome == Outcome::kNoLongerAProblem) {
+        ++r.noLongerAProblem;
       } else {
         ++r.notRepaired[Reason(i.outcome, i.detail)];
       }
@@ -264,7 +281,11 @@ class RepairRun {
       errLines_.clear();
     }
     removed_.assign(errLines_.size(), false);
+    lineSection_.assign(errLines_.size(), std::string());
+    std::string section;
     for (std::size_t i = 0; i < errLines_.size(); ++i) {
+      if (!errLines_[i].empty() && errLines_[i][0] == '[') section = SectionOfHeader(errLines_[i]);
+      lineSection_[i] = section;
       const std::string n = LineNumber(errLines_[i]);
       if (!n.empty()) byNumber_[n].push_back(i);
     }
@@ -294,7 +315,9 @@ class RepairRun {
       RunBatchWithBackup(begin, items_.size());
     } else {
       for (std::size_t i = begin; i < items_.size(); ++i) {
-        if (items_[i].outcome == Outcome::kPending) DeleteNow(items_[i]);
+        if (items_[i].outcome != Outcome::kPending) continue;
+        BackupRecord now;
+        if (Capture(items_[i], now) && StillTheProblem(items_[i], now)) DeleteNow(items_[i]);
       }
     }
   }
@@ -305,9 +328,10 @@ class RepairRun {
     RegistryApi& reg = f_.p.registry;
     try {
       KeyGuard g{reg};
-      if (reg.OpenKeyEx(item.root, item.key, 0, kKeyRead, &g.key) != kErrorSuccess) {
+      const long opened = reg.OpenKeyEx(item.root, item.key, 0, kKeyRead, &g.key);
+      if (opened != kErrorSuccess) {
         g.key = 0;
-        item.outcome = Outcome::kNoKey;
+        item.outcome = opened == kErrorFileNotFound && Scanned(item) ? Outcome::kNoLongerAProblem : Outcome::kNoKey;
         return false;
       }
       std::uint32_t type = kRegSz, size = 0;
@@ -321,7 +345,9 @@ class RepairRun {
         st = kErrorSuccess;
       }
       if (st != kErrorSuccess) {
-        item.outcome = st == kErrorFileNotFound ? Outcome::kGone : Outcome::kUnreadable;
+        item.outcome = st != kErrorFileNotFound ? Outcome::kUnreadable
+                       : Scanned(item)          ? Outcome::kNoLongerAProblem
+                                                : Outcome::kGone;
         return false;
       }
       data.resize(size);
@@ -336,6 +362,39 @@ class RepairRun {
       item.detail = e.Description();
       return false;
     }
+  }
+
+  static bool Scanned(const Item& item) { return !item.scanned.sectionCode.empty(); }
+
+  /// The second look: a value that changed since the scan, or whose target
+  /// appeared, is left in place.
+  bool StillTheProblem(Item& item, const BackupRecord& now) {
+    if (!Scanned(item)) return true;
+    ScannedProblem problem = item.scanned;
+    problem.scannedBytes = ScanBytes(item.number);
+    bool still = true;
+    try {
+      still = StillAProblem(f_.checks, problem, item.root, item.key, item.name, now.ValueType, now.Data);
+    } catch (const RuntimeError&) {
+      // A rule that cannot look (a file system error) keeps the scan's verdict.
+    }
+    if (!still) item.outcome = Outcome::kNoLongerAProblem;
+    return still;
+  }
+
+  /// The BinaryEntries.log record of a problem number (records are written
+  /// in number order), read once; null when there is none.
+  const BinaryEntry* ScanBytes(long number) {
+    if (!entriesLoaded_) {
+      entriesLoaded_ = true;
+      try {
+        entries_ = f_.problemLogs.ReadBinaryEntries();
+      } catch (const RuntimeError&) {
+        entries_.clear();
+      }
+    }
+    if (number < 1 || static_cast<std::size_t>(number) > entries_.size()) return nullptr;
+    return &entries_[static_cast<std::size_t>(number) - 1];
   }
 
   void DeleteNow(Item& item) {
@@ -367,7 +426,7 @@ class RepairRun {
     for (std::size_t i = begin; i < end; ++i) {
       if (items_[i].outcome != Outcome::kPending) continue;
       BackupRecord record;
-      if (!Capture(items_[i], record)) continue;
+      if (!Capture(items_[i], record) || !StillTheProblem(items_[i], record)) continue;
       saved.push_back({i, record.ToSlots()});
       bytes += saved.back().slots.size();
     }
@@ -377,9 +436,12 @@ class RepairRun {
     image.reserve(bytes);
     for (const Saved& s : saved) image.insert(image.end(), s.slots.begin(), s.slots.end());
     std::uint64_t oldLength = 0, start = 0;
+    bool lengthKnown = false;
     try {
+      if (backupBroken_) throw RuntimeError(kErrDeviceIo, backupBroken_->c_str());
       OpenBackup();
       oldLength = backup_->Length();
+      lengthKnown = true;
       start = NextBackupSlot(oldLength) * kBackupSlotLength;
       backup_->WriteAt(start, image.data(), image.size());
       backup_->Sync();
@@ -388,12 +450,15 @@ class RepairRun {
         items_[s.item].outcome = Outcome::kBackupFailed;
         items_[s.item].detail = e.Description();
       }
-      if (backup_) {
+      // Records of earlier batches or repairs lie below a length that was
+      // read; without one the file is left as it is, and nothing more goes in.
+      if (backup_ && lengthKnown) {
         try {
           backup_->Truncate(oldLength);
         } catch (const RuntimeError&) {
         }
       }
+      if (!lengthKnown) backupBroken_ = e.Description();
       return;
     }
 
@@ -430,10 +495,14 @@ class RepairRun {
   std::vector<Item> items_;
   std::size_t pendingBegin_ = 0;
   std::unique_ptr<RecordFile> backup_;
+  std::optional<std::string> backupBroken_;
 
   bool logsLoaded_ = false;
   std::vector<std::string> errLines_;
   std::vector<bool> removed_;
+  std::vector<std::string> lineSection_;
+  bool entriesLoaded_ = false;
+  std::vector<BinaryEntry> entries_;
   bool anyRemoved_ = false;
   std::unordered_map<std::string, std::vector<std::size_t>> byNumber_;
   std::unordered_map<std::string, std::string> locations_;
@@ -472,7 +541,7 @@ void Form1::nxt_Click() {
   RepairRun run(*this, !Trim(BackupName).empty());
   for (const Task& t : tasks) {
     if (t.shortcut) {
-      run.Shortcut(t.text);
+      run.Shortcut(t.text, t.number);
     } else {
       run.Registry(t.text, t.number);
     }
@@ -495,13 +564,17 @@ void Form1::nxt_Click() {
   controls.SetVisible(ctl::firstfrm, true);
   controls.BringToFront(ctl::firstfrm);
 
+  // Problems that were none any more are told apart from the failures.
+  const std::string noLonger = lastRepair.noLongerAProblem == 0
+                                   ? std::string()
+                                   : "\r\n\r\n" + std::to_string(lastRepair.noLongerAProblem) + ": no longer a problem";
   if (lastRepair.NotRepairedCount() == 0) {
-    p.dialogs.MessageBox(texts.repairDoneMessage, kAppTitle, MsgButtons::kOk, MsgIcon::kInformation);
+    p.dialogs.MessageBox(texts.repairDoneMessage + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kInformation);
   } else {
     std::string text = std::to_string(lastRepair.NotRepairedCount()) + " of " +
                        std::to_string(lastRepair.selected) + " selected problem(s) could not be repaired:";
     for (const auto& [reason, count] : lastRepair.notRepaired) text += "\r\n" + std::to_string(count) + ": " + reason;
-    p.dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+    p.dialogs.MessageBox(text + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
   }
 
   BuildSectionTree();
