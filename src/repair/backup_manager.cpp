@@ -4,6 +4,7 @@
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
+#include "repair/shortcut_backup.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 #include "ui/user_dialogs.h"
@@ -68,6 +69,8 @@ void Form1::cmdRestore_Click() {
     const std::string path = folder + "\\" + name + ".bak";
     RestoreResult r;
     if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path);
+    const ShortcutRestore s = RestoreShortcutFiles(p.files, path);
+    r.failed.insert(r.failed.end(), s.failed.begin(), s.failed.end());
     // A backup is used up only when every value in it is back.
     if (!r.Complete()) {
       keptBackups.push_back(name);
@@ -75,6 +78,7 @@ void Form1::cmdRestore_Click() {
       continue;
     }
     try {
+      DeleteShortcutFiles(p.files, path);
       if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
     } catch (const RuntimeError&) {
       // Left in the list; restoring it again writes the same values.
@@ -98,6 +102,7 @@ void Form1::cmdCleanBackUp_Click() {
     if (!item.checked) continue;
     const std::string path = folder + "\\" + item.text + ".bak";
     try {
+      DeleteShortcutFiles(p.files, path);
       if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
     } catch (const RuntimeError&) {
     }

@@ -9,6 +9,7 @@
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/recheck.h"
+#include "repair/shortcut_backup.h"
 #include "engine/shortcut_reader.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
@@ -31,6 +32,8 @@ enum class Outcome {
   kShortcutGone,
   kShortcutLocked,
   kNoLongerAProblem,
+  kShortcutNotKept,
+  kShortcutNotRecycled,
 };
 
 std::string Reason(Outcome o, const std::string& detail) {
@@ -46,6 +49,8 @@ std::string Reason(Outcome o, const std::string& detail) {
     case Outcome::kNotSaved: r = "the registry could not be saved"; break;
     case Outcome::kShortcutGone: r = "the shortcut file no longer exists"; break;
     case Outcome::kShortcutLocked: r = "the shortcut file could not be deleted"; break;
+    case Outcome::kShortcutNotKept: r = "the shortcut file could not be moved into the backup, so it was left in place"; break;
+    case Outcome::kShortcutNotRecycled: r = "the shortcut file could not be moved to the Recycle Bin, so it was left in place"; break;
     default: r = "unknown"; break;
   }
   return detail.empty() ? r : r + " (" + detail + ")";
@@ -148,10 +153,16 @@ class RepairRun {
         item.outcome = Outcome::kNoLongerAProblem;
         return;
       }
-      f_.p.files.DeleteFile(path, true);
+      // Never destroyed: into the backup, or else to the Recycle Bin.
+      if (withBackup_) {
+        f_.module1.EnsureFolderPath(f_.settings.BackupFolder());
+        KeepShortcutFile(f_.p.files, f_.BackupFilePath(), path);
+      } else {
+        f_.p.files.RecycleFile(path);
+      }
       item.outcome = Outcome::kDeleted;
     } catch (const RuntimeError& e) {
-      item.outcome = Outcome::kShortcutLocked;
+      item.outcome = withBackup_ ? Outcome::kShortcutNotKept : Outcome::kShortcutNotRecycled;
       item.detail = e.Description();
     }
   }
@@ -645,7 +656,7 @@ void Form1::RemoveLogLine(const std::string& filePath, const std::string& lineTe
 
 void Form1::DeleteShortcutFile(const std::string& path) {
   try {
-    if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
+    if (p.files.FileExists(path)) p.files.RecycleFile(path);
   } catch (const RuntimeError&) {
   }
 }

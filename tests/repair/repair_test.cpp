@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "checks/section_scan.h"
 #include "registry/settings.h"
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/failing_platform.h"
 #include "repair/repair_fixture.h"
+#include "repair/shortcut_backup.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
@@ -232,6 +236,84 @@ TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   EXPECT_EQ(form.texts.repairDoneMessage + "\r\n\r\n1: no longer a problem", tp.dialogs.messages.back().text);
 }
 
+TEST_F(RepairTest, ShortcutFilesComeBackFromTheBackupOrGoToTheRecycleBin) {
+  namespace fs = std::filesystem;
+  struct Case {
+    std::string name;
+    bool readOnly, hidden;
+  };
+  const std::vector<Case> cases = {{"plain", false, false}, {"locked", true, false}, {"hidden", false, true}};
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 1000);
+  struct Before {
+    std::string bytes;
+    fs::file_time_type time;
+    std::uint32_t attributes;
+  };
+  std::vector<Before> before;
+  auto setUp = [&] {
+    std::string err = "[Scan for Shortcuts]\r\n";
+    before.clear();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      const std::string path = R + "\\" + cases[i].name + ".lnk";
+      ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), path, R + "\\Missing\\" + cases[i].name + ".exe"));
+      fs::last_write_time(tp.Folder().Host(path), old);
+      if (cases[i].hidden) tp.Folder().MakeHidden(path);
+      if (cases[i].readOnly)
+        fs::permissions(tp.Folder().Host(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+      before.push_back({tp.Folder().ReadFile(path), fs::last_write_time(tp.Folder().Host(path)),
+                        tp.Files().GetAttributes(path)});
+      err += std::to_string(i + 1) + "." + path + "\r\n";
+    }
+    tp.Folder().WriteFile(LogPath(kErrLogName), err);
+    tp.Folder().WriteFile(LogPath(kAlErrLogName), "");
+    form.FillSectionResults("CScan for Shortcuts", "C");
+    ASSERT_EQ(cases.size(), Problems().size());
+  };
+
+  setUp();
+  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
+  form.nxt_Click();
+  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
+  const std::string kept = form.settings.BackupFolder() + "\\Automatic Backup[1].shortcuts";
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_FALSE(tp.Folder().Exists(R + "\\" + cases[i].name + ".lnk")) << cases[i].name;
+    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(kept + "\\" + std::to_string(i + 1) + ".lnk")) << cases[i].name;
+  }
+  RestoreAll();
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string path = R + "\\" + cases[i].name + ".lnk";
+    ASSERT_TRUE(tp.Folder().Exists(path)) << cases[i].name;
+    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(path)) << cases[i].name;
+    EXPECT_EQ(before[i].time, fs::last_write_time(tp.Folder().Host(path))) << cases[i].name;
+    EXPECT_EQ(before[i].attributes, tp.Files().GetAttributes(path)) << cases[i].name;
+  }
+  EXPECT_FALSE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
+  EXPECT_FALSE(tp.Folder().Exists(kept));
+
+  // Without a backup they go to the Recycle Bin.
+  const std::string trash = test::RecycledFilesFolder(tp.Folder());
+  for (const Case& c : cases)
+    if (tp.Files().FileExists(trash + "\\" + c.name + ".lnk")) tp.Files().DeleteFile(trash + "\\" + c.name + ".lnk", true);
+  for (const Case& c : cases) tp.Files().DeleteFile(R + "\\" + c.name + ".lnk", true);
+  setUp();
+  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "0");
+  form.BackupName.clear();
+  tp.dialogs.answers.push_back(MsgAnswer::kNo);
+  form.nxt_Click();
+  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string recycled = trash + "\\" + cases[i].name + ".lnk";
+    EXPECT_FALSE(tp.Folder().Exists(R + "\\" + cases[i].name + ".lnk")) << cases[i].name;
+    ASSERT_TRUE(tp.Files().FileExists(recycled)) << recycled;
+    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(recycled)) << cases[i].name;
+    tp.Files().DeleteFile(recycled, true);
+    const std::string info = trash + "\\..\\info\\" + cases[i].name + ".lnk.trashinfo";
+    EXPECT_TRUE(tp.Files().FileExists(info)) << info;
+    if (tp.Files().FileExists(info)) tp.Files().DeleteFile(info, true);
+  }
+}
+
 TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   tp.dialogs.inputs.push_back("  a/b:c*d?e\"f<g>h|i\\j  ");
   form.cmdBackUp_Click();
@@ -349,13 +431,23 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
       std::vector<LoggedProblem> problems(every.begin(), every.begin() + 3);
       problems.insert(problems.end(), every.begin() + 6, every.begin() + 9);
       // A value deleted by an earlier repair into the same backup.
+      const std::vector<std::string> shortcuts = {tp.Root() + "\\one.lnk", tp.Root() + "\\two.lnk"};
+      std::vector<std::string> shortcutBytes;
       const LoggedProblem earlier = {{kHkeyLocalMachine, "Software\\HwTest\\Earlier", "e"}, kRegSz, test::Sz("old"), ""};
       {
         Form1 form{failing, view};
         form.Form_Load();
         test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
+        std::string err = tp.Folder().ReadFile(form.problemLogs.ErrLogPath()) + "[Scan for Shortcuts]\r\n";
+        for (std::size_t i = 0; i < shortcuts.size(); ++i) {
+          ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), shortcuts[i], tp.Root() + "\\Missing\\t.exe"));
+          shortcutBytes.push_back(tp.Folder().ReadFile(shortcuts[i]));
+          err += std::to_string(problems.size() + 1 + i) + "." + shortcuts[i] + "\r\n";
+        }
+        tp.Folder().WriteFile(form.problemLogs.ErrLogPath(), err);
         form.FillSectionResults("Startup Programmes", "SuP");
         form.FillSectionResults("Shared Programmes", "SP");
+        form.FillSectionResults("CScan for Shortcuts", "C");
         form.BackupName = "Existing";
         form.module1.EnsureFolderPath(form.settings.BackupFolder());
         WriteBackupRecord(tp.Files(), form.BackupFilePath(),
@@ -373,7 +465,7 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
         if (k == 0) {
           total = fault.steps;
           ASSERT_GT(total, 20);
-          ASSERT_EQ(6, form.lastRepair.repaired);
+          ASSERT_EQ(8, form.lastRepair.repaired);
         }
       }
       const auto before = [&] {
@@ -387,9 +479,14 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
       Module1 m(tp.Get());
       const std::string folder = Settings(m).BackupFolder();
       if (tp.Files().FolderExists(folder)) {
-        for (const FolderFile& f : tp.Files().GetFolderFiles(folder))
+        for (const FolderFile& f : tp.Files().GetFolderFiles(folder)) {
           RestoreBackupFile(tp.Registry(), tp.Files(), folder + "\\" + f.name);
+          RestoreShortcutFiles(tp.Files(), folder + "\\" + f.name);
+        }
       }
+      for (std::size_t i = 0; i < shortcuts.size(); ++i)
+        ASSERT_EQ(shortcutBytes[i], tp.Folder().Exists(shortcuts[i]) ? tp.Folder().ReadFile(shortcuts[i]) : "")
+            << shortcuts[i] << (mode == test::StepFault::Mode::kKill ? " killed" : " failed") << " at step " << k;
       ASSERT_EQ(before, test::Snapshot(tp.Registry(), problems))
           << (mode == test::StepFault::Mode::kKill ? "killed" : "failed") << " at step " << k << " of " << total;
     }
