@@ -103,8 +103,11 @@ struct RestoreResult {
 
 /// Writes every usable record of the backup file back into the registry
 /// (creating missing keys), then makes the registry durable (Flush). A
-/// file that cannot be read gives a failure naming the file.
-RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path);
+/// file that cannot be read gives a failure naming the file. A value that
+/// already holds the record's data counts as restored; one that exists
+/// with other data is written only with `overwriteOtherData`.
+RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path,
+                                bool overwriteOtherData = true);
 
 /// The value a record writes back: exact records their own bytes; classic
 /// records by the layout's rules (type 4: bytes 0-3; type 3: up to the

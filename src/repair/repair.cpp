@@ -9,6 +9,7 @@
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/recheck.h"
+#include "repair/device_names.h"
 #include "repair/shortcut_backup.h"
 #include "engine/shortcut_reader.h"
 #include "ui/control_names.h"
@@ -520,6 +521,11 @@ class RepairRun {
 };
 
 void Form1::nxt_Click() {
+  if (IsDeviceName(Trim(BackupName))) {
+    p.dialogs.MessageBox(Replace(texts.deviceNameMessage, "%1", Trim(BackupName)), kAppTitle, MsgButtons::kOk,
+                         MsgIcon::kExclamation);
+    return;
+  }
   if (Trim(BackupName).empty()) {
     bool wanted = settings.AutoBackup();
     if (!wanted)

@@ -26,6 +26,18 @@ struct MainTexts {
   std::string fixedDriveMark = "(Fixed)";
   std::string scanningPrefix = "Scanning: ";
   std::string spareText;
+  // Repair and backup manager; "%1", "%2" stand for numbers and names.
+  std::string notRepairedMessage = "%1 of %2 selected problem(s) could not be repaired:";
+  std::string noLongerAProblem = "no longer a problem";
+  std::string notRestoredMessage = "These values could not be restored:";
+  std::string moreNotRestored = "... and %1 more";
+  std::string backupsKeptMessage = "These backups were kept:";
+  std::string deviceNameMessage =
+      "\"%1\" is the name of a device, not of a file. Please give the backup another name.";
+  std::string overwriteQuestion = "%1 values exist with other data. Overwrite them?";
+  std::string noBackupMessage = "%1 holds no backup. It was left in place.";
+  std::string exportCaption = "Export";
+  std::string exportDoneMessage = "The backup was exported to %1";
 };
 
 }  // namespace hw

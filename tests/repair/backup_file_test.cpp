@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "registry/settings.h"
 #include "registry/vb_text.h"
 #include "repair/repair_fixture.h"
@@ -157,13 +159,20 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   tp.Folder().WriteFile(folder + "\\notes.bak.txt", "x");
   tp.Folder().WriteFile(folder + "\\other.txt", "x");
   tp.Folder().WriteFile(folder + "\\one.BAK", ClassicSlot(0x80000002u, "Software\\Mgr", "v", {'1'}, kRegSz));
+  // A read-only backup restores all the same.
+  std::filesystem::permissions(tp.Folder().Host(folder + "\\one.BAK"), std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  ASSERT_TRUE(tp.Files().GetAttributes(folder + "\\one.BAK") & kAttrReadOnly);
+  // Another program's file.
+  tp.Folder().WriteFile(folder + "\\foreign.bak", std::string(3000, 'z'));
   tp.Folder().WriteFile(folder + "\\two.bak",
                         ClassicSlot(0x80000002u, "Software\\Mgr", "w", {'2'}, kRegSz) +
                             ClassicSlot(0x99u, "Software\\Mgr", "lost", {'2'}, kRegSz));
   form.ListBackups();
   std::map<std::string, ListItem> items;
   for (const ListItem& i : form.controls.Items(ctl::ListVW1)) items[i.text] = i;
-  ASSERT_EQ(3u, items.size());
+  ASSERT_EQ(4u, items.size());
   ASSERT_EQ(1u, items.count("notes.bak"));
   EXPECT_EQ("1292 byte", items["one"].subItems.at(1));
   EXPECT_EQ("2584 byte", items["two"].subItems.at(1));
@@ -173,24 +182,78 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "notes.bak";
   form.cmdCleanBackUp_Click();
   EXPECT_TRUE(tp.Folder().Exists(folder + "\\notes.bak.txt"));  // its item names "notes.bak.bak"
-  EXPECT_EQ(3u, form.controls.Items(ctl::ListVW1).size());
+  EXPECT_EQ(4u, form.controls.Items(ctl::ListVW1).size());
 
-  // Restore both: one comes back whole and goes; the other keeps its file.
-  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "one" || i.text == "two";
+  // Restore three: one comes back whole and goes; the other keeps its file;
+  // the foreign one stays and is named.
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text != "notes.bak";
   form.cmdRestore_Click();
   EXPECT_FALSE(tp.Folder().Exists(folder + "\\one.BAK"));
   EXPECT_TRUE(tp.Folder().Exists(folder + "\\two.bak"));
+  EXPECT_EQ(std::string(3000, 'z'), tp.Folder().ReadFile(folder + "\\foreign.bak"));
   EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
   EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("2")}),
             test::ReadValue(tp.Registry(), {kHkeyLocalMachine, "Software\\Mgr", "w"}));
   EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("1")}),
             test::ReadValue(tp.Registry(), {kHkeyLocalMachine, "Software\\Mgr", "v"}));
-  ASSERT_EQ(1u, tp.dialogs.messages.size());
-  EXPECT_TRUE(Contains(tp.dialogs.messages[0].text, "Software\\Mgr\\lost"));
-  EXPECT_TRUE(Contains(tp.dialogs.messages[0].text, "two"));
+  ASSERT_EQ(2u, tp.dialogs.messages.size());
+  EXPECT_EQ("foreign.bak holds no backup. It was left in place.", tp.dialogs.messages[0].text);
+  EXPECT_TRUE(Contains(tp.dialogs.messages[1].text, "Software\\Mgr\\lost"));
+  EXPECT_TRUE(Contains(tp.dialogs.messages[1].text, "two"));
 
   form.cmdCancel_Click();
   EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
+}
+
+// A second restore, or values that exist again: one question before newer
+// data is overwritten; a value already back counts as restored.
+TEST_F(BackupManagerTest, NewerDataIsOverwrittenOnlyAfterOneQuestion) {
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "BackUpFile", folder);
+  form.module1.EnsureFolderPath(folder);
+  const std::string key = "Software\\Again";
+  struct Case {
+    const char* name;
+    const char* now;  ///< null: absent
+  };
+  const std::vector<Case> cases = {{"absent", nullptr}, {"same", "saved"}, {"newer", "newer"}};
+  test::RegistryBuilder b(tp.Registry());
+  for (const char* backup : {"first", "second"}) {
+    for (const Case& c : cases)
+      WriteBackupRecord(tp.Files(), folder + "\\" + backup + ".bak",
+                        {kHkeyLocalMachine, key, c.name, kRegSz, test::Sz("saved")});
+  }
+  auto restore = [&](const char* name, MsgAnswer answer) {
+    for (const Case& c : cases) {
+      if (c.now) b.String(kHkeyLocalMachine, key, c.name, c.now);
+    }
+    tp.dialogs.messages.clear();
+    tp.dialogs.answers.push_back(answer);
+    form.ListBackups();
+    for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == name;
+    form.cmdRestore_Click();
+  };
+  restore("first", MsgAnswer::kNo);
+  ASSERT_EQ(2u, tp.dialogs.messages.size());
+  EXPECT_EQ("1 values exist with other data. Overwrite them?", tp.dialogs.messages[0].text);
+  EXPECT_EQ(MsgButtons::kYesNo, tp.dialogs.messages[0].buttons);
+  EXPECT_TRUE(Contains(tp.dialogs.messages[1].text, "Software\\Again\\newer (exists with other data)"));
+  EXPECT_EQ(test::Sz("newer"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, "newer"}).data);
+  EXPECT_EQ(test::Sz("saved"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, "absent"}).data);
+  EXPECT_TRUE(tp.Folder().Exists(folder + "\\first.bak"));
+
+  restore("first", MsgAnswer::kYes);
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  for (const Case& c : cases)
+    EXPECT_EQ(test::Sz("saved"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, c.name}).data) << c.name;
+  EXPECT_FALSE(tp.Folder().Exists(folder + "\\first.bak"));
+
+  // The same values once more: all already back, nothing asked.
+  tp.dialogs.messages.clear();
+  form.ListBackups();
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = true;
+  form.cmdRestore_Click();
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+  EXPECT_FALSE(tp.Folder().Exists(folder + "\\second.bak"));
 }
 
 }  // namespace

@@ -324,6 +324,18 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   tp.dialogs.inputs.push_back(std::string(300, 'n'));
   form.cmdBackUp_Click();
   EXPECT_EQ(std::string(256, 'n'), form.BackupName);
+  // Device names are refused with a message; names that only look alike are not.
+  for (const auto& [name, device] : std::vector<std::pair<std::string, bool>>{
+           {"NUL", true}, {"con.txt", true}, {"Com1", true}, {"lpt9 ", true}, {"aux.bak", true}, {"PRN", true},
+           {"COM0", false}, {"CONSOLE", false}, {"nul1", false}, {"LPT10", false}}) {
+    tp.dialogs.messages.clear();
+    tp.dialogs.inputs.push_back(name);
+    form.cmdBackUp_Click();
+    EXPECT_EQ(device ? std::string() : name, form.BackupName) << name;
+    ASSERT_EQ(device ? 1u : 0u, tp.dialogs.messages.size()) << name;
+    if (device) EXPECT_EQ("\"" + Trim(name) + "\" is the name of a device, not of a file. Please give the backup another name.",
+                          tp.dialogs.messages[0].text);
+  }
 
   const std::string folder = form.settings.BackupFolder();
   EXPECT_EQ("Automatic Backup[1]", form.MakeAutoBackupName());
@@ -337,6 +349,12 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
       {{kHkeyLocalMachine, "Software\\HwTest\\N", "v"}, kRegSz, test::Sz(R + "\\v.exe"), R + "\\v.exe"}};
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
   Fill();
+  // A device name set otherwise stops the repair before anything is deleted.
+  tp.dialogs.messages.clear();
+  form.BackupName = "Aux";
+  form.nxt_Click();
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[0].value).present);
   tp.dialogs.messages.clear();
   tp.dialogs.inputs.push_back("mine");
   form.cmdBackUp_Click();
