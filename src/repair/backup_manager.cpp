@@ -5,6 +5,7 @@
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/backup_survey.h"
+#include "repair/reg_export.h"
 #include "repair/device_names.h"
 #include "repair/shortcut_backup.h"
 #include "ui/control_names.h"
@@ -50,6 +51,7 @@ void Form1::ListBackups() {
   controls.ItemsChanged(ctl::ListVW1);
   const bool any = !controls.Items(ctl::ListVW1).empty();
   controls.SetVisible(ctl::cmdRestore, any);
+  controls.SetVisible(ctl::cmdExport, any);
   controls.SetVisible(ctl::cmdCleanBackUp, any);
 }
 
@@ -128,6 +130,28 @@ void Form1::cmdRestore_Click() {
   text += "\r\n\r\n" + texts.backupsKeptMessage;
   for (const std::string& name : keptBackups) text += "\r\n" + name;
   p.dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+}
+
+void Form1::cmdExport_Click() {
+  const std::string folder = settings.BackupFolder();
+  std::string written, failed;
+  for (const ListItem& item : controls.Items(ctl::ListVW1)) {
+    if (!item.checked) continue;
+    const std::string reg = folder + "\\" + item.text + ".reg";
+    try {
+      if (ExportBackupAsRegFile(p.files, folder + "\\" + item.text + ".bak", reg) > 0) {
+        written += "\r\n" + reg;
+      } else {
+        failed += Replace(texts.noBackupMessage, "%1", item.text + ".bak") + "\r\n";
+      }
+    } catch (const RuntimeError& e) {
+      failed += reg + " (" + e.Description() + ")\r\n";
+    }
+  }
+  if (!written.empty())
+    p.dialogs.MessageBox(Replace(texts.exportDoneMessage, "%1", written), kAppTitle, MsgButtons::kOk,
+                         MsgIcon::kInformation);
+  if (!failed.empty()) p.dialogs.MessageBox(failed, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
 }
 
 void Form1::cmdCleanBackUp_Click() {

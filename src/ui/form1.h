@@ -129,6 +129,9 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void ListBackups();
   void cmdBackUp_Click();
   void cmdRestore_Click();
+  /// Writes each ticked backup as "<name>.reg" beside it, for the registry
+  /// editor.
+  void cmdExport_Click();
   void cmdCleanBackUp_Click();
   void cmdCancel_Click();
 

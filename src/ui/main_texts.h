@@ -36,7 +36,6 @@ struct MainTexts {
       "\"%1\" is the name of a device, not of a file. Please give the backup another name.";
   std::string overwriteQuestion = "%1 values exist with other data. Overwrite them?";
   std::string noBackupMessage = "%1 holds no backup. It was left in place.";
-  std::string exportCaption = "Export";
   std::string exportDoneMessage = "The backup was exported to %1";
 };
 

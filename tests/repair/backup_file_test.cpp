@@ -4,8 +4,10 @@
 
 #include <filesystem>
 
+#include "registry/code_page.h"
 #include "registry/settings.h"
 #include "registry/vb_text.h"
+#include "repair/reg_export.h"
 #include "repair/repair_fixture.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
@@ -135,6 +137,41 @@ TEST_F(BackupFileTest, ByteHelpers) {
   EXPECT_EQ(0u, Crc32(nullptr, 0));
   const std::uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
   EXPECT_EQ(0xCBF43926u, Crc32(check, 9));
+}
+
+TEST_F(BackupFileTest, RegistryEditorFileOfEveryType) {
+  const std::vector<BackupRecord> records = {
+      {kHkeyLocalMachine, "Software\\Reg", "", kRegSz, test::Sz("a\"b\\c")},
+      {kHkeyLocalMachine, "Software\\Reg", "gr\xFC\xDF", kRegSz, test::Sz("\xE4")},
+      {kHkeyLocalMachine, "Software\\Reg", "dw", kRegDword, {0x0A, 0, 0, 0x80}},
+      {kHkeyLocalMachine, "Software\\Reg", "unclosed", kRegSz, {'x'}},
+      {0x99, "Software\\Lost", "skipped", kRegSz, test::Sz("s")},
+      {kHkeyCurrentUser, "Software\\Reg", "exp", kRegExpandSz, test::Sz("%A%")},
+      {kHkeyCurrentUser, "Software\\Reg", "multi", kRegMultiSz, {'a', 0, 0}},
+      {kHkeyCurrentUser, "Software\\Reg", "q", 11, {1, 2, 3, 4, 5, 6, 7, 8}},
+      {kHkeyCurrentUser, "Software\\Reg", "bin", kRegBinary, Bytes(30, 0xAB)},
+  };
+  const std::string file = RegFileOf(records);
+  ASSERT_EQ("\xFF\xFE", file.substr(0, 2));
+  const std::string text = Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(file.data()) + 2, file.size() - 2);
+  EXPECT_EQ(Utf16LeFromCp1252(text), file.substr(2));  // every character is one of the code page
+  const std::string bin = "\"bin\"=hex:" + [] {
+    std::string b;
+    for (int i = 0; i < 30; ++i) b += std::string(i ? "," : "") + (i == 23 ? "\\\r\n  " : "") + "ab";
+    return b;
+  }();
+  EXPECT_EQ("Windows Registry Editor Version 5.00\r\n"
+            "\r\n[HKEY_LOCAL_MACHINE\\Software\\Reg]\r\n"
+            "@=\"a\\\"b\\\\c\"\r\n"
+            "\"gr\xFC\xDF\"=\"\xE4\"\r\n"
+            "\"dw\"=dword:8000000a\r\n"
+            "\"unclosed\"=hex(1):78,00\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\Reg]\r\n"
+            "\"exp\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+            "\"multi\"=hex(7):61,00,00,00,00,00\r\n"
+            "\"q\"=hex(b):01,02,03,04,05,06,07,08\r\n" +
+                bin + "\r\n\r\n",
+            text);
 }
 
 class BackupManagerTest : public ::testing::Test {
