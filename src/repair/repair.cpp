@@ -37,21 +37,21 @@ enum class Outcome {
   kShortcutNotRecycled,
 };
 
-std::string Reason(Outcome o, const std::string& detail) {
+std::string Reason(const MainTexts& t, Outcome o, const std::string& detail) {
   std::string r;
   switch (o) {
-    case Outcome::kNotListed: r = "its line is no longer in the problem log"; break;
-    case Outcome::kNoLocation: r = "its registry location is not known"; break;
-    case Outcome::kNoKey: r = "its registry key no longer exists or cannot be opened"; break;
-    case Outcome::kGone: r = "the registry value no longer exists"; break;
-    case Outcome::kUnreadable: r = "the value could not be read for the backup, so it was left in place"; break;
-    case Outcome::kBackupFailed: r = "the backup could not be written, so the value was left in place"; break;
-    case Outcome::kRefused: r = "the registry refused to delete the value"; break;
-    case Outcome::kNotSaved: r = "the registry could not be saved"; break;
-    case Outcome::kShortcutGone: r = "the shortcut file no longer exists"; break;
-    case Outcome::kShortcutLocked: r = "the shortcut file could not be deleted"; break;
-    case Outcome::kShortcutNotKept: r = "the shortcut file could not be moved into the backup, so it was left in place"; break;
-    case Outcome::kShortcutNotRecycled: r = "the shortcut file could not be moved to the Recycle Bin, so it was left in place"; break;
+    case Outcome::kNotListed: r = t.reasonNotListed; break;
+    case Outcome::kNoLocation: r = t.reasonNoLocation; break;
+    case Outcome::kNoKey: r = t.reasonNoKey; break;
+    case Outcome::kGone: r = t.reasonGone; break;
+    case Outcome::kUnreadable: r = t.reasonUnreadable; break;
+    case Outcome::kBackupFailed: r = t.reasonBackupFailed; break;
+    case Outcome::kRefused: r = t.reasonRefused; break;
+    case Outcome::kNotSaved: r = t.reasonNotSaved; break;
+    case Outcome::kShortcutGone: r = t.reasonShortcutGone; break;
+    case Outcome::kShortcutLocked: r = t.reasonShortcutLocked; break;
+    case Outcome::kShortcutNotKept: r = t.reasonShortcutNotKept; break;
+    case Outcome::kShortcutNotRecycled: r = t.reasonShortcutNotRecycled; break;
     default: r = "unknown"; break;
   }
   return detail.empty() ? r : r + " (" + detail + ")";
@@ -276,7 +276,7 @@ class RepairRun {
       } else if (i.outcome == Outcome::kNoLongerAProblem) {
         ++r.noLongerAProblem;
       } else {
-        ++r.notRepaired[Reason(i.outcome, i.detail)];
+        ++r.notRepaired[Reason(f_.texts, i.outcome, i.detail)];
       }
     }
     return r;
@@ -584,12 +584,12 @@ void Form1::nxt_Click() {
   // Problems that were none any more are told apart from the failures.
   const std::string noLonger = lastRepair.noLongerAProblem == 0
                                    ? std::string()
-                                   : "\r\n\r\n" + std::to_string(lastRepair.noLongerAProblem) + ": no longer a problem";
+                                   : "\r\n\r\n" + std::to_string(lastRepair.noLongerAProblem) + ": " + texts.noLongerAProblem;
   if (lastRepair.NotRepairedCount() == 0) {
     p.dialogs.MessageBox(texts.repairDoneMessage + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kInformation);
   } else {
-    std::string text = std::to_string(lastRepair.NotRepairedCount()) + " of " +
-                       std::to_string(lastRepair.selected) + " selected problem(s) could not be repaired:";
+    std::string text = Replace(Replace(texts.notRepairedMessage, "%1", std::to_string(lastRepair.NotRepairedCount())),
+                               "%2", std::to_string(lastRepair.selected));
     for (const auto& [reason, count] : lastRepair.notRepaired) text += "\r\n" + std::to_string(count) + ": " + reason;
     p.dialogs.MessageBox(text + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
   }

@@ -102,6 +102,28 @@ void Form1::SetAllTxt() {
             texts.fixedDriveMark = t;
             break;
           case 1100: texts.scanningPrefix = t; break;
+          case 1101: texts.notRepairedMessage = t; break;
+          case 1102: texts.noLongerAProblem = t; break;
+          case 1103: texts.notRestoredMessage = t; break;
+          case 1104: texts.moreNotRestored = t; break;
+          case 1105: texts.backupsKeptMessage = t; break;
+          case 1106: texts.deviceNameMessage = t; break;
+          case 1107: texts.overwriteQuestion = t; break;
+          case 1108: texts.noBackupMessage = t; break;
+          case 1109: controls.SetText(ctl::cmdExport, t); break;
+          case 1110: texts.exportDoneMessage = t; break;
+          case 1111: texts.reasonNotListed = t; break;
+          case 1112: texts.reasonNoLocation = t; break;
+          case 1113: texts.reasonNoKey = t; break;
+          case 1114: texts.reasonGone = t; break;
+          case 1115: texts.reasonUnreadable = t; break;
+          case 1116: texts.reasonBackupFailed = t; break;
+          case 1117: texts.reasonRefused = t; break;
+          case 1118: texts.reasonNotSaved = t; break;
+          case 1119: texts.reasonShortcutGone = t; break;
+          case 1120: texts.reasonShortcutLocked = t; break;
+          case 1121: texts.reasonShortcutNotKept = t; break;
+          case 1122: texts.reasonShortcutNotRecycled = t; break;
           default: break;
         }
       });
