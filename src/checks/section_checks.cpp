@@ -104,6 +104,20 @@ void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
   }
 }
 
+std::string SectionChecks::ProblemTextNow(const std::string& section, const std::string& sRootKey,
+                                          const std::string& sKey, std::string sStringName, std::string sValue,
+                                          std::string* byteLogText) {
+  if (sStringName.empty()) sStringName = kDefaultName;
+  if (sStringName == kDefaultName) {
+    std::string read = m_.ReadStringAtPath(sRootKey + "\\" + sKey, "");
+    sValue = read == "Error" ? kValueNotSet : read;
+  }
+  Verdict v = Judge(section, sStringName, sValue);
+  if (!v.problem) return std::string();
+  if (byteLogText) *byteLogText = v.byteLogText;
+  return v.logText;
+}
+
 bool SectionChecks::RoomForProblem() {
   if (state_.ProblemLimitReached) {
     // Later sections still run their walks; each ends at its first finding.

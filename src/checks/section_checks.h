@@ -59,6 +59,10 @@ class SectionChecks : public ManiEvents {
   /// for a folder, else the shortcut file. A run-time error shows its
   /// description, restores the first-page layout and stops the search.
   void sReg_ShortFound(const std::string& short_path);
+  /// The err.log text of a found entry when the rule of `section` makes it
+  /// a problem now; empty when it is none. Records nothing.
+  std::string ProblemTextNow(const std::string& section, const std::string& sRootKey, const std::string& sKey,
+                             std::string sStringName, std::string sValue, std::string* byteLogText);
   /// Shows the name of the key being entered in Label3.
   void sReg_SearchKeyChanged(const std::string& sKName);
 

@@ -35,6 +35,10 @@ class OpenedKey {
 
 std::string Mani::GetRegData(std::uint32_t lType, const std::vector<std::uint8_t>& abData) {
   Yield();
+  return RegDataText(lType, abData);
+}
+
+std::string RegDataText(std::uint32_t lType, const std::vector<std::uint8_t>& abData) {
   switch (lType) {
     case kRegSz:
     case kRegExpandSz:

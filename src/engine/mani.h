@@ -51,6 +51,9 @@ class ManiEvents {
   virtual void FolderSearched(const std::string& folder) { (void)folder; }
 };
 
+/// Data of a value as the walker shows it (see Mani::GetRegData).
+std::string RegDataText(std::uint32_t lType, const std::vector<std::uint8_t>& abData);
+
 class Mani {
  public:
   Mani(RegistryApi& registry, MessagePump& pump, SearchParameters& parameters)

@@ -110,10 +110,21 @@ class FileServices {
   /// Renames a file over an existing one in one step (used to replace a
   /// file without a moment where neither exists).
   virtual void ReplaceFile(const std::string& source, const std::string& destination) = 0;
+  /// Moves a file to a path where nothing is, keeping its bytes, times and
+  /// attributes (also onto another volume); fails when the destination
+  /// exists.
+  virtual void MoveFile(const std::string& source, const std::string& destination) = 0;
+  /// Moves a file into the platform's Recycle Bin, from where the user can
+  /// bring it back; fails (the file left where it is) when there is none.
+  virtual void RecycleFile(const std::string& path) = 0;
+  /// Removes an empty folder.
+  virtual void DeleteFolder(const std::string& path) = 0;
 
   virtual std::unique_ptr<TextReader> OpenTextFile(const std::string& path) = 0;
   virtual std::unique_ptr<TextWriter> CreateTextFile(const std::string& path, bool overwrite) = 0;
   /// Opens a binary file for reading and writing, creating it when missing.
+  /// An existing file that may not be written is opened for reading only
+  /// (its writes then fail).
   virtual std::unique_ptr<RecordFile> OpenRecordFile(const std::string& path) = 0;
 
   /// Entries of `folder` whose names match `pattern` (wildcards * and ?,

@@ -20,6 +20,11 @@
 // Read-only files are refused by DeleteFile without force, CopyFile,
 // CreateTextFile and ReplaceFile onto them, and record files open them for
 // reading only, also when the process could write them (root).
+//
+// The Recycle Bin is the user's trash of the freedesktop.org Trash
+// specification ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash),
+// where Wine's shell puts recycled files too; a file on another file system
+// than that trash is not recycled (the call fails and the file stays).
 #include <map>
 #include <string>
 
@@ -46,6 +51,9 @@ class PosixFileServices : public FileServices {
   void DeleteFile(const std::string& path, bool force) override;
   void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
   void ReplaceFile(const std::string& source, const std::string& destination) override;
+  void MoveFile(const std::string& source, const std::string& destination) override;
+  void RecycleFile(const std::string& path) override;
+  void DeleteFolder(const std::string& path) override;
   std::unique_ptr<TextReader> OpenTextFile(const std::string& path) override;
   std::unique_ptr<TextWriter> CreateTextFile(const std::string& path, bool overwrite) override;
   std::unique_ptr<RecordFile> OpenRecordFile(const std::string& path) override;

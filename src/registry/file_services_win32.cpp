@@ -2,6 +2,8 @@
 
 #include "registry/windows_win32.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -379,6 +381,35 @@ void Win32FileServices::ReplaceFile(const std::string& source, const std::string
   }
 }
 
+void Win32FileServices::MoveFile(const std::string& source, const std::string& destination) {
+  // Without REPLACE_EXISTING an existing destination fails; a copy onto
+  // another volume keeps the attributes and the time of the last change.
+  if (!MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+    ThrowLast(Op::kChange);
+  }
+}
+
+void Win32FileServices::RecycleFile(const std::string& path) {
+  if (!FileExists(path)) throw RuntimeError(kErrFileNotFound, "File not found");
+  char full[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) ThrowLast(Op::kChange);
+  std::string from(full, n);
+  from.push_back('\0');  // the list ends with an empty name
+  SHFILEOPSTRUCTA op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  // Undo keeps it in the Recycle Bin; where there is none the shell asks
+  // before destroying it rather than doing so silently.
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI | FOF_WANTNUKEWARNING;
+  if (SHFileOperationA(&op) != 0 || op.fAnyOperationsAborted)
+    throw RuntimeError(kErrPermissionDenied, "Permission denied");
+}
+
+void Win32FileServices::DeleteFolder(const std::string& path) {
+  if (!RemoveDirectoryA(path.c_str())) ThrowLast(Op::kChange);
+}
+
 std::unique_ptr<TextReader> Win32FileServices::OpenTextFile(const std::string& path) {
   if (FolderExists(path)) throw RuntimeError(kErrPathFileAccess, "Path/File access error");
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -397,6 +428,12 @@ std::unique_ptr<TextWriter> Win32FileServices::CreateTextFile(const std::string&
 std::unique_ptr<RecordFile> Win32FileServices::OpenRecordFile(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && FileExists(path)) {
+    // A read-only file is opened for reading, as a random-access Open does;
+    // writes to it then fail.
+    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (h == INVALID_HANDLE_VALUE) ThrowLast(Op::kOpen);
   return std::make_unique<Win32RecordFile>(h);
 }

@@ -17,6 +17,9 @@ class Win32FileServices : public FileServices {
   void DeleteFile(const std::string& path, bool force) override;
   void CopyFile(const std::string& source, const std::string& destination, bool overwrite) override;
   void ReplaceFile(const std::string& source, const std::string& destination) override;
+  void MoveFile(const std::string& source, const std::string& destination) override;
+  void RecycleFile(const std::string& path) override;
+  void DeleteFolder(const std::string& path) override;
   std::unique_ptr<TextReader> OpenTextFile(const std::string& path) override;
   std::unique_ptr<TextWriter> CreateTextFile(const std::string& path, bool overwrite) override;
   std::unique_ptr<RecordFile> OpenRecordFile(const std::string& path) override;

@@ -9,5 +9,6 @@
 #undef DeleteFile
 #undef GetEnvironmentVariable
 #undef MessageBox
+#undef MoveFile
 #undef ReplaceFile
 #undef Yield

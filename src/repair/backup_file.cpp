@@ -8,6 +8,7 @@
 #include "registry/module1.h"
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
+#include "repair/backup_survey.h"
 
 namespace hw {
 namespace {
@@ -358,7 +359,7 @@ std::vector<std::uint8_t> RestoreData(const BackupRecord& r) {
 }
 
 RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path,
-                                const std::string& damagedNote) {
+                                bool overwriteOtherData, const std::string& damagedNote) {
   RestoreResult result;
   std::vector<std::uint8_t> image;
   try {
@@ -377,11 +378,21 @@ RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, cons
   BackupContents contents = ParseBackupFile(image);
   for (const std::string& d : contents.damaged) result.failed.push_back(d + " (" + damagedNote + ")");
   std::vector<std::size_t> written;
+  int alreadyBack = 0;
   for (std::size_t i = 0; i < contents.records.size(); ++i) {
     const BackupRecord& r = contents.records[i];
     bool ok = false;
     try {
       if (Module1::RootKeyName(r.RootKey).empty()) throw RuntimeError(kErrInvalidArgument, "unknown root key");
+      const ValueNow now = CompareWithRegistry(registry, r);
+      if (now == ValueNow::kSame) {
+        ++alreadyBack;
+        continue;
+      }
+      if (now == ValueNow::kOther && !overwriteOtherData) {
+        result.failed.push_back(r.Describe() + " (exists with other data)");
+        continue;
+      }
       const std::vector<std::uint8_t> data = RestoreData(r);
       RegKey key = 0;
       if (registry.CreateKeyEx(r.RootKey, r.KeyName, kKeyReadWrite, &key) == kErrorSuccess) {
@@ -403,7 +414,7 @@ RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, cons
     for (std::size_t i : written) result.failed.push_back(contents.records[i].Describe());
     written.clear();
   }
-  result.restored = static_cast<int>(written.size());
+  result.restored = static_cast<int>(written.size()) + alreadyBack;
   return result;
 }
 

@@ -115,10 +115,13 @@ struct RestoreResult {
 
 /// Writes every usable record of the backup file back into the registry
 /// (creating missing keys), then makes the registry durable (Flush). A
-/// file that cannot be read gives a failure naming the file.
-/// A damaged record is never written back and counts as not restored; its
+/// file that cannot be read gives a failure naming the file. A value that
+/// already holds the record's data counts as restored; one that exists
+/// with other data is written only with `overwriteOtherData`. A damaged
+/// record is never written back and counts as not restored; its
 /// description ends with `damagedNote` in brackets.
 RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path,
+                                bool overwriteOtherData = true,
                                 const std::string& damagedNote = "damaged record: not restored, the backup is kept");
 
 /// The value a record writes back: exact records their own bytes; classic

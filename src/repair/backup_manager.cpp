@@ -4,6 +4,10 @@
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
+#include "repair/backup_survey.h"
+#include "repair/reg_export.h"
+#include "repair/device_names.h"
+#include "repair/shortcut_backup.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 #include "ui/user_dialogs.h"
@@ -47,13 +51,20 @@ void Form1::ListBackups() {
   controls.ItemsChanged(ctl::ListVW1);
   const bool any = !controls.Items(ctl::ListVW1).empty();
   controls.SetVisible(ctl::cmdRestore, any);
+  controls.SetVisible(ctl::cmdExport, any);
   controls.SetVisible(ctl::cmdCleanBackUp, any);
 }
 
 void Form1::cmdBackUp_Click() {
   std::string name = Trim(p.dialogs.InputBox(texts.backupNamePrompt, texts.backupNameTitle));
   for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) name = Replace(name, c, "");
-  BackupName = LeftChars(name, 256);
+  name = LeftChars(name, 256);
+  if (IsDeviceName(name)) {
+    // Written to the device, the backup would seem made and hold nothing.
+    p.dialogs.MessageBox(Replace(texts.deviceNameMessage, "%1", name), kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+    name.clear();
+  }
+  BackupName = name;
 }
 
 void Form1::cmdRestore_Click() {
@@ -62,12 +73,35 @@ void Form1::cmdRestore_Click() {
   for (const ListItem& item : controls.Items(ctl::ListVW1)) {
     if (item.checked) names.push_back(item.text);
   }
-  std::vector<std::string> notRestored;
-  std::vector<std::string> keptBackups;
+  // First a look at all of them: another program's file is left alone, and
+  // newer data is overwritten only when the user says so, asked once.
+  std::vector<std::string> foreign;
+  std::vector<std::string> backups;
+  int withOtherData = 0;
   for (const std::string& name : names) {
     const std::string path = folder + "\\" + name + ".bak";
+    const BackupSurvey survey =
+        p.files.FileExists(path) ? SurveyBackup(p.registry, p.files, path) : BackupSurvey{};
+    if (survey.foreign) {
+      foreign.push_back(name + ".bak");
+      continue;
+    }
+    backups.push_back(name);
+    withOtherData += survey.valuesWithOtherData;
+  }
+  const bool overwrite =
+      withOtherData == 0 ||
+      p.dialogs.MessageBox(Replace(texts.overwriteQuestion, "%1", std::to_string(withOtherData)), kAppTitle,
+                           MsgButtons::kYesNo, MsgIcon::kQuestion) == MsgAnswer::kYes;
+
+  std::vector<std::string> notRestored;
+  std::vector<std::string> keptBackups;
+  for (const std::string& name : backups) {
+    const std::string path = folder + "\\" + name + ".bak";
     RestoreResult r;
-    if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path, texts.damagedRecordNote);
+    if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path, overwrite, texts.damagedRecordNote);
+    const ShortcutRestore s = RestoreShortcutFiles(p.files, path);
+    r.failed.insert(r.failed.end(), s.failed.begin(), s.failed.end());
     // A backup is used up only when every value in it is back.
     if (!r.Complete()) {
       keptBackups.push_back(name);
@@ -75,6 +109,7 @@ void Form1::cmdRestore_Click() {
       continue;
     }
     try {
+      DeleteShortcutFiles(p.files, path);
       if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
     } catch (const RuntimeError&) {
       // Left in the list; restoring it again writes the same values.
@@ -82,14 +117,41 @@ void Form1::cmdRestore_Click() {
   }
   ListBackups();
   cmdCancel_Click();
+  if (!foreign.empty()) {
+    std::string list;
+    for (const std::string& name : foreign) list += (list.empty() ? "" : ", ") + name;
+    p.dialogs.MessageBox(Replace(texts.noBackupMessage, "%1", list), kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+  }
   if (notRestored.empty()) return;
-  std::string text = "These values could not be restored:";
+  std::string text = texts.notRestoredMessage;
   for (std::size_t i = 0; i < notRestored.size() && i < kMaxListedValues; ++i) text += "\r\n" + notRestored[i];
   if (notRestored.size() > kMaxListedValues)
-    text += "\r\n... and " + std::to_string(notRestored.size() - kMaxListedValues) + " more";
-  text += "\r\n\r\nThese backups were kept:";
+    text += "\r\n" + Replace(texts.moreNotRestored, "%1", std::to_string(notRestored.size() - kMaxListedValues));
+  text += "\r\n\r\n" + texts.backupsKeptMessage;
   for (const std::string& name : keptBackups) text += "\r\n" + name;
   p.dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+}
+
+void Form1::cmdExport_Click() {
+  const std::string folder = settings.BackupFolder();
+  std::string written, failed;
+  for (const ListItem& item : controls.Items(ctl::ListVW1)) {
+    if (!item.checked) continue;
+    const std::string reg = folder + "\\" + item.text + ".reg";
+    try {
+      if (ExportBackupAsRegFile(p.files, folder + "\\" + item.text + ".bak", reg) > 0) {
+        written += "\r\n" + reg;
+      } else {
+        failed += Replace(texts.noBackupMessage, "%1", item.text + ".bak") + "\r\n";
+      }
+    } catch (const RuntimeError& e) {
+      failed += reg + " (" + e.Description() + ")\r\n";
+    }
+  }
+  if (!written.empty())
+    p.dialogs.MessageBox(Replace(texts.exportDoneMessage, "%1", written), kAppTitle, MsgButtons::kOk,
+                         MsgIcon::kInformation);
+  if (!failed.empty()) p.dialogs.MessageBox(failed, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
 }
 
 void Form1::cmdCleanBackUp_Click() {
@@ -98,6 +160,7 @@ void Form1::cmdCleanBackUp_Click() {
     if (!item.checked) continue;
     const std::string path = folder + "\\" + item.text + ".bak";
     try {
+      DeleteShortcutFiles(p.files, path);
       if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
     } catch (const RuntimeError&) {
     }

@@ -1,5 +1,7 @@
 // The repair of the ticked problems: shortcut files deleted, registry values
 // deleted after each one is saved exactly into the backup file.
+#include <cstdlib>
+#include <optional>
 #include <unordered_map>
 
 #include "checks/exact_logs.h"
@@ -7,16 +9,16 @@
 #include "registry/runtime_error.h"
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
+#include "repair/recheck.h"
+#include "repair/device_names.h"
+#include "repair/shortcut_backup.h"
+#include "engine/shortcut_reader.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 #include "ui/user_dialogs.h"
 
 namespace hw {
 namespace {
-
-// Records written and synced together before their values are deleted:
-// one disk flush per batch instead of one per value.
-constexpr std::size_t kBatchRecords = 512;
 
 enum class Outcome {
   kPending,
@@ -31,21 +33,26 @@ enum class Outcome {
   kNotSaved,
   kShortcutGone,
   kShortcutLocked,
+  kNoLongerAProblem,
+  kShortcutNotKept,
+  kShortcutNotRecycled,
 };
 
-std::string Reason(Outcome o, const std::string& detail) {
+std::string Reason(const MainTexts& t, Outcome o, const std::string& detail) {
   std::string r;
   switch (o) {
-    case Outcome::kNotListed: r = "its line is no longer in the problem log"; break;
-    case Outcome::kNoLocation: r = "its registry location is not known"; break;
-    case Outcome::kNoKey: r = "its registry key no longer exists or cannot be opened"; break;
-    case Outcome::kGone: r = "the registry value no longer exists"; break;
-    case Outcome::kUnreadable: r = "the value could not be read for the backup, so it was left in place"; break;
-    case Outcome::kBackupFailed: r = "the backup could not be written, so the value was left in place"; break;
-    case Outcome::kRefused: r = "the registry refused to delete the value"; break;
-    case Outcome::kNotSaved: r = "the registry could not be saved"; break;
-    case Outcome::kShortcutGone: r = "the shortcut file no longer exists"; break;
-    case Outcome::kShortcutLocked: r = "the shortcut file could not be deleted"; break;
+    case Outcome::kNotListed: r = t.reasonNotListed; break;
+    case Outcome::kNoLocation: r = t.reasonNoLocation; break;
+    case Outcome::kNoKey: r = t.reasonNoKey; break;
+    case Outcome::kGone: r = t.reasonGone; break;
+    case Outcome::kUnreadable: r = t.reasonUnreadable; break;
+    case Outcome::kBackupFailed: r = t.reasonBackupFailed; break;
+    case Outcome::kRefused: r = t.reasonRefused; break;
+    case Outcome::kNotSaved: r = t.reasonNotSaved; break;
+    case Outcome::kShortcutGone: r = t.reasonShortcutGone; break;
+    case Outcome::kShortcutLocked: r = t.reasonShortcutLocked; break;
+    case Outcome::kShortcutNotKept: r = t.reasonShortcutNotKept; break;
+    case Outcome::kShortcutNotRecycled: r = t.reasonShortcutNotRecycled; break;
     default: r = "unknown"; break;
   }
   return detail.empty() ? r : r + " (" + detail + ")";
@@ -117,21 +124,37 @@ class RepairRun {
     std::string detail;
     RegKey root = 0;
     std::string key, name;
+    ScannedProblem scanned;
+    long number = 0;
   };
 
   RepairRun(Form1& form, bool withBackup) : f_(form), withBackup_(withBackup) {}
 
-  void Shortcut(const std::string& path) {
+  void Shortcut(const std::string& path, long number) {
+    LoadLogs();
+    std::string loggedTarget;
+    auto loc = locations_.find(std::to_string(number));
+    if (number > 0 && loc != locations_.end() && UCase(loc->second) != UCase(path)) loggedTarget = loc->second;
     Item& item = Add();
     try {
       if (!f_.p.files.FileExists(path)) {
         item.outcome = Outcome::kShortcutGone;
         return;
       }
-      f_.p.files.DeleteFile(path, true);
+      if (!ShortcutStillBroken(f_.p.files, f_.p.shortcuts, path, loggedTarget)) {
+        item.outcome = Outcome::kNoLongerAProblem;
+        return;
+      }
+      // Never destroyed: into the backup, or else to the Recycle Bin.
+      if (withBackup_) {
+        f_.module1.EnsureFolderPath(f_.settings.BackupFolder());
+        KeepShortcutFile(f_.p.files, f_.BackupFilePath(), path);
+      } else {
+        f_.p.files.RecycleFile(path);
+      }
       item.outcome = Outcome::kDeleted;
     } catch (const RuntimeError& e) {
-      item.outcome = Outcome::kShortcutLocked;
+      item.outcome = withBackup_ ? Outcome::kShortcutNotKept : Outcome::kShortcutNotRecycled;
       item.detail = e.Description();
     }
   }
@@ -175,26 +198,30 @@ class RepairRun {
     removed_[found] = true;
     anyRemoved_ = true;
     auto loc = locations_.find(numberText);
-    Delete(loc == locations_.end() ? std::string() : loc->second);
+    ScannedProblem scanned{lineSection_[found], LineText(errLines_[found]), nullptr};
+    Delete(loc == locations_.end() ? std::string() : loc->second, scanned, std::atol(numberText.c_str()));
   }
 
   /// Queues the deletion of the value a location text names; returns the
   /// item's index.
-  std::size_t Delete(const std::string& location) {
+  std::size_t Delete(const std::string& location, const ScannedProblem& scanned = {}, long number = 0) {
     const Location l = ParseLocation(location);
     if (!l.ok) {
       Add().outcome = Outcome::kNoLocation;
       return items_.size() - 1;
     }
-    return Delete(l.root, l.key, l.name);
+    return Delete(l.root, l.key, l.name, scanned, number);
   }
 
-  std::size_t Delete(RegKey root, const std::string& key, const std::string& name) {
+  std::size_t Delete(RegKey root, const std::string& key, const std::string& name,
+                     const ScannedProblem& scanned = {}, long number = 0) {
     Item& item = Add();
     item.root = root;
     item.key = key;
     item.name = name;
-    if (items_.size() - pendingBegin_ >= kBatchRecords) RunPending();
+    item.scanned = scanned;
+    item.number = number;
+    if (items_.size() - pendingBegin_ >= f_.repairBatchRecords) RunPending();
     return items_.size() - 1;
   }
 
@@ -237,8 +264,10 @@ class RepairRun {
     for (const Item& i : items_) {
       if (i.outcome == Outcome::kDeleted) {
         ++r.repaired;
+      } else if (i.outcome == Outcome::kNoLongerAProblem) {
+        ++r.noLongerAProblem;
       } else {
-        ++r.notRepaired[Reason(i.outcome, i.detail)];
+        ++r.notRepaired[Reason(f_.texts, i.outcome, i.detail)];
       }
     }
     return r;
@@ -255,7 +284,11 @@ class RepairRun {
       errLines_.clear();
     }
     removed_.assign(errLines_.size(), false);
+    lineSection_.assign(errLines_.size(), std::string());
+    std::string section;
     for (std::size_t i = 0; i < errLines_.size(); ++i) {
+      if (!errLines_[i].empty() && errLines_[i][0] == '[') section = SectionOfHeader(errLines_[i]);
+      lineSection_[i] = section;
       const std::string n = LineNumber(errLines_[i]);
       if (!n.empty()) byNumber_[n].push_back(i);
     }
@@ -285,7 +318,9 @@ class RepairRun {
       RunBatchWithBackup(begin, items_.size());
     } else {
       for (std::size_t i = begin; i < items_.size(); ++i) {
-        if (items_[i].outcome == Outcome::kPending) DeleteNow(items_[i]);
+        if (items_[i].outcome != Outcome::kPending) continue;
+        BackupRecord now;
+        if (Capture(items_[i], now) && StillTheProblem(items_[i], now)) DeleteNow(items_[i]);
       }
     }
   }
@@ -296,9 +331,10 @@ class RepairRun {
     RegistryApi& reg = f_.p.registry;
     try {
       KeyGuard g{reg};
-      if (reg.OpenKeyEx(item.root, item.key, 0, kKeyRead, &g.key) != kErrorSuccess) {
+      const long opened = reg.OpenKeyEx(item.root, item.key, 0, kKeyRead, &g.key);
+      if (opened != kErrorSuccess) {
         g.key = 0;
-        item.outcome = Outcome::kNoKey;
+        item.outcome = opened == kErrorFileNotFound && Scanned(item) ? Outcome::kNoLongerAProblem : Outcome::kNoKey;
         return false;
       }
       std::uint32_t type = kRegSz, size = 0;
@@ -312,7 +348,9 @@ class RepairRun {
         st = kErrorSuccess;
       }
       if (st != kErrorSuccess) {
-        item.outcome = st == kErrorFileNotFound ? Outcome::kGone : Outcome::kUnreadable;
+        item.outcome = st != kErrorFileNotFound ? Outcome::kUnreadable
+                       : Scanned(item)          ? Outcome::kNoLongerAProblem
+                                                : Outcome::kGone;
         return false;
       }
       data.resize(size);
@@ -327,6 +365,39 @@ class RepairRun {
       item.detail = e.Description();
       return false;
     }
+  }
+
+  static bool Scanned(const Item& item) { return !item.scanned.sectionCode.empty(); }
+
+  /// The second look: a value that changed since the scan, or whose target
+  /// appeared, is left in place.
+  bool StillTheProblem(Item& item, const BackupRecord& now) {
+    if (!Scanned(item)) return true;
+    ScannedProblem problem = item.scanned;
+    problem.scannedBytes = ScanBytes(item.number);
+    bool still = true;
+    try {
+      still = StillAProblem(f_.checks, problem, item.root, item.key, item.name, now.ValueType, now.Data);
+    } catch (const RuntimeError&) {
+      // A rule that cannot look (a file system error) keeps the scan's verdict.
+    }
+    if (!still) item.outcome = Outcome::kNoLongerAProblem;
+    return still;
+  }
+
+  /// The BinaryEntries.log record of a problem number (records are written
+  /// in number order), read once; null when there is none.
+  const BinaryEntry* ScanBytes(long number) {
+    if (!entriesLoaded_) {
+      entriesLoaded_ = true;
+      try {
+        entries_ = f_.problemLogs.ReadBinaryEntries();
+      } catch (const RuntimeError&) {
+        entries_.clear();
+      }
+    }
+    if (number < 1 || static_cast<std::size_t>(number) > entries_.size()) return nullptr;
+    return &entries_[static_cast<std::size_t>(number) - 1];
   }
 
   void DeleteNow(Item& item) {
@@ -358,7 +429,7 @@ class RepairRun {
     for (std::size_t i = begin; i < end; ++i) {
       if (items_[i].outcome != Outcome::kPending) continue;
       BackupRecord record;
-      if (!Capture(items_[i], record)) continue;
+      if (!Capture(items_[i], record) || !StillTheProblem(items_[i], record)) continue;
       saved.push_back({i, record.ToSlots()});
       bytes += saved.back().slots.size();
     }
@@ -368,9 +439,12 @@ class RepairRun {
     image.reserve(bytes);
     for (const Saved& s : saved) image.insert(image.end(), s.slots.begin(), s.slots.end());
     std::uint64_t oldLength = 0, start = 0;
+    bool lengthKnown = false;
     try {
+      if (backupBroken_) throw RuntimeError(kErrDeviceIo, backupBroken_->c_str());
       OpenBackup();
       oldLength = backup_->Length();
+      lengthKnown = true;
       start = NextBackupSlot(oldLength) * kBackupSlotLength;
       backup_->WriteAt(start, image.data(), image.size());
       backup_->Sync();
@@ -379,12 +453,15 @@ class RepairRun {
         items_[s.item].outcome = Outcome::kBackupFailed;
         items_[s.item].detail = e.Description();
       }
-      if (backup_) {
+      // Records of earlier batches or repairs lie below a length that was
+      // read; without one the file is left as it is, and nothing more goes in.
+      if (backup_ && lengthKnown) {
         try {
           backup_->Truncate(oldLength);
         } catch (const RuntimeError&) {
         }
       }
+      if (!lengthKnown) backupBroken_ = e.Description();
       return;
     }
 
@@ -421,16 +498,25 @@ class RepairRun {
   std::vector<Item> items_;
   std::size_t pendingBegin_ = 0;
   std::unique_ptr<RecordFile> backup_;
+  std::optional<std::string> backupBroken_;
 
   bool logsLoaded_ = false;
   std::vector<std::string> errLines_;
   std::vector<bool> removed_;
+  std::vector<std::string> lineSection_;
+  bool entriesLoaded_ = false;
+  std::vector<BinaryEntry> entries_;
   bool anyRemoved_ = false;
   std::unordered_map<std::string, std::vector<std::size_t>> byNumber_;
   std::unordered_map<std::string, std::string> locations_;
 };
 
 void Form1::nxt_Click() {
+  if (IsDeviceName(Trim(BackupName))) {
+    p.dialogs.MessageBox(Replace(texts.deviceNameMessage, "%1", Trim(BackupName)), kAppTitle, MsgButtons::kOk,
+                         MsgIcon::kExclamation);
+    return;
+  }
   if (Trim(BackupName).empty()) {
     bool wanted = settings.AutoBackup();
     if (!wanted)
@@ -463,7 +549,7 @@ void Form1::nxt_Click() {
   RepairRun run(*this, !Trim(BackupName).empty());
   for (const Task& t : tasks) {
     if (t.shortcut) {
-      run.Shortcut(t.text);
+      run.Shortcut(t.text, t.number);
     } else {
       run.Registry(t.text, t.number);
     }
@@ -486,13 +572,17 @@ void Form1::nxt_Click() {
   controls.SetVisible(ctl::firstfrm, true);
   controls.BringToFront(ctl::firstfrm);
 
+  // Problems that were none any more are told apart from the failures.
+  const std::string noLonger = lastRepair.noLongerAProblem == 0
+                                   ? std::string()
+                                   : "\r\n\r\n" + std::to_string(lastRepair.noLongerAProblem) + ": " + texts.noLongerAProblem;
   if (lastRepair.NotRepairedCount() == 0) {
-    p.dialogs.MessageBox(texts.repairDoneMessage, kAppTitle, MsgButtons::kOk, MsgIcon::kInformation);
+    p.dialogs.MessageBox(texts.repairDoneMessage + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kInformation);
   } else {
-    std::string text = std::to_string(lastRepair.NotRepairedCount()) + " of " +
-                       std::to_string(lastRepair.selected) + " selected problem(s) could not be repaired:";
+    std::string text = Replace(Replace(texts.notRepairedMessage, "%1", std::to_string(lastRepair.NotRepairedCount())),
+                               "%2", std::to_string(lastRepair.selected));
     for (const auto& [reason, count] : lastRepair.notRepaired) text += "\r\n" + std::to_string(count) + ": " + reason;
-    p.dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+    p.dialogs.MessageBox(text + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
   }
 
   BuildSectionTree();
@@ -563,7 +653,7 @@ void Form1::RemoveLogLine(const std::string& filePath, const std::string& lineTe
 
 void Form1::DeleteShortcutFile(const std::string& path) {
   try {
-    if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
+    if (p.files.FileExists(path)) p.files.RecycleFile(path);
   } catch (const RuntimeError&) {
   }
 }

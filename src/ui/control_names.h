@@ -93,6 +93,7 @@ inline constexpr char ListVW1Column1[] = "ListVW1.Column(1)";
 inline constexpr char ListVW1Column2[] = "ListVW1.Column(2)";
 inline constexpr char ListVW1Column3[] = "ListVW1.Column(3)";
 inline constexpr char cmdRestore[] = "cmdRestore";
+inline constexpr char cmdExport[] = "cmdExport";
 inline constexpr char imgRestore[] = "imgRestore";
 inline constexpr char cmdCleanBackUp[] = "cmdCleanBackUp";
 inline constexpr char imgCross[] = "imgCross";

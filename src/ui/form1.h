@@ -119,15 +119,23 @@ class Form1 : public ScanCountersView, public ManiEvents {
     int selected = 0;
     int repaired = 0;
     std::map<std::string, int> notRepaired;
-    int NotRepairedCount() const { return selected - repaired; }
+    /// Left in place because the second look found them no problem any more.
+    int noLongerAProblem = 0;
+    int NotRepairedCount() const { return selected - repaired - noLongerAProblem; }
   };
   RepairReport lastRepair;
+  /// Backup records written and synced together before their values are
+  /// deleted: one disk flush per batch instead of one per value.
+  std::size_t repairBatchRecords = 512;
 
   // ---- backup manager (repair/backup_manager.cpp) ----------------------------
   void BackupBtn_Click();
   void ListBackups();
   void cmdBackUp_Click();
   void cmdRestore_Click();
+  /// Writes each ticked backup as "<name>.reg" beside it, for the registry
+  /// editor.
+  void cmdExport_Click();
   void cmdCleanBackUp_Click();
   void cmdCancel_Click();
 

@@ -90,6 +90,7 @@ void Form1::ApplyDesignLayout() {
       {ctl::lblBackupManagerHead2, 90 + kShadow, 30 + kShadow, 4000, kLineHeight},
       {ctl::ListVW1, 60, 360, 6270, 3360},
       {ctl::pctBackupPanel, 0, 3780, 6390, 690},
+      {ctl::cmdExport, 1380, 135, kButtonWidth, kButtonHeight},
       {ctl::cmdRestore, 2580, 135, kButtonWidth, kButtonHeight},
       {ctl::cmdCleanBackUp, 3780, 135, kButtonWidth, kButtonHeight},
       {ctl::cmdCancel, 5145, 135, kButtonWidth, kButtonHeight},
@@ -176,6 +177,7 @@ void Form1::ApplyFormDesign() {
       {ctl::ListVW1Column2, "Creation Date"},
       {ctl::ListVW1Column3, "Size"},
       {ctl::cmdRestore, "Restore"},
+      {ctl::cmdExport, "Export"},
       {ctl::cmdCleanBackUp, "Clean"},
       {ctl::cmdCancel, "Ok"},
   };
@@ -186,6 +188,7 @@ void Form1::ApplyFormDesign() {
       {ctl::hlpBtn, ctl::hlpBtnPic},   {ctl::SuprBtn, ctl::SuprBtnPic},     {ctl::ext, ctl::imgAbort},
       {ctl::nxt, ctl::nxtPic},         {ctl::cmdBackUp, ctl::imgBackUp},    {ctl::cmdPause, ctl::imgPause},
       {ctl::cmdCleanBackUp, ctl::imgCross}, {ctl::cmdRestore, ctl::imgRestore}, {ctl::cmdCancel, ctl::imgOk},
+      {ctl::cmdExport, ctl::imgBackUp},
       {ctl::ScanBtn, "scanBtn"},       {ctl::BackupBtn, "backupBtn"},       {ctl::ConfBtn, "confmBtn"},
       {ctl::emblemImg, "Emblem"},      {ctl::cbullet, "cbulletBtn"},
   };

@@ -27,6 +27,30 @@ struct MainTexts {
   std::string scanningPrefix = "Scanning: ";
   std::string damagedRecordNote = "damaged record: not restored, the backup is kept";
   std::string spareText;
+  // Repair and backup manager; "%1", "%2" stand for numbers and names.
+  std::string notRepairedMessage = "%1 of %2 selected problem(s) could not be repaired:";
+  std::string noLongerAProblem = "no longer a problem";
+  std::string notRestoredMessage = "These values could not be restored:";
+  std::string moreNotRestored = "... and %1 more";
+  std::string backupsKeptMessage = "These backups were kept:";
+  std::string deviceNameMessage =
+      "\"%1\" is the name of a device, not of a file. Please give the backup another name.";
+  std::string overwriteQuestion = "%1 values exist with other data. Overwrite them?";
+  std::string noBackupMessage = "%1 holds no backup. It was left in place.";
+  std::string exportDoneMessage = "The backup was exported to %1";
+  // Why a problem was not repaired.
+  std::string reasonNotListed = "its line is no longer in the problem log";
+  std::string reasonNoLocation = "its registry location is not known";
+  std::string reasonNoKey = "its registry key no longer exists or cannot be opened";
+  std::string reasonGone = "the registry value no longer exists";
+  std::string reasonUnreadable = "the value could not be read for the backup, so it was left in place";
+  std::string reasonBackupFailed = "the backup could not be written, so the value was left in place";
+  std::string reasonRefused = "the registry refused to delete the value";
+  std::string reasonNotSaved = "the registry could not be saved";
+  std::string reasonShortcutGone = "the shortcut file no longer exists";
+  std::string reasonShortcutLocked = "the shortcut file could not be deleted";
+  std::string reasonShortcutNotKept = "the shortcut file could not be moved into the backup, so it was left in place";
+  std::string reasonShortcutNotRecycled = "the shortcut file could not be moved to the Recycle Bin, so it was left in place";
 };
 
 }  // namespace hw

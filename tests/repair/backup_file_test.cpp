@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "registry/code_page.h"
 #include "registry/settings.h"
 #include "registry/vb_text.h"
+#include "repair/reg_export.h"
 #include "repair/repair_fixture.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
@@ -137,7 +141,7 @@ TEST_F(BackupFileTest, OurRecordsKeepTheWholeValueAndForeignReadersSeeTheClassic
   auto damaged = bytes;
   damaged[6 * kBackupSlotLength + 4] = 0;  // the key field of the last record
   tp.Folder().WriteFile(path, std::string(damaged.begin(), damaged.end()));
-  r = RestoreBackupFile(tp.Registry(), tp.Files(), path, "damaged");
+  r = RestoreBackupFile(tp.Registry(), tp.Files(), path, true, "damaged");
   EXPECT_FALSE(r.Complete());
   EXPECT_EQ(2, r.restored);
   ASSERT_EQ(1u, r.failed.size());
@@ -172,6 +176,41 @@ TEST_F(BackupFileTest, ByteHelpers) {
   EXPECT_EQ(0xCBF43926u, Crc32(check, 9));
 }
 
+TEST_F(BackupFileTest, RegistryEditorFileOfEveryType) {
+  const std::vector<BackupRecord> records = {
+      {kHkeyLocalMachine, "Software\\Reg", "", kRegSz, test::Sz("a\"b\\c")},
+      {kHkeyLocalMachine, "Software\\Reg", "gr\xFC\xDF", kRegSz, test::Sz("\xE4")},
+      {kHkeyLocalMachine, "Software\\Reg", "dw", kRegDword, {0x0A, 0, 0, 0x80}},
+      {kHkeyLocalMachine, "Software\\Reg", "unclosed", kRegSz, {'x'}},
+      {0x99, "Software\\Lost", "skipped", kRegSz, test::Sz("s")},
+      {kHkeyCurrentUser, "Software\\Reg", "exp", kRegExpandSz, test::Sz("%A%")},
+      {kHkeyCurrentUser, "Software\\Reg", "multi", kRegMultiSz, {'a', 0, 0}},
+      {kHkeyCurrentUser, "Software\\Reg", "q", 11, {1, 2, 3, 4, 5, 6, 7, 8}},
+      {kHkeyCurrentUser, "Software\\Reg", "bin", kRegBinary, Bytes(30, 0xAB)},
+  };
+  const std::string file = RegFileOf(records);
+  ASSERT_EQ("\xFF\xFE", file.substr(0, 2));
+  const std::string text = Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(file.data()) + 2, file.size() - 2);
+  EXPECT_EQ(Utf16LeFromCp1252(text), file.substr(2));  // every character is one of the code page
+  const std::string bin = "\"bin\"=hex:" + [] {
+    std::string b;
+    for (int i = 0; i < 30; ++i) b += std::string(i ? "," : "") + (i == 23 ? "\\\r\n  " : "") + "ab";
+    return b;
+  }();
+  EXPECT_EQ("Windows Registry Editor Version 5.00\r\n"
+            "\r\n[HKEY_LOCAL_MACHINE\\Software\\Reg]\r\n"
+            "@=\"a\\\"b\\\\c\"\r\n"
+            "\"gr\xFC\xDF\"=\"\xE4\"\r\n"
+            "\"dw\"=dword:8000000a\r\n"
+            "\"unclosed\"=hex(1):78,00\r\n"
+            "\r\n[HKEY_CURRENT_USER\\Software\\Reg]\r\n"
+            "\"exp\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+            "\"multi\"=hex(7):61,00,00,00,00,00\r\n"
+            "\"q\"=hex(b):01,02,03,04,05,06,07,08\r\n" +
+                bin + "\r\n\r\n",
+            text);
+}
+
 class BackupManagerTest : public ::testing::Test {
  protected:
   void SetUp() override { form.Form_Load(); }
@@ -194,13 +233,20 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   tp.Folder().WriteFile(folder + "\\notes.bak.txt", "x");
   tp.Folder().WriteFile(folder + "\\other.txt", "x");
   tp.Folder().WriteFile(folder + "\\one.BAK", ClassicSlot(0x80000002u, "Software\\Mgr", "v", {'1'}, kRegSz));
+  // A read-only backup restores all the same.
+  std::filesystem::permissions(tp.Folder().Host(folder + "\\one.BAK"), std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  ASSERT_TRUE(tp.Files().GetAttributes(folder + "\\one.BAK") & kAttrReadOnly);
+  // Another program's file.
+  tp.Folder().WriteFile(folder + "\\foreign.bak", std::string(3000, 'z'));
   tp.Folder().WriteFile(folder + "\\two.bak",
                         ClassicSlot(0x80000002u, "Software\\Mgr", "w", {'2'}, kRegSz) +
                             ClassicSlot(0x99u, "Software\\Mgr", "lost", {'2'}, kRegSz));
   form.ListBackups();
   std::map<std::string, ListItem> items;
   for (const ListItem& i : form.controls.Items(ctl::ListVW1)) items[i.text] = i;
-  ASSERT_EQ(3u, items.size());
+  ASSERT_EQ(4u, items.size());
   ASSERT_EQ(1u, items.count("notes.bak"));
   EXPECT_EQ("1292 byte", items["one"].subItems.at(1));
   EXPECT_EQ("2584 byte", items["two"].subItems.at(1));
@@ -210,24 +256,78 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "notes.bak";
   form.cmdCleanBackUp_Click();
   EXPECT_TRUE(tp.Folder().Exists(folder + "\\notes.bak.txt"));  // its item names "notes.bak.bak"
-  EXPECT_EQ(3u, form.controls.Items(ctl::ListVW1).size());
+  EXPECT_EQ(4u, form.controls.Items(ctl::ListVW1).size());
 
-  // Restore both: one comes back whole and goes; the other keeps its file.
-  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "one" || i.text == "two";
+  // Restore three: one comes back whole and goes; the other keeps its file;
+  // the foreign one stays and is named.
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text != "notes.bak";
   form.cmdRestore_Click();
   EXPECT_FALSE(tp.Folder().Exists(folder + "\\one.BAK"));
   EXPECT_TRUE(tp.Folder().Exists(folder + "\\two.bak"));
+  EXPECT_EQ(std::string(3000, 'z'), tp.Folder().ReadFile(folder + "\\foreign.bak"));
   EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
   EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("2")}),
             test::ReadValue(tp.Registry(), {kHkeyLocalMachine, "Software\\Mgr", "w"}));
   EXPECT_EQ((test::ValueState{true, kRegSz, test::Sz("1")}),
             test::ReadValue(tp.Registry(), {kHkeyLocalMachine, "Software\\Mgr", "v"}));
-  ASSERT_EQ(1u, tp.dialogs.messages.size());
-  EXPECT_TRUE(Contains(tp.dialogs.messages[0].text, "Software\\Mgr\\lost"));
-  EXPECT_TRUE(Contains(tp.dialogs.messages[0].text, "two"));
+  ASSERT_EQ(2u, tp.dialogs.messages.size());
+  EXPECT_EQ("foreign.bak holds no backup. It was left in place.", tp.dialogs.messages[0].text);
+  EXPECT_TRUE(Contains(tp.dialogs.messages[1].text, "Software\\Mgr\\lost"));
+  EXPECT_TRUE(Contains(tp.dialogs.messages[1].text, "two"));
 
   form.cmdCancel_Click();
   EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
+}
+
+// A second restore, or values that exist again: one question before newer
+// data is overwritten; a value already back counts as restored.
+TEST_F(BackupManagerTest, NewerDataIsOverwrittenOnlyAfterOneQuestion) {
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "BackUpFile", folder);
+  form.module1.EnsureFolderPath(folder);
+  const std::string key = "Software\\Again";
+  struct Case {
+    const char* name;
+    const char* now;  ///< null: absent
+  };
+  const std::vector<Case> cases = {{"absent", nullptr}, {"same", "saved"}, {"newer", "newer"}};
+  test::RegistryBuilder b(tp.Registry());
+  for (const char* backup : {"first", "second"}) {
+    for (const Case& c : cases)
+      WriteBackupRecord(tp.Files(), folder + "\\" + backup + ".bak",
+                        {kHkeyLocalMachine, key, c.name, kRegSz, test::Sz("saved")});
+  }
+  auto restore = [&](const char* name, MsgAnswer answer) {
+    for (const Case& c : cases) {
+      if (c.now) b.String(kHkeyLocalMachine, key, c.name, c.now);
+    }
+    tp.dialogs.messages.clear();
+    tp.dialogs.answers.push_back(answer);
+    form.ListBackups();
+    for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == name;
+    form.cmdRestore_Click();
+  };
+  restore("first", MsgAnswer::kNo);
+  ASSERT_EQ(2u, tp.dialogs.messages.size());
+  EXPECT_EQ("1 values exist with other data. Overwrite them?", tp.dialogs.messages[0].text);
+  EXPECT_EQ(MsgButtons::kYesNo, tp.dialogs.messages[0].buttons);
+  EXPECT_TRUE(Contains(tp.dialogs.messages[1].text, "Software\\Again\\newer (exists with other data)"));
+  EXPECT_EQ(test::Sz("newer"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, "newer"}).data);
+  EXPECT_EQ(test::Sz("saved"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, "absent"}).data);
+  EXPECT_TRUE(tp.Folder().Exists(folder + "\\first.bak"));
+
+  restore("first", MsgAnswer::kYes);
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  for (const Case& c : cases)
+    EXPECT_EQ(test::Sz("saved"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, c.name}).data) << c.name;
+  EXPECT_FALSE(tp.Folder().Exists(folder + "\\first.bak"));
+
+  // The same values once more: all already back, nothing asked.
+  tp.dialogs.messages.clear();
+  form.ListBackups();
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = true;
+  form.cmdRestore_Click();
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+  EXPECT_FALSE(tp.Folder().Exists(folder + "\\second.bak"));
 }
 
 }  // namespace

@@ -142,6 +142,18 @@ class FailingFiles : public FileServices {
     Check();
     r_.ReplaceFile(s, d);
   }
+  void MoveFile(const std::string& s, const std::string& d) override {
+    Check();
+    r_.MoveFile(s, d);
+  }
+  void RecycleFile(const std::string& p) override {
+    Check();
+    r_.RecycleFile(p);
+  }
+  void DeleteFolder(const std::string& p) override {
+    Check();
+    r_.DeleteFolder(p);
+  }
   std::unique_ptr<TextReader> OpenTextFile(const std::string& p) override {
     Check();
     return r_.OpenTextFile(p);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "checks/problem_logs.h"
+#include "checks/section_catalogue.h"
 #include "registry/module1.h"
 #include "support/registry_builder.h"
 #include "support/scratch_folder.h"
@@ -51,10 +52,14 @@ struct LoggedProblem {
   std::uint32_t type;
   Bytes data;
   std::string text;
+  /// The section whose rule makes it a problem with `text`.
+  std::string section = "SuP";
 };
 
 /// The values of a round trip: every type, the default value, long data,
 /// a key path longer than the 256-character field, a name with edge spaces.
+/// Each is a problem by its section's rule (strings by their data, the
+/// others by a name that is a missing path).
 inline std::vector<LoggedProblem> EveryKindOfValue(const std::string& root) {
   const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   // Longer than the 256-character field, and within the 259 characters the
@@ -68,32 +73,35 @@ inline std::vector<LoggedProblem> EveryKindOfValue(const std::string& root) {
   auto sz = [](const std::string& t) { return Sz(t); };
   return {
       {{kHkeyLocalMachine, run, "quoted"}, kRegSz, sz("\"" + root + "\\Gone\\a.exe\" /min -x"), root + "\\Gone\\a.exe"},
-      {{kHkeyCurrentUser, run, "expand"}, kRegExpandSz, sz("%HWX%\\gone.exe"), "%HWX%\\gone.exe"},
+      {{kHkeyCurrentUser, run, "expand"}, kRegExpandSz, sz(root + "\\%HWX%\\gone.exe"), root + "\\%HWX%\\gone.exe"},
       {{kHkeyLocalMachine, "Software\\HwTest\\Multi", "multi"}, kRegMultiSz,
-       Bytes{'o', 'n', 'e', 0, 't', 'w', 'o', 0, 0}, "one"},
-      {{kHkeyLocalMachine, "Software\\HwTest\\Bin", "bin"}, kRegBinary, Bytes{0, 0, 9, 0, 7, 0}, "bin"},
-      {{kHkeyLocalMachine, "Software\\HwTest\\Dlls", root + "\\zero.dll"}, kRegDword, Bytes{0, 0, 0, 0},
-       root + "\\zero.dll"},
-      {{kHkeyLocalMachine, "Software\\HwTest\\Dlls", root + "\\five.dll"}, kRegDword, Bytes{5, 0, 0, 0},
-       root + "\\five.dll"},
+       sz(root + "\\one.exe" + std::string("\0two\0", 5)), root + "\\one.exe"},
       {{kHkeyClassesRoot, "CLSID\\{HW-1}\\InprocServer32", ""}, kRegSz, sz(root + "\\gone.dll"), root + "\\gone.dll"},
-      {{kHkeyLocalMachine, "Software\\HwTest\\Long", "longbin"}, kRegBinary, longBinary, "longbin"},
-      {{kHkeyLocalMachine, "Software\\HwTest\\Long", "longtext"}, kRegSz, sz(longText), "longtext"},
+      {{kHkeyLocalMachine, "Software\\HwTest\\Long", "longtext"}, kRegSz, sz(longText), longText},
       {{kHkeyLocalMachine, longKey, " spaced name "}, kRegSz, sz(root + "\\deep.exe"), root + "\\deep.exe"},
+      {{kHkeyLocalMachine, "Software\\HwTest\\Bin", root + "\\gone.bin"}, kRegBinary, Bytes{0, 0, 9, 0, 7, 0},
+       root + "\\gone.bin", "SP"},
+      {{kHkeyLocalMachine, "Software\\HwTest\\Dlls", root + "\\zero.dll"}, kRegDword, Bytes{0, 0, 0, 0},
+       root + "\\zero.dll", "SP"},
+      {{kHkeyLocalMachine, "Software\\HwTest\\Dlls", root + "\\five.dll"}, kRegDword, Bytes{5, 0, 0, 0},
+       root + "\\five.dll", "SP"},
+      {{kHkeyLocalMachine, "Software\\HwTest\\Long", root + "\\long.bin"}, kRegBinary, longBinary,
+       root + "\\long.bin", "SP"},
   };
 }
 
 /// Creates the values and writes err.log and alerr.log listing them as
-/// problems 1..n of one section (numbered as a scan does).
-inline void SetUpProblems(RegistryApi& api, ScratchFolder& folder, Module1& m, const std::vector<LoggedProblem>& ps,
-                          const std::string& header = "[Startup Programmes]") {
+/// problems 1..n (numbered as a scan does), a section header wherever the
+/// section changes.
+inline void SetUpProblems(RegistryApi& api, ScratchFolder& folder, Module1& m, const std::vector<LoggedProblem>& ps) {
   RegistryBuilder b(api);
   for (const LoggedProblem& p : ps)
     ASSERT_TRUE(b.Value(p.value.root, p.value.key, p.value.name, p.type, p.data)) << p.value.key << " " << p.value.name;
-  std::string err = header + "\r\n", alerr;
+  std::string err, alerr, section;
   for (std::size_t i = 0; i < ps.size(); ++i) {
     const std::string n = std::to_string(i + 1);
     const ValueRef& v = ps[i].value;
+    if (ps[i].section != section) err += std::string(FindSection(section = ps[i].section)->logHeader) + "\r\n";
     err += n + "." + ps[i].text + "\r\n";
     alerr += n + "." + Module1::RootKeyName(v.root) + ",/" + v.key + "#(" + (v.name.empty() ? "(Default)" : v.name) +
              ")\r\n";

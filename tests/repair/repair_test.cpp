@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "checks/section_scan.h"
 #include "registry/settings.h"
 #include "registry/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/failing_platform.h"
 #include "repair/repair_fixture.h"
+#include "repair/shortcut_backup.h"
+#include "support/shortcut_maker.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
 
@@ -21,7 +26,10 @@ class RepairTest : public ::testing::Test {
 
   std::string LogPath(const char* name) { return form.module1.GetLogFolder() + "\\" + name; }
   std::string Backup(const std::string& name) { return form.settings.BackupFolder() + "\\" + name + ".bak"; }
-  void Fill() { form.FillSectionResults("Startup Programmes", "SuP"); }
+  void Fill() {
+    form.FillSectionResults("Startup Programmes", "SuP");
+    form.FillSectionResults("Shared Programmes", "SP");
+  }
   std::vector<TreeNode*> Problems() {
     std::vector<TreeNode*> out;
     for (TreeNode* n : form.tvwTree.Nodes())
@@ -55,8 +63,8 @@ TEST_F(RepairTest, EveryKindOfValueComesBackByteForByte) {
   EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages[1].text);
   EXPECT_EQ(static_cast<int>(problems.size()), form.lastRepair.repaired);
   for (const LoggedProblem& p : problems) EXPECT_FALSE(test::ReadValue(tp.Registry(), p.value).present) << p.text;
-  EXPECT_EQ("[Startup Programmes]\r\n", tp.Folder().ReadFile(LogPath(kErrLogName)));
-  EXPECT_EQ("[Startup Programmes]\r\n", tp.Folder().ReadFile(LogPath("err.logTemp")));
+  EXPECT_EQ("[Startup Programmes]\r\n[Shared Programmes]\r\n", tp.Folder().ReadFile(LogPath(kErrLogName)));
+  EXPECT_EQ("[Startup Programmes]\r\n[Shared Programmes]\r\n", tp.Folder().ReadFile(LogPath("err.logTemp")));
   EXPECT_TRUE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
   // Back on the first page with a fresh tree.
   EXPECT_EQ(4680, form.controls.Get(ctl::OnBaseBox).left);
@@ -141,45 +149,175 @@ TEST_F(RepairTest, OnlyTickedNodesAreRepairedEachOnItsOwnLine) {
   EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
 }
 
-TEST_F(RepairTest, ProblemsThatCannotBeRepairedAreCountedWithTheirReasons) {
+// Each problem is looked at again just before it is deleted: what changed
+// since the scan stays, and only real failures count as failures.
+TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   const std::string key = "Software\\HwTest\\Fail";
-  std::vector<LoggedProblem> problems = {
-      {{kHkeyLocalMachine, key, "ok"}, kRegSz, test::Sz("a"), R + "\\a.exe"},
-      {{kHkeyLocalMachine, key, "vanished"}, kRegSz, test::Sz("b"), R + "\\b.exe"},
-      {{kHkeyLocalMachine, key + "\\NoKey", "x"}, kRegSz, test::Sz("c"), R + "\\c.exe"},
+  tp.Folder().MakeFolder(R + "\\Here");
+  enum class Then { kKept, kVanished, kChanged, kTargetAppeared, kKeyGone };
+  struct Case {
+    const char* name;
+    Then then;
+    bool deleted;
   };
+  const std::vector<Case> cases = {{"ok", Then::kKept, true},
+                                   {"vanished", Then::kVanished, false},
+                                   {"changed", Then::kChanged, false},
+                                   {"appeared", Then::kTargetAppeared, false},
+                                   {"nokey", Then::kKeyGone, false}};
+  std::vector<LoggedProblem> problems;
+  for (const Case& c : cases)
+    problems.push_back({{kHkeyLocalMachine, key + (c.then == Then::kKeyGone ? "\\Sub" : ""), c.name}, kRegSz,
+                        test::Sz("\"" + R + "\\" + c.name + ".exe\" /a"), R + "\\" + c.name + ".exe"});
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
-  tp.Folder().WriteFile(R + "\\gone.lnk", "L");
-  // The shortcut section of drive C with one file that exists, one that does not.
+  // The bytes the scan kept of each (BinaryEntries.log, in number order).
+  for (const LoggedProblem& p : problems) {
+    BinaryEntry e;
+    e.SetText(p.text);
+    std::copy_n(p.data.begin(), std::min(p.data.size(), kEntryBytes), e.Bytes.begin());
+    form.problemLogs.AppendBinaryEntry(e);
+  }
+  // Shortcuts: broken, gone, target appeared.
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), R + "\\broken.lnk", R + "\\Missing\\b.exe"));
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), R + "\\fixed.lnk", R + "\\Here"));
   std::string err = tp.Folder().ReadFile(LogPath(kErrLogName));
-  err += "[Scan for Shortcuts]\r\n4." + R + "\\gone.lnk\r\n5." + R + "\\never.lnk\r\n";
+  err += "[Scan for Shortcuts]\r\n6." + R + "\\broken.lnk\r\n7." + R + "\\never.lnk\r\n8." + R + "\\fixed.lnk\r\n";
   tp.Folder().WriteFile(LogPath(kErrLogName), err);
   Fill();
   form.FillSectionResults("CScan for Shortcuts", "C");
-  ASSERT_EQ(5u, Problems().size());
+  ASSERT_EQ(8u, Problems().size());
+
+  test::RegistryBuilder b(tp.Registry());
+  for (const Case& c : cases) {
+    if (c.then == Then::kChanged) b.String(kHkeyLocalMachine, key, c.name, "\"" + R + "\\changed.exe\" /b");
+    if (c.then == Then::kTargetAppeared) tp.Folder().WriteFile(R + "\\" + c.name + ".exe", "MZ");
+  }
   RegKey h = 0;
   ASSERT_EQ(0, tp.Registry().OpenKeyEx(kHkeyLocalMachine, key, 0, kKeyReadWrite, &h));
   tp.Registry().DeleteValue(h, "vanished");
   tp.Registry().CloseKey(h);
-  // The third problem's location names a key that does not exist.
   std::string alerr = tp.Folder().ReadFile(LogPath(kAlErrLogName));
-  alerr = Replace(alerr, key + "\\NoKey#(x)", key + "\\Absent#(x)");
-  tp.Folder().WriteFile(LogPath(kAlErrLogName), alerr);
+  tp.Folder().WriteFile(LogPath(kAlErrLogName), Replace(alerr, key + "\\Sub#", key + "\\Absent#"));
+  const auto before = test::Snapshot(tp.Registry(), problems);
 
   form.nxt_Click();
-  EXPECT_FALSE(test::ReadValue(tp.Registry(), problems[0].value).present);
-  EXPECT_FALSE(tp.Folder().Exists(R + "\\gone.lnk"));
-  EXPECT_EQ(5, form.lastRepair.selected);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const test::ValueState now = test::ReadValue(tp.Registry(), problems[i].value);
+    if (cases[i].deleted)
+      EXPECT_FALSE(now.present) << cases[i].name;
+    else
+      EXPECT_EQ(before.at(problems[i].value), now) << cases[i].name;
+  }
+  EXPECT_FALSE(tp.Folder().Exists(R + "\\broken.lnk"));
+  EXPECT_TRUE(tp.Folder().Exists(R + "\\fixed.lnk"));
+  EXPECT_EQ(8, form.lastRepair.selected);
   EXPECT_EQ(2, form.lastRepair.repaired);
+  EXPECT_EQ(5, form.lastRepair.noLongerAProblem);
   const std::string& msg = tp.dialogs.messages.back().text;
-  EXPECT_NE(form.texts.repairDoneMessage, msg);
-  EXPECT_EQ(1u, InStr(msg, "3 of 5 selected problem(s) could not be repaired:")) << msg;
-  EXPECT_TRUE(Contains(msg, "1: the registry value no longer exists")) << msg;
-  EXPECT_TRUE(Contains(msg, "1: its registry key no longer exists or cannot be opened")) << msg;
+  EXPECT_EQ(1u, InStr(msg, "1 of 8 selected problem(s) could not be repaired:")) << msg;
   EXPECT_TRUE(Contains(msg, "1: the shortcut file no longer exists")) << msg;
+  EXPECT_TRUE(Contains(msg, "\r\n\r\n5: no longer a problem")) << msg;
+  // Every registry line is gone from err.log, repaired or not.
+  EXPECT_FALSE(Contains(tp.Folder().ReadFile(LogPath(kErrLogName)), ".exe")) << tp.Folder().ReadFile(LogPath(kErrLogName));
   // The backup holds exactly the one deleted value.
   auto file = tp.Files().OpenRecordFile(Backup("Automatic Backup[1]"));
   EXPECT_EQ(kBackupSlotLength, file->Length());
+
+  // Without a backup too: a value changed after the scan stays.
+  tp.dialogs.answers.push_back(MsgAnswer::kNo);
+  problems.resize(1);
+  test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
+  tp.Folder().WriteFile(LogPath(kBinaryEntriesLogName), "");
+  Fill();
+  b.String(kHkeyLocalMachine, key, "ok", R + "\\other.exe");
+  form.nxt_Click();
+  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[0].value).present);
+  EXPECT_EQ(1, form.lastRepair.noLongerAProblem);
+  EXPECT_EQ(form.texts.repairDoneMessage + "\r\n\r\n1: no longer a problem", tp.dialogs.messages.back().text);
+}
+
+TEST_F(RepairTest, ShortcutFilesComeBackFromTheBackupOrGoToTheRecycleBin) {
+  namespace fs = std::filesystem;
+  struct Case {
+    std::string name;
+    bool readOnly, hidden;
+  };
+  const std::vector<Case> cases = {{"plain", false, false}, {"locked", true, false}, {"hidden", false, true}};
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 1000);
+  struct Before {
+    std::string bytes;
+    fs::file_time_type time;
+    std::uint32_t attributes;
+  };
+  std::vector<Before> before;
+  auto setUp = [&] {
+    std::string err = "[Scan for Shortcuts]\r\n";
+    before.clear();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      const std::string path = R + "\\" + cases[i].name + ".lnk";
+      ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), path, R + "\\Missing\\" + cases[i].name + ".exe"));
+      fs::last_write_time(tp.Folder().Host(path), old);
+      if (cases[i].hidden) tp.Folder().MakeHidden(path);
+      if (cases[i].readOnly)
+        fs::permissions(tp.Folder().Host(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+      before.push_back({tp.Folder().ReadFile(path), fs::last_write_time(tp.Folder().Host(path)),
+                        tp.Files().GetAttributes(path)});
+      err += std::to_string(i + 1) + "." + path + "\r\n";
+    }
+    tp.Folder().WriteFile(LogPath(kErrLogName), err);
+    tp.Folder().WriteFile(LogPath(kAlErrLogName), "");
+    form.FillSectionResults("CScan for Shortcuts", "C");
+    ASSERT_EQ(cases.size(), Problems().size());
+  };
+
+  setUp();
+  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
+  form.nxt_Click();
+  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
+  const std::string kept = form.settings.BackupFolder() + "\\Automatic Backup[1].shortcuts";
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_FALSE(tp.Folder().Exists(R + "\\" + cases[i].name + ".lnk")) << cases[i].name;
+    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(kept + "\\" + std::to_string(i + 1) + ".lnk")) << cases[i].name;
+  }
+  RestoreAll();
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string path = R + "\\" + cases[i].name + ".lnk";
+    ASSERT_TRUE(tp.Folder().Exists(path)) << cases[i].name;
+    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(path)) << cases[i].name;
+    EXPECT_EQ(before[i].time, fs::last_write_time(tp.Folder().Host(path))) << cases[i].name;
+    EXPECT_EQ(before[i].attributes, tp.Files().GetAttributes(path)) << cases[i].name;
+  }
+  EXPECT_FALSE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
+  EXPECT_FALSE(tp.Folder().Exists(kept));
+
+  // Without a backup they go to the Recycle Bin.
+  const std::string trash = test::RecycledFilesFolder(tp.Folder());
+  // Leftovers of earlier runs in a trash that outlives the test would make
+  // the platform pick other names.
+  for (const std::string& f : {trash, trash + "\\..\\info"}) {
+    if (!tp.Files().FolderExists(f)) continue;
+    for (const FolderFile& e : tp.Files().GetFolderFiles(f))
+      for (const Case& c : cases)
+        if (e.name.rfind(c.name + ".lnk", 0) == 0) tp.Files().DeleteFile(f + "\\" + e.name, true);
+  }
+  for (const Case& c : cases) tp.Files().DeleteFile(R + "\\" + c.name + ".lnk", true);
+  setUp();
+  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "0");
+  form.BackupName.clear();
+  tp.dialogs.answers.push_back(MsgAnswer::kNo);
+  form.nxt_Click();
+  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string recycled = trash + "\\" + cases[i].name + ".lnk";
+    EXPECT_FALSE(tp.Folder().Exists(R + "\\" + cases[i].name + ".lnk")) << cases[i].name;
+    ASSERT_TRUE(tp.Files().FileExists(recycled)) << recycled;
+    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(recycled)) << cases[i].name;
+    tp.Files().DeleteFile(recycled, true);
+    const std::string info = trash + "\\..\\info\\" + cases[i].name + ".lnk.trashinfo";
+    EXPECT_TRUE(tp.Files().FileExists(info)) << info;
+    if (tp.Files().FileExists(info)) tp.Files().DeleteFile(info, true);
+  }
 }
 
 TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
@@ -192,6 +330,18 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   tp.dialogs.inputs.push_back(std::string(300, 'n'));
   form.cmdBackUp_Click();
   EXPECT_EQ(std::string(256, 'n'), form.BackupName);
+  // Device names are refused with a message; names that only look alike are not.
+  for (const auto& [name, device] : std::vector<std::pair<std::string, bool>>{
+           {"NUL", true}, {"con.txt", true}, {"Com1", true}, {"lpt9 ", true}, {"aux.bak", true}, {"PRN", true},
+           {"COM0", false}, {"CONSOLE", false}, {"nul1", false}, {"LPT10", false}}) {
+    tp.dialogs.messages.clear();
+    tp.dialogs.inputs.push_back(name);
+    form.cmdBackUp_Click();
+    EXPECT_EQ(device ? std::string() : name, form.BackupName) << name;
+    ASSERT_EQ(device ? 1u : 0u, tp.dialogs.messages.size()) << name;
+    if (device) EXPECT_EQ("\"" + Trim(name) + "\" is the name of a device, not of a file. Please give the backup another name.",
+                          tp.dialogs.messages[0].text);
+  }
 
   const std::string folder = form.settings.BackupFolder();
   EXPECT_EQ("Automatic Backup[1]", form.MakeAutoBackupName());
@@ -202,9 +352,15 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
 
   // A name set by the button: nothing is asked and that file is written.
   const std::vector<LoggedProblem> problems = {
-      {{kHkeyLocalMachine, "Software\\HwTest\\N", "v"}, kRegSz, test::Sz("x"), R + "\\v.exe"}};
+      {{kHkeyLocalMachine, "Software\\HwTest\\N", "v"}, kRegSz, test::Sz(R + "\\v.exe"), R + "\\v.exe"}};
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
   Fill();
+  // A device name set otherwise stops the repair before anything is deleted.
+  tp.dialogs.messages.clear();
+  form.BackupName = "Aux";
+  form.nxt_Click();
+  ASSERT_EQ(1u, tp.dialogs.messages.size());
+  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[0].value).present);
   tp.dialogs.messages.clear();
   tp.dialogs.inputs.push_back("mine");
   form.cmdBackUp_Click();
@@ -239,7 +395,7 @@ TEST_F(RepairTest, PerProblemProceduresKeepTheirRules) {
   EXPECT_EQ("name", Form1::ProblemSearchText("xxx//a/name"));
   EXPECT_EQ("C:\\a.exe", Form1::ProblemSearchText("C:\\a.exe"));
   const std::vector<LoggedProblem> problems = {
-      {{kHkeyLocalMachine, "Software\\HwTest\\P", ""}, kRegSz, test::Sz("x"), R + "\\p.exe"}};
+      {{kHkeyLocalMachine, "Software\\HwTest\\P", ""}, kRegSz, test::Sz(R + "\\p.exe"), R + "\\p.exe"}};
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
   std::string alerr = tp.Folder().ReadFile(LogPath(kAlErrLogName));
   tp.Folder().WriteFile(LogPath(kAlErrLogName), "10.HKEY_LOCAL_MACHINE,/Other#(x)\r\n" + alerr);
@@ -294,13 +450,33 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
       DisarmingDialogs dialogs(tp.dialogs, fault);
       Platform failing{registry, files, tp.Get().system, tp.Get().shortcuts, tp.pump, dialogs, tp.shell};
       NullForm1View view;
-      auto problems = test::EveryKindOfValue(tp.Root());
-      problems.resize(6);
+      const auto every = test::EveryKindOfValue(tp.Root());
+      // Three strings and three of the other types.
+      std::vector<LoggedProblem> problems(every.begin(), every.begin() + 3);
+      problems.insert(problems.end(), every.begin() + 6, every.begin() + 9);
+      // A value deleted by an earlier repair into the same backup.
+      const std::vector<std::string> shortcuts = {tp.Root() + "\\one.lnk", tp.Root() + "\\two.lnk"};
+      std::vector<std::string> shortcutBytes;
+      const LoggedProblem earlier = {{kHkeyLocalMachine, "Software\\HwTest\\Earlier", "e"}, kRegSz, test::Sz("old"), ""};
       {
         Form1 form{failing, view};
         form.Form_Load();
         test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
+        std::string err = tp.Folder().ReadFile(form.problemLogs.ErrLogPath()) + "[Scan for Shortcuts]\r\n";
+        for (std::size_t i = 0; i < shortcuts.size(); ++i) {
+          ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), shortcuts[i], tp.Root() + "\\Missing\\t.exe"));
+          shortcutBytes.push_back(tp.Folder().ReadFile(shortcuts[i]));
+          err += std::to_string(problems.size() + 1 + i) + "." + shortcuts[i] + "\r\n";
+        }
+        tp.Folder().WriteFile(form.problemLogs.ErrLogPath(), err);
         form.FillSectionResults("Startup Programmes", "SuP");
+        form.FillSectionResults("Shared Programmes", "SP");
+        form.FillSectionResults("CScan for Shortcuts", "C");
+        form.BackupName = "Existing";
+        form.module1.EnsureFolderPath(form.settings.BackupFolder());
+        WriteBackupRecord(tp.Files(), form.BackupFilePath(),
+                          {kHkeyLocalMachine, earlier.value.key, earlier.value.name, earlier.type, earlier.data});
+        form.repairBatchRecords = 4;  // two batches
         fault.armed = true;
         try {
           form.nxt_Click();
@@ -313,21 +489,28 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
         if (k == 0) {
           total = fault.steps;
           ASSERT_GT(total, 20);
-          ASSERT_EQ(6, form.lastRepair.repaired);
+          ASSERT_EQ(8, form.lastRepair.repaired);
         }
       }
       const auto before = [&] {
         std::map<ValueRef, test::ValueState> s;
         for (const LoggedProblem& p : problems) s[p.value] = {true, p.type, p.data};
+        s[earlier.value] = {true, earlier.type, earlier.data};
         return s;
       }();
+      problems.push_back(earlier);
       // Whatever the registry lost must come back from the backup files.
       Module1 m(tp.Get());
       const std::string folder = Settings(m).BackupFolder();
       if (tp.Files().FolderExists(folder)) {
-        for (const FolderFile& f : tp.Files().GetFolderFiles(folder))
+        for (const FolderFile& f : tp.Files().GetFolderFiles(folder)) {
           RestoreBackupFile(tp.Registry(), tp.Files(), folder + "\\" + f.name);
+          RestoreShortcutFiles(tp.Files(), folder + "\\" + f.name);
+        }
       }
+      for (std::size_t i = 0; i < shortcuts.size(); ++i)
+        ASSERT_EQ(shortcutBytes[i], tp.Folder().Exists(shortcuts[i]) ? tp.Folder().ReadFile(shortcuts[i]) : "")
+            << shortcuts[i] << (mode == test::StepFault::Mode::kKill ? " killed" : " failed") << " at step " << k;
       ASSERT_EQ(before, test::Snapshot(tp.Registry(), problems))
           << (mode == test::StepFault::Mode::kKill ? "killed" : "failed") << " at step " << k << " of " << total;
     }

@@ -22,6 +22,12 @@ std::unique_ptr<SystemInfo> MakeRealSystemInfo(ScratchFolder& scratch, const std
 /// The platform's real shortcut reader, reaching files through `scratch`.
 std::unique_ptr<ShortcutReader> MakeRealShortcutReader(ScratchFolder& scratch);
 
+/// The folder (Windows form, reachable through `scratch`) where the
+/// platform's Recycle Bin keeps recycled files: on Linux the trash is moved
+/// into the scratch area for the test; under Wine it is the trash Wine uses
+/// (scripts/wine-run.sh points it into the build folder).
+std::string RecycledFilesFolder(ScratchFolder& scratch);
+
 class TestPlatform {
  public:
   /// `extraFixedDrives`: see MakeScratchFolder (Linux only).

@@ -1,3 +1,5 @@
+#include <cstdlib>
+
 #include "engine/shortcut_reader_posix.h"
 #include "engine/system_info_posix.h"
 #include "registry/file_services_posix.h"
@@ -23,6 +25,15 @@ std::unique_ptr<SystemInfo> MakeRealSystemInfo(ScratchFolder& scratch, const std
 
 std::unique_ptr<ShortcutReader> MakeRealShortcutReader(ScratchFolder& scratch) {
   return std::make_unique<PosixShortcutReader>(dynamic_cast<PosixFileServices&>(scratch.Files()));
+}
+
+std::string RecycledFilesFolder(ScratchFolder& scratch) {
+  // The trash on the scratch drive's own file system, where a rename
+  // reaches it.
+  const std::string home = scratch.Root() + "\\Trash-home";
+  if (!scratch.Exists(home)) scratch.MakeFolder(home);
+  setenv("XDG_DATA_HOME", scratch.Host(home).c_str(), 1);
+  return home + "\\Trash\\files";
 }
 
 }  // namespace hw::test

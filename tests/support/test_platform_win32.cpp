@@ -1,3 +1,5 @@
+#include <cstdlib>
+
 #include "engine/shortcut_reader_win32.h"
 #include "engine/system_info_win32.h"
 #include "support/program_folder_system_info.h"
@@ -11,6 +13,20 @@ std::unique_ptr<SystemInfo> MakeRealSystemInfo(ScratchFolder&, const std::string
 
 std::unique_ptr<ShortcutReader> MakeRealShortcutReader(ScratchFolder&) {
   return std::make_unique<Win32ShortcutReader>();
+}
+
+std::string RecycledFilesFolder(ScratchFolder&) {
+  // Wine's shell keeps its Recycle Bin in the freedesktop.org trash.
+  std::string home;
+  if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x == '/') {
+    home = x;
+  } else if (const char* h = std::getenv("HOME"); h && *h == '/') {
+    home = std::string(h) + "/.local/share";
+  }
+  std::string path = "Z:" + home + "/Trash/files";
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
 }
 
 }  // namespace hw::test

@@ -46,7 +46,7 @@ const char* const kBands[] = {ctl::scanNowPic,    ctl::BackupPic,         ctl::C
 // The buttons whose face shows a picture (the picture pairs and the
 // first page's image-list buttons).
 const char* const kPictureButtons[] = {ctl::SuprBtn, ctl::hlpBtn, ctl::ext, ctl::nxt, ctl::cmdBackUp,
-                                       ctl::cmdPause, ctl::cmdCleanBackUp, ctl::cmdRestore, ctl::cmdCancel,
+                                       ctl::cmdPause, ctl::cmdCleanBackUp, ctl::cmdRestore, ctl::cmdExport, ctl::cmdCancel,
                                        ctl::ScanBtn, ctl::BackupBtn, ctl::ConfBtn};
 
 HFONT MakeFont(int points, int weight, int dpi) {
@@ -160,6 +160,7 @@ void Form1Window::DeclareControls() {
   add(ctl::ListVW1, Kind::kList, ctl::fraBackUp);
   add(ctl::pctBackupPanel, Kind::kBand, ctl::fraBackUp);
   add(ctl::cmdRestore, Kind::kButton, ctl::pctBackupPanel);
+  add(ctl::cmdExport, Kind::kButton, ctl::pctBackupPanel);
   add(ctl::cmdCleanBackUp, Kind::kButton, ctl::pctBackupPanel);
   add(ctl::cmdCancel, Kind::kButton, ctl::pctBackupPanel);
   // Results heading.
@@ -918,6 +919,7 @@ void Form1Window::OnCommand(int id, int code) {
       {ctl::nxt, &Form1::nxt_Click},
       {ctl::cmdBackUp, &Form1::cmdBackUp_Click},
       {ctl::cmdRestore, &Form1::cmdRestore_Click},
+      {ctl::cmdExport, &Form1::cmdExport_Click},
       {ctl::cmdCleanBackUp, &Form1::cmdCleanBackUp_Click},
       {ctl::cmdCancel, &Form1::cmdCancel_Click},
   };

@@ -1,0 +1,54 @@
+// The exported file imported by the registry editor of the platform gives
+// back every value of the backup byte for byte.
+#include <gtest/gtest.h>
+
+#include "registry/file_services_win32.h"
+#include "repair/reg_export.h"
+#include "repair/repair_fixture.h"
+#include "support/scratch_registry_win32.h"
+
+namespace hw {
+namespace {
+
+bool RunRegedit(const std::string& file) {
+  std::string command = "regedit.exe /S \"" + file + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code == 0;
+}
+
+TEST(RegExportWin32Test, TheRegistryEditorImportsExactlyTheBackedUpValues) {
+  test::Win32ScratchRegistry scratch;  // a clean key, removed afterwards
+  auto folder = test::MakeScratchFolder();
+  const std::string R = folder->Root();
+  const std::string base = scratch.KeyPath() + "\\Import";
+  std::vector<BackupRecord> records;
+  const auto every = test::EveryKindOfValue(R);
+  for (std::size_t i = 0; i < every.size(); ++i)
+    records.push_back({kHkeyCurrentUser, base + "\\" + std::to_string(i), every[i].value.name, every[i].type,
+                       every[i].data});
+  records.push_back({kHkeyCurrentUser, base + "\\cp", "gr\xFC\xDF", kRegSz, test::Sz("\xE4\xF6 \"q\" \\")});
+  records.push_back({kHkeyCurrentUser, base + "\\cp", "empty", kRegSz, test::Sz("")});
+  records.push_back({kHkeyCurrentUser, base + "\\cp", "nothing", kRegBinary, {}});
+  const std::string backup = R + "\\x.bak", reg = R + "\\x.reg";
+  for (const BackupRecord& r : records) WriteBackupRecord(folder->Files(), backup, r);
+
+  ASSERT_EQ(static_cast<int>(records.size()), ExportBackupAsRegFile(folder->Files(), backup, reg));
+  ASSERT_TRUE(RunRegedit(reg));
+  Win32Registry real;
+  for (const BackupRecord& r : records) {
+    const test::ValueState want{true, r.ValueType, RestoreData(r)};
+    EXPECT_EQ(want, test::ReadValue(real, {kHkeyCurrentUser, r.KeyName, r.ValueName}))
+        << r.KeyName << " \"" << r.ValueName << "\"";
+  }
+}
+
+}  // namespace
+}  // namespace hw
