@@ -292,8 +292,10 @@ BackupContents ParseBackupFile(const std::vector<std::uint8_t>& image) {
     }
     if (length < kBackupContentLength) {
       // A last slot without all its content: something was written there.
-      if (std::any_of(slot, slot + length, [](std::uint8_t b) { return b != 0; }))
+      if (std::any_of(slot, slot + length, [](std::uint8_t b) { return b != 0; })) {
         contents.damaged.push_back("an incomplete record at the end of the file");
+        contents.incompleteTail = true;
+      }
       continue;
     }
     afterDamaged = false;

@@ -75,6 +75,9 @@ struct BackupContents {
   /// that does not check out: a write cut short, a changed byte).
   /// Described for messages.
   std::vector<std::string> damaged;
+  /// One of `damaged` is a short last slot that is not of our layout: on
+  /// its own it does not make a file a backup.
+  bool incompleteTail = false;
 };
 
 /// Reads a whole backup file image. Empty classic slots (key name empty or

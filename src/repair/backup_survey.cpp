@@ -36,7 +36,7 @@ BackupSurvey SurveyBackup(RegistryApi& registry, FileServices& files, const std:
     return survey;
   }
   const BackupContents contents = ParseBackupFile(image);
-  bool anyValid = !contents.damaged.empty();
+  bool anyValid = contents.damaged.size() > (contents.incompleteTail ? 1u : 0u);
   for (const BackupRecord& r : contents.records) anyValid = anyValid || !Module1::RootKeyName(r.RootKey).empty();
   survey.foreign = !image.empty() && !anyValid;
   for (const BackupRecord& r : contents.records) {

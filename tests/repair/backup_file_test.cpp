@@ -179,7 +179,7 @@ TEST_F(BackupFileTest, ByteHelpers) {
 TEST_F(BackupFileTest, RegistryEditorFileOfEveryType) {
   const std::vector<BackupRecord> records = {
       {kHkeyLocalMachine, "Software\\Reg", "", kRegSz, test::Sz("a\"b\\c")},
-      {kHkeyLocalMachine, "Software\\Reg", "gr\xFC\xDF", kRegSz, test::Sz("\xE4")},
+      {kHkeyLocalMachine, "Software\\Reg", "gr\xC3\xBC\xC3\x9F\xD0\x94", kRegSz, test::Sz("\xC3\xA4\xE7\x94\xA8")},
       {kHkeyLocalMachine, "Software\\Reg", "dw", kRegDword, {0x0A, 0, 0, 0x80}},
       {kHkeyLocalMachine, "Software\\Reg", "unclosed", kRegSz, {'x'}},
       {0x99, "Software\\Lost", "skipped", kRegSz, test::Sz("s")},
@@ -190,8 +190,8 @@ TEST_F(BackupFileTest, RegistryEditorFileOfEveryType) {
   };
   const std::string file = RegFileOf(records);
   ASSERT_EQ("\xFF\xFE", file.substr(0, 2));
-  const std::string text = Cp1252FromUtf16Le(reinterpret_cast<const std::uint8_t*>(file.data()) + 2, file.size() - 2);
-  EXPECT_EQ(Utf16LeFromCp1252(text), file.substr(2));  // every character is one of the code page
+  const std::string text = Utf8FromUtf16Le(reinterpret_cast<const std::uint8_t*>(file.data()) + 2, file.size() - 2);
+  EXPECT_EQ(Utf16LeFromUtf8(text), file.substr(2));  // names and strings beyond the code page kept
   const std::string bin = "\"bin\"=hex:" + [] {
     std::string b;
     for (int i = 0; i < 30; ++i) b += std::string(i ? "," : "") + (i == 23 ? "\\\r\n  " : "") + "ab";
@@ -200,7 +200,7 @@ TEST_F(BackupFileTest, RegistryEditorFileOfEveryType) {
   EXPECT_EQ("Windows Registry Editor Version 5.00\r\n"
             "\r\n[HKEY_LOCAL_MACHINE\\Software\\Reg]\r\n"
             "@=\"a\\\"b\\\\c\"\r\n"
-            "\"gr\xFC\xDF\"=\"\xE4\"\r\n"
+            "\"gr\xC3\xBC\xC3\x9F\xD0\x94\"=\"\xC3\xA4\xE7\x94\xA8\"\r\n"
             "\"dw\"=dword:8000000a\r\n"
             "\"unclosed\"=hex(1):78,00\r\n"
             "\r\n[HKEY_CURRENT_USER\\Software\\Reg]\r\n"
