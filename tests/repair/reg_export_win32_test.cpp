@@ -34,7 +34,7 @@ TEST(RegExportWin32Test, TheRegistryEditorImportsExactlyTheBackedUpValues) {
   for (std::size_t i = 0; i < every.size(); ++i)
     records.push_back({kHkeyCurrentUser, base + "\\" + std::to_string(i), every[i].value.name, every[i].type,
                        every[i].data});
-  records.push_back({kHkeyCurrentUser, base + "\\cp", "gr\xFC\xDF", kRegSz, test::Sz("\xE4\xF6 \"q\" \\")});
+  records.push_back({kHkeyCurrentUser, base + "\\cp", "gr\xC3\xBC\xC3\x9F\xD0\x94", kRegSz, test::Sz("\xC3\xA4\xC3\xB6 \xE7\x94\xA8 \"q\" \\")});
   records.push_back({kHkeyCurrentUser, base + "\\cp", "empty", kRegSz, test::Sz("")});
   records.push_back({kHkeyCurrentUser, base + "\\cp", "nothing", kRegBinary, {}});
   const std::string backup = R + "\\x.bak", reg = R + "\\x.reg";
