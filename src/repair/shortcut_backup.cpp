@@ -13,28 +13,32 @@ struct Kept {
   std::string stored, original;
 };
 
-std::vector<Kept> ReadIndex(FileServices& files, const std::string& folder) {
-  std::vector<Kept> kept;
-  const std::string index = folder + "\\" + kIndexName;
-  if (!files.FileExists(index)) return kept;
-  auto in = files.OpenTextFile(index);
-  while (!in->AtEndOfStream()) {
-    const std::string line = in->ReadLine();
-    const std::size_t tab = line.find('\t');
-    // A line cut short by a stop has no tab or no path yet.
-    if (tab == std::string::npos || tab == 0 || tab + 1 == line.size()) continue;
-    kept.push_back({line.substr(0, tab), line.substr(tab + 1)});
-  }
-  in->Close();
-  return kept;
-}
-
 std::string ReadAll(FileServices& files, const std::string& path) {
   auto f = files.OpenRecordFile(path);
   std::string bytes(static_cast<std::size_t>(f->Length()), '\0');
   bytes.resize(f->ReadAt(0, bytes.data(), bytes.size()));
   f->Close();
   return bytes;
+}
+
+// The index is read as the bytes it was written with: paths are program
+// text, which the text-file reader would take for the ANSI code page.
+std::vector<Kept> ReadIndex(FileServices& files, const std::string& folder) {
+  std::vector<Kept> kept;
+  const std::string index = folder + "\\" + kIndexName;
+  if (!files.FileExists(index)) return kept;
+  const std::string bytes = ReadAll(files, index);
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t end = bytes.find("\r\n", at);
+    // A line cut short by a stop has no line end, no tab or no path yet.
+    if (end == std::string::npos) break;
+    const std::string line = bytes.substr(at, end - at);
+    at = end + 2;
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos || tab == 0 || tab + 1 == line.size()) continue;
+    kept.push_back({line.substr(0, tab), line.substr(tab + 1)});
+  }
+  return kept;
 }
 
 void EnsureFolders(FileServices& files, const std::string& path) {

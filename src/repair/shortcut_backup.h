@@ -6,6 +6,7 @@
 // "X\Name.shortcuts" (the record file itself holds registry values only, so
 // every reader of its slots is unaffected):
 //   index.txt  one line per kept file, "<stored name><TAB><original path>"
+//              (the path in UTF-8)
 //              with CR LF, written and synced before the file is moved in;
 //   1.lnk ...  the files themselves, moved (not copied), so their bytes,
 //              times and attributes are the shortcut's own.

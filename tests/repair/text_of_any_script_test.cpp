@@ -1,6 +1,7 @@
 // Names in scripts the ANSI code page cannot spell: the scan judges them
 // exactly, the repair removes exactly the broken ones, and the backup gives
 // them back exactly. The same table runs on the hive backend and on Wine.
+#include <map>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -155,6 +156,9 @@ TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestore
     if (l.broken) brokenLinks.insert(At(l.link));
   EXPECT_EQ(brokenLinks, shortcuts);
 
+  std::map<std::string, std::string> linkBytes;
+  for (const Link& l : kLinks) linkBytes[l.link] = tp.Folder().ReadFile(At(l.link));
+
   tp.dialogs.inputs.push_back(u8"Копия «用户»");
   form.cmdBackUp_Click();
   form.nxt_Click();
@@ -175,6 +179,9 @@ TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestore
       EXPECT_EQ(Utf16FromUtf8(At(e.data) + '\0'), Utf16FromUtf8(text)) << "compared in UTF-16";
     }
   }
+  // The broken link comes back from the backup with its bytes.
+  for (const Link& l : kLinks)
+    EXPECT_EQ(linkBytes[l.link], tp.Folder().Exists(At(l.link)) ? tp.Folder().ReadFile(At(l.link)) : "") << l.link;
 }
 
 }  // namespace
