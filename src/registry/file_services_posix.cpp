@@ -146,6 +146,17 @@ void WriteAll(int fd, const char* data, std::size_t length) {
   }
 }
 
+void CopyBytes(int in, int out) {
+  std::string buffer(64 * 1024, '\0');
+  for (;;) {
+    ssize_t n = ::read(in, &buffer[0], buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) FailErrno();
+    if (n == 0) break;
+    WriteAll(out, buffer.data(), static_cast<std::size_t>(n));
+  }
+}
+
 class PosixTextReader : public TextReader {
  public:
   explicit PosixTextReader(int fd) : fd_(fd) {}
@@ -498,14 +509,7 @@ void PosixFileServices::CopyFile(const std::string& source, const std::string& d
   if (in.Get() < 0) FailErrno();
   Fd out(::open(d.host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, sst.st_mode & 0777));
   if (out.Get() < 0) FailErrno();
-  std::string buffer(64 * 1024, '\0');
-  for (;;) {
-    ssize_t n = ::read(in.Get(), &buffer[0], buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) FailErrno();
-    if (n == 0) break;
-    WriteAll(out.Get(), buffer.data(), static_cast<std::size_t>(n));
-  }
+  CopyBytes(in.Get(), out.Get());
   // A failed close can be the first news of a full disk.
   if (::close(out.Release()) != 0) FailErrno();
 }
@@ -536,14 +540,7 @@ void CopyAcross(const std::string& from, const std::string& to) {
   Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
   if (out.Get() < 0) FailErrno();
   try {
-    std::string buffer(64 * 1024, '\0');
-    for (;;) {
-      ssize_t n = ::read(in.Get(), &buffer[0], buffer.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) FailErrno();
-      if (n == 0) break;
-      WriteAll(out.Get(), buffer.data(), static_cast<std::size_t>(n));
-    }
+    CopyBytes(in.Get(), out.Get());
     char attrib[256];
     const ssize_t a = fgetxattr(in.Get(), "user.DOSATTRIB", attrib, sizeof attrib);
     if (a > 0) fsetxattr(out.Get(), "user.DOSATTRIB", attrib, static_cast<std::size_t>(a), 0);
@@ -633,7 +630,7 @@ void PosixFileServices::RecycleFile(const std::string& path) {
   for (int n = 1; n < 10000; ++n) {
     const std::string name = n == 1 ? base : stem + "." + std::to_string(n) + ext;
     const std::string infoPath = trash + "/info/" + name + ".trashinfo";
-    // The info file claims the name first, as the specification asks.
+    // The info file claims the name first, so two recyclers never share one.
     Fd fd(::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (fd.Get() < 0) {
       if (errno == EEXIST) continue;

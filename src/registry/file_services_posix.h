@@ -21,10 +21,10 @@
 // CreateTextFile and ReplaceFile onto them, and record files open them for
 // reading only, also when the process could write them (root).
 //
-// The Recycle Bin is the user's trash of the freedesktop.org Trash
-// specification ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash),
-// where Wine's shell puts recycled files too; a file on another file system
-// than that trash is not recycled (the call fails and the file stays).
+// The Recycle Bin is the user's freedesktop.org trash ($XDG_DATA_HOME/Trash,
+// by default ~/.local/share/Trash), where Wine's shell puts recycled files
+// too; a file on another file system than that trash is not recycled (the
+// call fails and the file stays).
 #include <map>
 #include <string>
 

@@ -360,18 +360,23 @@ std::vector<std::uint8_t> RestoreData(const BackupRecord& r) {
   }
 }
 
+std::vector<std::uint8_t> ReadBackupImage(FileServices& files, const std::string& path) {
+  auto file = files.OpenRecordFile(path);
+  const std::uint64_t length = file->Length();
+  if (length > kMaxFileLength) throw RuntimeError(kErrBadFileMode, "The backup file is too large");
+  std::vector<std::uint8_t> image(static_cast<std::size_t>(length));
+  if (file->ReadAt(0, image.data(), image.size()) != image.size())
+    throw RuntimeError(kErrDeviceIo, "The backup file could not be read");
+  file->Close();
+  return image;
+}
+
 RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, const std::string& path,
                                 bool overwriteOtherData, const std::string& damagedNote) {
   RestoreResult result;
   std::vector<std::uint8_t> image;
   try {
-    auto file = files.OpenRecordFile(path);
-    const std::uint64_t length = file->Length();
-    if (length > kMaxFileLength) throw RuntimeError(kErrBadFileMode, "The backup file is too large");
-    image.resize(static_cast<std::size_t>(length));
-    if (file->ReadAt(0, image.data(), image.size()) != image.size())
-      throw RuntimeError(kErrDeviceIo, "The backup file could not be read");
-    file->Close();
+    image = ReadBackupImage(files, path);
   } catch (const RuntimeError& e) {
     result.failed.push_back(path + " (" + e.Description() + ")");
     return result;

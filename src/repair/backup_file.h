@@ -87,6 +87,11 @@ struct BackupContents {
 /// are damaged.
 BackupContents ParseBackupFile(const std::vector<std::uint8_t>& image);
 
+/// The whole image of a backup file, for ParseBackupFile. Throws
+/// RuntimeError when it cannot be read whole or is larger than any backup
+/// (1 GiB).
+std::vector<std::uint8_t> ReadBackupImage(FileServices& files, const std::string& path);
+
 /// The slot number (from 0) where the next record of a file of `length`
 /// bytes goes: behind the last slot, a short last slot counting as one.
 inline std::uint64_t NextBackupSlot(std::uint64_t length) {

@@ -28,10 +28,7 @@ BackupSurvey SurveyBackup(RegistryApi& registry, FileServices& files, const std:
   BackupSurvey survey;
   std::vector<std::uint8_t> image;
   try {
-    auto file = files.OpenRecordFile(path);
-    image.resize(static_cast<std::size_t>(std::min<std::uint64_t>(file->Length(), 1024ull << 20)));
-    image.resize(file->ReadAt(0, image.data(), image.size()));
-    file->Close();
+    image = ReadBackupImage(files, path);
   } catch (const RuntimeError&) {
     return survey;
   }

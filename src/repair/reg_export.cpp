@@ -128,15 +128,8 @@ std::string RegFileOf(const std::vector<BackupRecord>& records) {
 }
 
 int ExportBackupAsRegFile(FileServices& files, const std::string& backupPath, const std::string& regPath) {
-  std::vector<std::uint8_t> image;
-  {
-    auto in = files.OpenRecordFile(backupPath);
-    image.resize(static_cast<std::size_t>(in->Length()));
-    image.resize(in->ReadAt(0, image.data(), image.size()));
-    in->Close();
-  }
   std::vector<BackupRecord> records;
-  for (BackupRecord& r : ParseBackupFile(image).records)
+  for (BackupRecord& r : ParseBackupFile(ReadBackupImage(files, backupPath)).records)
     if (!Module1::RootKeyName(r.RootKey).empty()) records.push_back(std::move(r));
   if (records.empty()) return 0;
   const std::string bytes = RegFileOf(records);
