@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/blank_hive.h"
-#include "registry/registry_api_hive.h"
+#include "platform/blank_hive.h"
+#include "platform/registry_api_hive.h"
 
 namespace {
 namespace fs = std::filesystem;

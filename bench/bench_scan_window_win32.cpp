@@ -2,7 +2,7 @@
 // engine and the checks alone, under Wine: the window's share of the time
 // (status label, counters, painting). Arguments: the number of extra CLSID
 // keys (30000) and of folders (40000).
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +13,7 @@
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
-#include "engine/message_pump_win32.h"
+#include "platform/message_pump_win32.h"
 #include "registry/settings.h"
 #include "support/program_folder_system_info.h"
 #include "support/registry_builder.h"

@@ -1,19 +1,19 @@
 // hivewright.exe: the Windows backends, the main window and the start-up.
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <string>
 
-#include "engine/message_pump_win32.h"
-#include "engine/shortcut_reader_win32.h"
-#include "engine/system_info_win32.h"
-#include "registry/file_services_win32.h"
-#include "registry/platform.h"
-#include "registry/registry_api_win32.h"
+#include "platform/message_pump_win32.h"
+#include "platform/shortcut_reader_win32.h"
+#include "platform/system_info_win32.h"
+#include "platform/file_services_win32.h"
+#include "platform/platform.h"
+#include "platform/registry_api_win32.h"
 #include "ui/startup.h"
 #include "ui/win32/form1_window_win32.h"
-#include "ui/win32/shell_win32.h"
+#include "platform/shell_win32.h"
 #include "ui/win32/splash_win32.h"
-#include "ui/win32/user_dialogs_win32.h"
+#include "platform/user_dialogs_win32.h"
 
 namespace {
 

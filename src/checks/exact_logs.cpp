@@ -1,7 +1,7 @@
 #include "checks/exact_logs.h"
 
-#include "registry/ansi_text.h"
-#include "registry/runtime_error.h"
+#include "platform/ansi_text.h"
+#include "platform/runtime_error.h"
 
 namespace hw {
 namespace {

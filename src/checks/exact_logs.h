@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/file_services.h"
+#include "platform/file_services.h"
 
 namespace hw {
 

@@ -1,6 +1,6 @@
 #include "checks/path_tests.h"
 
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 

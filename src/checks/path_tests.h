@@ -4,8 +4,8 @@
 // environment reference. Pure functions of the text and the file system.
 #include <string>
 
-#include "engine/system_info.h"
-#include "registry/file_services.h"
+#include "platform/system_info.h"
+#include "platform/file_services.h"
 
 namespace hw {
 

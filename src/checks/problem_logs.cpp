@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "checks/exact_logs.h"
-#include "registry/ansi_text.h"
-#include "registry/code_page.h"
-#include "registry/runtime_error.h"
-#include "ui/user_dialogs.h"
+#include "platform/ansi_text.h"
+#include "platform/code_page.h"
+#include "platform/runtime_error.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 

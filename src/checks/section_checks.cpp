@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
-#include "ui/user_dialogs.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {

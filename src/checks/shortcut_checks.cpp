@@ -2,10 +2,10 @@
 // its target any more; the problem is the shortcut file itself.
 #include "checks/section_checks.h"
 
-#include "registry/file_services.h"
-#include "registry/platform.h"
-#include "registry/runtime_error.h"
-#include "ui/user_dialogs.h"
+#include "platform/file_services.h"
+#include "platform/platform.h"
+#include "platform/runtime_error.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {

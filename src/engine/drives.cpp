@@ -1,8 +1,8 @@
 #include "engine/drives.h"
 
 #include "registry/module1.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/system_info.h"
-#include "ui/user_dialogs.h"
+#include "platform/system_info.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 

@@ -9,11 +9,11 @@
 
 #include <set>
 
-#include "engine/message_pump.h"
-#include "engine/shortcut_reader.h"
-#include "registry/file_services.h"
+#include "platform/message_pump.h"
+#include "platform/shortcut_reader.h"
+#include "platform/file_services.h"
 #include "engine/search_parameters.h"
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 
 namespace hw {
 

@@ -1,6 +1,6 @@
 // The search engine's file search: shortcut files below a folder.
 #include "engine/mani.h"
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 
 namespace hw {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 
 namespace hw {
 

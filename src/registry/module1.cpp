@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <limits>
 
-#include "engine/system_info.h"
-#include "registry/file_services.h"
-#include "registry/runtime_error.h"
+#include "platform/system_info.h"
+#include "platform/file_services.h"
+#include "platform/runtime_error.h"
 #include "registry/settings.h"
-#include "registry/vb_text.h"
-#include "ui/user_dialogs.h"
+#include "platform/vb_text.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {

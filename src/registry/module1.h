@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/platform.h"
-#include "registry/registry_api.h"
+#include "platform/platform.h"
+#include "platform/registry_api.h"
 
 namespace hw {
 

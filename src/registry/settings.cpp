@@ -1,7 +1,7 @@
 #include "registry/settings.h"
 
-#include "engine/system_info.h"
-#include "registry/vb_text.h"
+#include "platform/system_info.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "registry/ansi_text.h"
-#include "registry/code_page.h"
+#include "platform/ansi_text.h"
+#include "platform/code_page.h"
 #include "registry/module1.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 #include "repair/backup_survey.h"
 
 namespace hw {

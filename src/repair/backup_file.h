@@ -39,8 +39,8 @@
 #include <vector>
 
 #include "checks/problem_logs.h"
-#include "registry/file_services.h"
-#include "registry/registry_api.h"
+#include "platform/file_services.h"
+#include "platform/registry_api.h"
 
 namespace hw {
 

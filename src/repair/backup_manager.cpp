@@ -1,8 +1,8 @@
 // The backup manager panel: list, restore and delete backup files, and the
 // results page's Backup button that names the next backup.
-#include "engine/system_info.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/system_info.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/backup_survey.h"
 #include "repair/reg_export.h"
@@ -10,7 +10,7 @@
 #include "repair/shortcut_backup.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
-#include "ui/user_dialogs.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {

@@ -1,7 +1,7 @@
 #include "repair/backup_survey.h"
 
 #include "registry/module1.h"
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 
 namespace hw {
 

@@ -3,8 +3,8 @@
 // how many of its values the registry holds with other data by now.
 #include <string>
 
-#include "registry/file_services.h"
-#include "registry/registry_api.h"
+#include "platform/file_services.h"
+#include "platform/registry_api.h"
 #include "repair/backup_file.h"
 
 namespace hw {

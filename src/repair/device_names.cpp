@@ -1,6 +1,6 @@
 #include "repair/device_names.h"
 
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 

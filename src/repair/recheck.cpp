@@ -5,10 +5,10 @@
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
-#include "engine/shortcut_reader.h"
-#include "registry/file_services.h"
+#include "platform/shortcut_reader.h"
+#include "platform/file_services.h"
 #include "registry/module1.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "checks/problem_logs.h"
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 
 namespace hw {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "registry/code_page.h"
+#include "platform/code_page.h"
 #include "registry/module1.h"
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 
 namespace hw {
 namespace {

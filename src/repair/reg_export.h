@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/file_services.h"
+#include "platform/file_services.h"
 #include "repair/backup_file.h"
 
 namespace hw {

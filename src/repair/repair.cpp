@@ -5,17 +5,17 @@
 #include <unordered_map>
 
 #include "checks/exact_logs.h"
-#include "engine/system_info.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/system_info.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/recheck.h"
 #include "repair/device_names.h"
 #include "repair/shortcut_backup.h"
-#include "engine/shortcut_reader.h"
+#include "platform/shortcut_reader.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
-#include "ui/user_dialogs.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {

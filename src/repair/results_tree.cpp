@@ -1,6 +1,6 @@
 // The problems of a scan hung under their section nodes, from err.log.
 #include "checks/exact_logs.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "ui/form1.h"
 
 namespace hw {

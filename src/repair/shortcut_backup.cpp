@@ -1,8 +1,8 @@
 #include "repair/shortcut_backup.h"
 
-#include "registry/file_services.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/file_services.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 namespace {

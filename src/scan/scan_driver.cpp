@@ -6,8 +6,8 @@
 
 #include "checks/section_catalogue.h"
 #include "engine/drives.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 

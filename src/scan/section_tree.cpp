@@ -1,7 +1,7 @@
 // The section tree: what the user ticks to scan. A node's state lives only
 // in its picture key: "All", "Some" or "None" followed by its kind.
 #include "checks/section_catalogue.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 
 namespace hw {
 

@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "engine/system_info.h"
+#include "platform/system_info.h"
 #include "ui/control_names.h"
 
 namespace hw {

@@ -22,7 +22,7 @@
 #include "engine/mani.h"
 #include "engine/search_parameters.h"
 #include "registry/module1.h"
-#include "registry/platform.h"
+#include "platform/platform.h"
 #include "registry/settings.h"
 #include "scan/tree_model.h"
 #include "ui/form1_view.h"

@@ -1,9 +1,9 @@
 // Help and support buttons: the help file and the support page live where
 // the settings say; a missing setting is written with its default first.
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "ui/form1.h"
-#include "ui/shell.h"
-#include "ui/user_dialogs.h"
+#include "platform/shell.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 

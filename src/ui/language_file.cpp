@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 

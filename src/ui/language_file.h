@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "registry/file_services.h"
+#include "platform/file_services.h"
 
 namespace hw {
 

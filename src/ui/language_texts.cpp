@@ -1,7 +1,7 @@
 // The main window's texts from the chosen language file.
 #include "engine/drives.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 #include "ui/language_file.h"

@@ -1,14 +1,14 @@
 #include "ui/settings_dialog.h"
 
 #include "engine/drives.h"
-#include "engine/system_info.h"
-#include "registry/file_services.h"
-#include "registry/runtime_error.h"
-#include "registry/vb_text.h"
+#include "platform/system_info.h"
+#include "platform/file_services.h"
+#include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 #include "ui/form1.h"
 #include "ui/language_file.h"
 #include "ui/main_texts.h"
-#include "ui/user_dialogs.h"
+#include "platform/user_dialogs.h"
 
 namespace hw {
 

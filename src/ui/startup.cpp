@@ -1,6 +1,6 @@
 #include "ui/startup.h"
 
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "ui/form1.h"
 
 namespace hw {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/system_info.h"
+#include "platform/system_info.h"
 #include "support/scratch_folder.h"
 
 namespace hw::test {

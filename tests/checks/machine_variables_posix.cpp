@@ -1,5 +1,5 @@
 #include "checks/machine_variables.h"
-#include "engine/system_info_posix.h"
+#include "platform/system_info_posix.h"
 
 namespace hw::test {
 

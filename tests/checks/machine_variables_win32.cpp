@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "checks/machine_variables.h"
-#include "engine/system_info_win32.h"
+#include "platform/system_info_win32.h"
 
 namespace hw::test {
 

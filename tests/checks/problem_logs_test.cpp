@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "checks/exact_logs.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "support/test_platform.h"
 
 namespace hw {

@@ -7,7 +7,7 @@
 #include "checks/section_catalogue.h"
 #include "checks/section_scan.h"
 #include "engine/mani.h"
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "support/registry_builder.h"
 #include "support/test_platform.h"
 

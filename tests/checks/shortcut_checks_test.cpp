@@ -6,7 +6,7 @@
 #include "checks/section_checks.h"
 #include "checks/section_scan.h"
 #include "engine/mani.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "support/registry_builder.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"

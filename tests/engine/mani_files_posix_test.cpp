@@ -6,7 +6,7 @@
 
 #include "engine/mani.h"
 #include "engine/shortcut_search_events.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"
 

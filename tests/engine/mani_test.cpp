@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "support/registry_builder.h"
 #include "support/scratch_registry.h"
 #include "support/scripted_dialogs.h"

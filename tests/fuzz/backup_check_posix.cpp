@@ -1,7 +1,7 @@
 #include <set>
 
 #include "fuzz/fuzz_checks.h"
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 #include "repair/backup_file.h"
 #include "support/scratch_folder.h"
 #include "support/scratch_registry.h"

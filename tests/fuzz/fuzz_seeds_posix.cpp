@@ -1,5 +1,5 @@
 #include "fuzz/fuzz_checks.h"
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 #include "repair/backup_file.h"
 
 namespace hw::fuzz {

@@ -3,8 +3,8 @@
 
 #include "engine/mani.h"
 #include "fuzz/fuzz_checks.h"
-#include "registry/blank_hive.h"
-#include "registry/registry_api_hive.h"
+#include "platform/blank_hive.h"
+#include "platform/registry_api_hive.h"
 #include "support/registry_builder.h"
 #include "support/test_paths.h"
 

@@ -1,7 +1,7 @@
 #include <map>
 
 #include "fuzz/fuzz_checks.h"
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "registry/settings.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"

@@ -1,6 +1,6 @@
 #include <fstream>
 
-#include "engine/shortcut_reader_posix.h"
+#include "platform/shortcut_reader_posix.h"
 #include "fuzz/fuzz_checks.h"
 #include "support/test_paths.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "support/test_platform.h"
 
 namespace hw {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "registry/code_page.h"
+#include "platform/code_page.h"
 #include "registry/settings.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "repair/reg_export.h"
 #include "repair/repair_fixture.h"
 #include "support/test_platform.h"

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "registry/file_services.h"
-#include "registry/registry_api.h"
-#include "registry/runtime_error.h"
+#include "platform/file_services.h"
+#include "platform/registry_api.h"
+#include "platform/runtime_error.h"
 
 namespace hw::test {
 

@@ -2,7 +2,7 @@
 // back every value of the backup byte for byte.
 #include <gtest/gtest.h>
 
-#include "registry/file_services_win32.h"
+#include "platform/file_services_win32.h"
 #include "repair/reg_export.h"
 #include "repair/repair_fixture.h"
 #include "support/scratch_registry_win32.h"

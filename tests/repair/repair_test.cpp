@@ -5,7 +5,7 @@
 
 #include "checks/section_scan.h"
 #include "registry/settings.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "repair/backup_file.h"
 #include "repair/failing_platform.h"
 #include "repair/repair_fixture.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "registry/settings.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "repair/repair_fixture.h"
 #include "scan/scan_fixture.h"
 

@@ -7,10 +7,10 @@
 #include <set>
 
 #include "checks/exact_logs.h"
-#include "registry/ansi_text.h"
-#include "registry/code_page.h"
+#include "platform/ansi_text.h"
+#include "platform/code_page.h"
 #include "registry/settings.h"
-#include "registry/vb_text.h"
+#include "platform/vb_text.h"
 #include "repair/repair_fixture.h"
 #include "scan/scan_fixture.h"
 #include "support/shortcut_maker.h"

@@ -5,7 +5,7 @@
 #include "checks/caption_view.h"
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
-#include "registry/runtime_error.h"
+#include "platform/runtime_error.h"
 
 namespace hw {
 namespace {

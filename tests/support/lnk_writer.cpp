@@ -1,7 +1,7 @@
 #include "support/lnk_writer.h"
 
-#include "registry/ansi_text.h"
-#include "registry/code_page.h"
+#include "platform/ansi_text.h"
+#include "platform/code_page.h"
 
 namespace hw::test::lnk {
 

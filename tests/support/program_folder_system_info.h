@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/system_info.h"
+#include "platform/system_info.h"
 
 namespace hw::test {
 

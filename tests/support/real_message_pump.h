@@ -3,7 +3,7 @@
 // Windows; natively there is no window and no loop, so nothing to run.
 #include <memory>
 
-#include "engine/message_pump.h"
+#include "platform/message_pump.h"
 
 namespace hw::test {
 

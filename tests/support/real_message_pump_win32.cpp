@@ -1,4 +1,4 @@
-#include "engine/message_pump_win32.h"
+#include "platform/message_pump_win32.h"
 #include "support/real_message_pump.h"
 
 namespace hw::test {

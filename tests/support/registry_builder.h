@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 
 namespace hw::test {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "registry/file_services.h"
+#include "platform/file_services.h"
 
 namespace hw::test {
 

@@ -4,8 +4,8 @@
 #include <map>
 
 
-#include "registry/file_services_posix.h"
-#include "registry/code_page.h"
+#include "platform/file_services_posix.h"
+#include "platform/code_page.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
 

@@ -1,6 +1,6 @@
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
-#include "registry/file_services_win32.h"
+#include "platform/file_services_win32.h"
 #include "support/scratch_folder.h"
 #include "support/test_paths.h"
 

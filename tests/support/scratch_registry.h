@@ -6,7 +6,7 @@
 // which is removed when the scratch registry goes.
 #include <memory>
 
-#include "registry/registry_api.h"
+#include "platform/registry_api.h"
 
 namespace hw::test {
 

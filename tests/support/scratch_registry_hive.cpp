@@ -4,7 +4,7 @@
 // ControlSet001, and the user's Software key.
 #include <stdexcept>
 
-#include "registry/registry_api_hive.h"
+#include "platform/registry_api_hive.h"
 #include "support/scratch_registry.h"
 #include "support/test_paths.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 // The Windows scratch registry: a fresh key below
 // HKEY_CURRENT_USER\Software\HivewrightTests with one subkey per root.
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <string>
 
-#include "registry/registry_api_win32.h"
+#include "platform/registry_api_win32.h"
 #include "support/scratch_registry.h"
 
 namespace hw::test {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/message_pump.h"
-#include "ui/shell.h"
-#include "ui/user_dialogs.h"
+#include "platform/message_pump.h"
+#include "platform/shell.h"
+#include "platform/user_dialogs.h"
 
 namespace hw::test {
 

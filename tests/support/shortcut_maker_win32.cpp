@@ -1,4 +1,4 @@
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <objbase.h>
 #include <filesystem>

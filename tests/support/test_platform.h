@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "engine/shortcut_reader.h"
-#include "engine/system_info.h"
-#include "registry/platform.h"
+#include "platform/shortcut_reader.h"
+#include "platform/system_info.h"
+#include "platform/platform.h"
 #include "support/scratch_folder.h"
 #include "support/scratch_registry.h"
 #include "support/scripted_dialogs.h"

@@ -1,8 +1,8 @@
 #include <cstdlib>
 
-#include "engine/shortcut_reader_posix.h"
-#include "engine/system_info_posix.h"
-#include "registry/file_services_posix.h"
+#include "platform/shortcut_reader_posix.h"
+#include "platform/system_info_posix.h"
+#include "platform/file_services_posix.h"
 #include "support/test_platform.h"
 
 namespace hw::test {

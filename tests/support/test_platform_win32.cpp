@@ -1,7 +1,7 @@
 #include <cstdlib>
 
-#include "engine/shortcut_reader_win32.h"
-#include "engine/system_info_win32.h"
+#include "platform/shortcut_reader_win32.h"
+#include "platform/system_info_win32.h"
 #include "support/program_folder_system_info.h"
 #include "support/test_platform.h"
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/system_info.h"
+#include "platform/system_info.h"
 #include "registry/settings.h"
 #include "support/test_paths.h"
 #include "support/test_platform.h"

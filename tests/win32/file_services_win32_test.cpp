@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "registry/file_services_win32.h"
-#include "registry/runtime_error.h"
-#include "registry/windows_win32.h"
+#include "platform/file_services_win32.h"
+#include "platform/runtime_error.h"
+#include "platform/windows_win32.h"
 #include "support/scratch_folder.h"
 
 namespace hw {

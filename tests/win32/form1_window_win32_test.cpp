@@ -2,7 +2,7 @@
 // reaching the page logic, pages and the splash photographed.
 #include <gtest/gtest.h>
 
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <commctrl.h>
 
@@ -12,7 +12,7 @@
 #include <map>
 #include <memory>
 
-#include "engine/message_pump_win32.h"
+#include "platform/message_pump_win32.h"
 #include "registry/settings.h"
 #include "support/program_folder_system_info.h"
 #include "support/registry_builder.h"

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "engine/message_pump_win32.h"
-#include "registry/windows_win32.h"
+#include "platform/message_pump_win32.h"
+#include "platform/windows_win32.h"
 
 namespace hw {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "registry/registry_api_win32.h"
+#include "platform/registry_api_win32.h"
 #include "support/scratch_registry_win32.h"
 
 namespace hw {

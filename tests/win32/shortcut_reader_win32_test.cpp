@@ -3,10 +3,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "engine/shortcut_reader_win32.h"
-#include "registry/vb_text.h"
-#include "registry/windows_win32.h"
-#include "registry/ansi_text.h"
+#include "platform/shortcut_reader_win32.h"
+#include "platform/vb_text.h"
+#include "platform/windows_win32.h"
+#include "platform/ansi_text.h"
 #include "support/lnk_writer.h"
 #include "support/scratch_folder.h"
 

@@ -3,7 +3,7 @@
 // search of the real drives.
 #include <gtest/gtest.h>
 
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <shlobj.h>
 
@@ -16,8 +16,8 @@
 #include "checks/section_checks.h"
 #include "engine/mani.h"
 #include "engine/shortcut_search_events.h"
-#include "engine/system_info.h"
-#include "registry/vb_text.h"
+#include "platform/system_info.h"
+#include "platform/vb_text.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "engine/system_info_win32.h"
-#include "registry/file_services_win32.h"
-#include "registry/windows_win32.h"
+#include "platform/system_info_win32.h"
+#include "platform/file_services_win32.h"
+#include "platform/windows_win32.h"
 
 namespace hw {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "registry/windows_win32.h"
-#include "ui/win32/user_dialogs_win32.h"
+#include "platform/windows_win32.h"
+#include "platform/user_dialogs_win32.h"
 
 namespace hw {
 namespace {

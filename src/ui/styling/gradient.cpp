@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/message_pump.h"
+#include "platform/message_pump.h"
 
 namespace hw {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Picture buttons: a face bitmap made of the button's picture and its
 // caption side by side, composed once per change (not on every paint).
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 namespace hw {
 

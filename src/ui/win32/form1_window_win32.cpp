@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/message_pump_win32.h"
-#include "registry/runtime_error.h"
+#include "platform/message_pump_win32.h"
+#include "platform/runtime_error.h"
 #include "ui/control_names.h"
 #include "ui/win32/button_face_win32.h"
 #include "ui/win32/panel_gradient_win32.h"

@@ -2,7 +2,7 @@
 // The real main window over the page logic: creates every control, shows
 // each change of the logic's control state and tree at once, and forwards
 // clicks to the logic's handlers.
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <commctrl.h>
 
@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "registry/platform.h"
+#include "platform/platform.h"
 #include "ui/form1.h"
 #include "ui/form1_view.h"
 #include "ui/win32/pictures_win32.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Heading bands painted from the application-workspace colour into a
 // window's background colour.
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 namespace hw {
 

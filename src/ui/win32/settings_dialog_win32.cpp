@@ -4,7 +4,7 @@
 
 #include <commctrl.h>
 
-#include "engine/message_pump_win32.h"
+#include "platform/message_pump_win32.h"
 #include "ui/form1.h"
 #include "ui/win32/button_face_win32.h"
 

@@ -2,7 +2,7 @@
 // The settings dialog's window: a tab control with three pages, check
 // boxes, the language list, four folder boxes with browse buttons, and OK
 // and Cancel with picture faces. The logic is SettingsDialog.
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <map>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // frmSplash: the product's picture for a while at start, then its timer
 // brings up the main window (Startup::Timer1_Timer).
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 #include <functional>
 

@@ -4,7 +4,7 @@
 // drawn and measured through the wide functions.
 #include <string>
 
-#include "registry/windows_win32.h"
+#include "platform/windows_win32.h"
 
 namespace hw {
 

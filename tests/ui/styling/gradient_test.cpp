@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "engine/message_pump.h"
+#include "platform/message_pump.h"
 
 namespace hw {
 namespace {

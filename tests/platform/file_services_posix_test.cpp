@@ -1,0 +1,217 @@
+#include "platform/file_services_posix.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/runtime_error.h"
+#include "support/test_paths.h"
+
+namespace hw {
+namespace {
+namespace fs = std::filesystem;
+
+// Two drives over folders of one temporary tree, with a file beside them
+// that no drive path may reach.
+class PosixFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    top_ = test::MakeTempFolder("hw-posix");
+    c_ = top_ + "/c";
+    d_ = top_ + "/d";
+    fs::create_directories(c_);
+    fs::create_directories(d_);
+    Write(top_ + "/outside.txt", "secret");
+    files_ = std::make_unique<PosixFileServices>(std::map<char, std::string>{{'C', c_}, {'d', d_}});
+  }
+  void TearDown() override { test::RemoveTree(top_); }
+
+  static void Write(const std::string& host, const std::string& bytes) {
+    fs::create_directories(fs::path(host).parent_path());
+    std::ofstream(host, std::ios::binary) << bytes;
+  }
+  static std::string Read(const std::string& host) {
+    std::ifstream in(host, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static bool SetDosAttrib(const std::string& host, const std::string& value) {
+    return setxattr(host.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
+  }
+  long ErrorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const RuntimeError& e) {
+      return e.Number();
+    }
+    return 0;
+  }
+  std::vector<std::string> Listed(const std::string& folder, const std::string& pattern, bool folders) {
+    std::vector<std::string> names;
+    for (const auto& e : files_->ListDirectory(folder, pattern, folders)) names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string top_, c_, d_;
+  std::unique_ptr<PosixFileServices> files_;
+};
+
+TEST_F(PosixFiles, DriveMapResolvesLettersRootsAndSeparators) {
+  Write(d_ + "/tools/run.exe", "MZ");
+  EXPECT_TRUE(files_->FileExists("D:\\tools\\run.exe"));
+  EXPECT_TRUE(files_->FileExists("d:/tools/run.exe"));
+  EXPECT_TRUE(files_->FileExists("D:\\tools\\\\run.exe"));
+  EXPECT_TRUE(files_->FileExists("D:\\tools\\.\\sub\\..\\run.exe"));
+  EXPECT_TRUE(files_->FolderExists("C:"));
+  EXPECT_TRUE(files_->FolderExists("C:\\"));
+  EXPECT_TRUE(files_->DriveExists("D:\\"));
+  EXPECT_TRUE(files_->DriveExists("d:"));
+  EXPECT_FALSE(files_->DriveExists("E:\\"));
+  EXPECT_FALSE(files_->DriveExists("D:\\tools"));
+  EXPECT_FALSE(files_->FileExists("C:\\tools\\run.exe"));
+  EXPECT_FALSE(files_->FileExists("E:\\tools\\run.exe"));
+  EXPECT_FALSE(files_->FileExists("tools\\run.exe"));
+  EXPECT_FALSE(files_->FileExists(std::string("D:\\tools\\run.exe\0x", 19)));
+  EXPECT_EQ(kAttrDirectory, files_->GetAttributes("C:"));
+
+  // ".." stops at the drive's root: the host file beside the drive folders
+  // stays out of reach.
+  EXPECT_FALSE(files_->FileExists("C:\\..\\outside.txt"));
+  EXPECT_FALSE(files_->FileExists("C:\\..\\..\\outside.txt"));
+  EXPECT_EQ(kErrPathNotFound, ErrorOf([&] { files_->CreateTextFile("E:\\x.txt", true); }));
+  EXPECT_EQ(kErrBadFileName, ErrorOf([&] { files_->CreateTextFile("x.txt", true); }));
+
+  std::string host;
+  ASSERT_TRUE(files_->HostPath("D:\\TOOLS\\new.txt", &host));
+  EXPECT_EQ(d_ + "/tools/new.txt", host);
+  EXPECT_FALSE(files_->HostPath("D:\\none\\new.txt", &host));
+  EXPECT_EQ(d_ + "/tools/new.txt", host);
+}
+
+TEST_F(PosixFiles, EveryComponentIsFoundWithoutRegardToCase) {
+  Write(c_ + "/Program Files/Some App/App.EXE", "MZ");
+  Write(c_ + "/\xC3\x89" "chantillons/f.txt", "e");  // "Échantillons" as the host spells it
+  EXPECT_TRUE(files_->FileExists("C:\\PROGRAM FILES\\some app\\app.exe"));
+  EXPECT_TRUE(files_->FolderExists("c:\\program files\\SOME APP"));
+  EXPECT_TRUE(files_->FileExists(u8"C:\\éCHANTILLONS\\F.TXT"));  // é matches É
+  EXPECT_EQ(std::vector<std::string>{u8"Échantillons"}, Listed("C:", u8"É*", true));
+
+  // New entries go into the folder found, under the name given.
+  files_->CreateFolder("C:\\program files\\some app\\Data");
+  EXPECT_TRUE(fs::is_directory(c_ + "/Program Files/Some App/Data"));
+  auto w = files_->CreateTextFile("C:\\PROGRAM FILES\\SOME APP\\data\\Log.txt", true);
+  w->WriteLine("x");
+  w->Close();
+  EXPECT_EQ("x\r\n", Read(c_ + "/Program Files/Some App/Data/Log.txt"));
+
+  // When the host holds both spellings the exact one wins.
+  Write(c_ + "/case/x.txt", "lower");
+  Write(c_ + "/case/X.txt", "upper");
+  EXPECT_EQ("upper", files_->OpenTextFile("C:\\case\\X.txt")->ReadLine());
+  EXPECT_EQ("lower", files_->OpenTextFile("C:\\case\\x.txt")->ReadLine());
+}
+
+TEST_F(PosixFiles, HiddenAndSystemFollowWineConventions) {
+  Write(c_ + "/dir/.profile", "");
+  Write(c_ + "/dir/plain.lnk", "");
+  Write(c_ + "/dir/hidden.lnk", "");
+  Write(c_ + "/dir/system.lnk", "");
+  Write(c_ + "/dir/both.lnk", "");
+  Write(c_ + "/dir/Hid/in.lnk", "");
+  Write(c_ + "/dir/.cache/in.lnk", "");
+  if (!SetDosAttrib(c_ + "/dir/hidden.lnk", "0x2")) GTEST_SKIP() << "no user extended attributes here";
+  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/system.lnk", "0x4"));
+  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/both.lnk", std::string("0x26\0\3\0", 7)));  // Samba's trailer
+  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/Hid", "0x12"));
+  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/plain.lnk", "0x20"));
+
+  EXPECT_EQ(kAttrHidden, files_->GetAttributes("C:\\dir\\.profile") & (kAttrHidden | kAttrSystem));
+  EXPECT_EQ(kAttrHidden, files_->GetAttributes("C:\\dir\\hidden.lnk") & (kAttrHidden | kAttrSystem));
+  EXPECT_EQ(kAttrSystem, files_->GetAttributes("C:\\dir\\system.lnk") & (kAttrHidden | kAttrSystem));
+  EXPECT_EQ(kAttrHidden | kAttrSystem, files_->GetAttributes("C:\\dir\\both.lnk") & (kAttrHidden | kAttrSystem));
+  EXPECT_EQ(kAttrDirectory | kAttrHidden, files_->GetAttributes("C:\\dir\\hid") & (kAttrDirectory | kAttrHidden));
+  EXPECT_EQ(0u, files_->GetAttributes("C:\\dir\\plain.lnk") & (kAttrHidden | kAttrSystem));
+
+  EXPECT_EQ(std::vector<std::string>{"plain.lnk"}, Listed("C:\\dir", "*.lnk", false));
+  EXPECT_EQ((std::vector<std::string>{".", "..", "plain.lnk"}), Listed("C:\\dir", "*", true));
+  // The folder listing behind a backup list shows hidden files too.
+  EXPECT_EQ(5u, files_->GetFolderFiles("C:\\dir").size());
+}
+
+TEST_F(PosixFiles, LinksNeitherHangNorHideTheRealFolder) {
+  fs::create_directories(c_ + "/real/inner");
+  fs::create_directory_symlink(c_ + "/real", c_ + "/alias");
+  fs::create_symlink("loop", c_ + "/loop");
+  fs::create_symlink("pong", c_ + "/ping");
+  fs::create_symlink("ping", c_ + "/pong");
+  fs::create_symlink("nowhere", c_ + "/dangling.lnk");
+
+  FolderIdentity real, alias, dummy;
+  ASSERT_TRUE(files_->GetFolderIdentity("C:\\real", &real));
+  ASSERT_TRUE(files_->GetFolderIdentity("C:\\ALIAS", &alias));
+  EXPECT_EQ(real, alias);
+  EXPECT_FALSE(files_->GetFolderIdentity("C:\\loop", &dummy));
+  EXPECT_FALSE(files_->GetFolderIdentity("C:\\ping\\x", &dummy));
+  EXPECT_FALSE(files_->FolderExists("C:\\pong"));
+  EXPECT_FALSE(files_->FileExists("C:\\dangling.lnk"));
+  EXPECT_EQ((std::vector<std::string>{"alias", "real"}), [&] {
+    std::vector<std::string> folders;
+    for (const auto& e : files_->ListDirectory("C:", "*", true))
+      if (e.attributes & kAttrDirectory) folders.push_back(e.name);
+    std::sort(folders.begin(), folders.end());
+    return folders;
+  }());
+}
+
+TEST_F(PosixFiles, ReadOnlyHoldsEvenForTheSuperUserAndNothingIsLost) {
+  Write(c_ + "/ro.bak", "0123456789");
+  chmod((c_ + "/ro.bak").c_str(), 0444);
+  EXPECT_EQ(kErrPermissionDenied, ErrorOf([&] { files_->DeleteFile("C:\\ro.bak", false); }));
+  EXPECT_EQ(kErrPermissionDenied, ErrorOf([&] { files_->CreateTextFile("C:\\ro.bak", true); }));
+  EXPECT_EQ("0123456789", Read(c_ + "/ro.bak"));
+
+  auto rec = files_->OpenRecordFile("C:\\RO.bak");
+  char b[4] = {};
+  EXPECT_EQ(4u, rec->ReadAt(2, b, 4));
+  EXPECT_EQ("2345", std::string(b, 4));
+  EXPECT_EQ(kErrPathFileAccess, ErrorOf([&] { rec->WriteAt(0, "x", 1); }));
+  rec->Close();
+
+  // Copying a file onto itself (another spelling of the same name) must not
+  // truncate it.
+  Write(c_ + "/self.txt", "keep me");
+  EXPECT_EQ(kErrPermissionDenied, ErrorOf([&] { files_->CopyFile("C:\\self.txt", "C:\\SELF.TXT", true); }));
+  EXPECT_EQ("keep me", Read(c_ + "/self.txt"));
+  EXPECT_EQ(kErrFileNotFound, ErrorOf([&] { files_->DeleteFile("C:\\", true); }));
+  fs::create_directory(c_ + "/folder");
+  EXPECT_EQ(kErrFileNotFound, ErrorOf([&] { files_->DeleteFile("C:\\folder", true); }));
+  EXPECT_TRUE(fs::is_directory(c_ + "/folder"));
+}
+
+TEST(WildcardMatch, MatchesLikeTheWindowsListing) {
+  EXPECT_TRUE(WildcardMatch("*.*", "noext"));
+  EXPECT_TRUE(WildcardMatch("*.*", ".."));
+  EXPECT_TRUE(WildcardMatch("*.lnk", "Shortcut.LNK"));
+  EXPECT_TRUE(WildcardMatch("*.lnk", "a.b.lnk"));
+  EXPECT_FALSE(WildcardMatch("*.lnk", "a.lnk.txt"));
+  EXPECT_FALSE(WildcardMatch("*.lnk", "lnk"));
+  EXPECT_TRUE(WildcardMatch("*.", "README"));
+  EXPECT_FALSE(WildcardMatch("*.", "a.b"));
+  EXPECT_TRUE(WildcardMatch("a?.txt", "a.txt"));
+  EXPECT_TRUE(WildcardMatch("a?.txt", "AB.TXT"));
+  EXPECT_FALSE(WildcardMatch("a?.txt", "abc.txt"));
+  EXPECT_TRUE(WildcardMatch("??", "a"));
+  EXPECT_FALSE(WildcardMatch("?", "ab"));
+  EXPECT_TRUE(WildcardMatch(u8"é*", u8"Été"));
+  EXPECT_TRUE(WildcardMatch(u8"д?*", u8"Дмитрий"));
+  EXPECT_TRUE(WildcardMatch("x*y*z", "x12y34z"));
+  EXPECT_FALSE(WildcardMatch("x*y*z", "x12y34"));
+}
+
+}  // namespace
+}  // namespace hw

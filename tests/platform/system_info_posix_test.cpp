@@ -1,0 +1,73 @@
+#include "platform/system_info_posix.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace hw {
+namespace {
+
+OfflineSystem XpMachine() {
+  OfflineSystem m;
+  m.drives = {{'e', "/srv/e", kDriveFixed}, {'A', "/srv/a", kDriveRemovable},
+              {'C', "/srv/c", kDriveFixed}, {'D', "/srv/d", kDriveCdrom}};
+  m.windowsDirectory = "C:\\WINDOWS";
+  m.family = PlatformFamily::kWinNt;
+  m.environment = {{"USERPROFILE", "C:\\Documents and Settings\\ann"}, {"SystemRoot", "C:\\WINDOWS"}};
+  m.computerName = "ANN-PC";
+  m.programFolder = "C:\\Program Files\\Hivewright";
+  return m;
+}
+
+TEST(PosixSystemInfo, DrivesComeInLetterOrderWithTheirTypes) {
+  OfflineSystem m = XpMachine();
+  EXPECT_EQ('E', m.DriveFolders().rbegin()->first);
+  PosixSystemInfo info(m);
+  EXPECT_EQ(std::string("A:\\\0C:\\\0D:\\\0E:\\\0", 16), info.LogicalDriveStrings());
+  EXPECT_EQ(kDriveRemovable, info.DriveType("A:\\"));
+  EXPECT_EQ(kDriveFixed, info.DriveType("c:\\"));
+  EXPECT_EQ(kDriveCdrom, info.DriveType("D:"));
+  EXPECT_EQ(kDriveFixed, info.DriveType("E:\\"));
+  EXPECT_EQ(kDriveNoRootDir, info.DriveType("F:\\"));
+  EXPECT_EQ(kDriveNoRootDir, info.DriveType("C:\\WINDOWS"));
+  EXPECT_EQ("C:\\WINDOWS", info.WindowsDirectory());
+  EXPECT_EQ(PlatformFamily::kWinNt, info.Family());
+  EXPECT_EQ("C:\\Program Files\\Hivewright", info.ProgramFolder());
+  EXPECT_EQ("hivewright", info.ProgramName());
+
+  PosixSystemInfo empty{OfflineSystem{}};
+  EXPECT_EQ("", empty.LogicalDriveStrings());
+  EXPECT_EQ(PlatformFamily::kUnknown, empty.Family());
+  std::string name = "unchanged";
+  EXPECT_FALSE(empty.ComputerName(&name));
+  EXPECT_EQ("unchanged", name);
+  ASSERT_TRUE(info.ComputerName(&name));
+  EXPECT_EQ("ANN-PC", name);
+}
+
+TEST(PosixSystemInfo, EnvironmentIsTheMachinesNotTheProcesss) {
+  setenv("HW_ONLY_IN_LINUX_PROCESS", "x", 1);
+  PosixSystemInfo info(XpMachine());
+  std::string v = "unchanged";
+  EXPECT_FALSE(info.GetEnvironmentVariable("HW_ONLY_IN_LINUX_PROCESS", &v));
+  EXPECT_FALSE(info.GetEnvironmentVariable("PATH", &v));
+  EXPECT_FALSE(info.GetEnvironmentVariable("", &v));
+  EXPECT_EQ("unchanged", v);
+  ASSERT_TRUE(info.GetEnvironmentVariable("userprofile", &v));
+  EXPECT_EQ("C:\\Documents and Settings\\ann", v);
+  ASSERT_TRUE(info.GetEnvironmentVariable("SYSTEMROOT", &v));
+  EXPECT_EQ("C:\\WINDOWS", v);
+  unsetenv("HW_ONLY_IN_LINUX_PROCESS");
+}
+
+TEST(PosixSystemInfo, LongDateIsTheUsForm) {
+  PosixSystemInfo info(XpMachine());
+  EXPECT_EQ("Sunday, December 6, 2026", info.FormatLongDate({2026, 12, 6, 17, 43, 0}));
+  EXPECT_EQ("Tuesday, February 29, 2000", info.FormatLongDate({2000, 2, 29, 0, 0, 0}));
+  EXPECT_EQ("Saturday, January 1, 2000", info.FormatLongDate({2000, 1, 1, 0, 0, 0}));
+  EXPECT_EQ("Friday, March 1, 1901", info.FormatLongDate({1901, 3, 1, 0, 0, 0}));
+  EXPECT_EQ("", info.FormatLongDate({2026, 13, 1, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace hw
