@@ -13,7 +13,6 @@
 #include "checks/scan_state.h"
 #include "engine/mani.h"
 #include "registry/module1.h"
-#include "scan/tree_model.h"
 
 namespace hw {
 
@@ -104,10 +103,5 @@ class SectionChecks : public ManiEvents {
   ScanCountersView& view_;
   std::function<void()> stopWalk_;
 };
-
-/// After a scan: appends " (count)" to every bold node among the first 13
-/// nodes of the section tree (My Computer, Scan Registry, the ten registry
-/// sections, Scan for Shortcuts) and greys those with no problem.
-void ShowSectionTotals(TreeModel& tree, ScanCountersView& view);
 
 }  // namespace hw

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "checks/section_catalogue.h"
+#include "scan/section_totals.h"
 #include "engine/drives.h"
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"

@@ -1,3 +1,4 @@
+#include "scan/section_totals.h"
 #include "scan/tree_model.h"
 
 #include <gtest/gtest.h>
