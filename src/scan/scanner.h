@@ -16,6 +16,8 @@ struct ScanSelection {
   /// Drive letters whose shortcut files are searched ("C", "D"); empty:
   /// every fixed drive. Used only when "Scan" is chosen.
   std::vector<std::string> drives;
+  /// False: the user's exclusion list is ignored for this scan.
+  bool useExclusions = true;
 };
 
 /// What the scan tells and asks while it runs. Every call comes between two
