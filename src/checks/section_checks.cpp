@@ -92,9 +92,11 @@ void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
       sValue = read == "Error" ? kValueNotSet : read;
     }
     Verdict v = Judge(state_.CurrentSection, sStringName, sValue);
-    if (!v.problem || !RoomForProblem()) return;
-    RecordProblem(v.logText, sRootKey + ",/" + sKey + "#(" + sStringName + ")", true, ArrByte,
-                  v.byteLogText, v.counterIndex);
+    if (!v.problem) return;
+    const std::string location = sRootKey + ",/" + sKey + "#(" + sStringName + ")";
+    if (exclusions && exclusions->ExcludesValue(location, v.logText)) return;
+    if (!RoomForProblem()) return;
+    RecordProblem(v.logText, location, true, ArrByte, v.byteLogText, v.counterIndex);
   } catch (const RuntimeError& e) {
     m_.platform().dialogs.MessageBox(e.Description(), kAppTitle, MsgButtons::kOk);
     view_.RestoreFirstPageLayout();

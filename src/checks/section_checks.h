@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "checks/exclusions.h"
 #include "checks/path_tests.h"
 #include "checks/problem_logs.h"
 #include "checks/scan_counters_view.h"
@@ -46,6 +47,8 @@ class SectionChecks : public ManiEvents {
 
   /// The Windows folder found at start-up, for the fonts rule.
   std::string WindowsFolder;
+  /// Entries never reported; null: none.
+  const Exclusions* exclusions = nullptr;
   /// Judges one found entry by the rule of CurrentSection and records it
   /// when it is a problem. A run-time error shows its description and
   /// restores the first-page layout; what was written stays written.

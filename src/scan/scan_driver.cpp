@@ -90,6 +90,7 @@ void Form1::ScanBtn_Click() {
     for (int i = 0; i < kSectionCount; ++i) controls.SetText(ctl::NumSecEr(i), "0");
 
     problemLogs.StartProblemLogs(scanState);
+    exclusions.Load(module1);
 
     controls.SetVisible(ctl::firstfrm, false);
     controls.SetEnabled(ctl::ext, true);

@@ -28,6 +28,7 @@
 #include "ui/form1_view.h"
 #include "ui/form_model.h"
 #include "ui/main_texts.h"
+#include "ui/results_texts.h"
 
 namespace hw {
 
@@ -179,11 +180,14 @@ class Form1 : public ScanCountersView, public ManiEvents {
   FormModel controls;
   TreeModel tvwTree;
   MainTexts texts;
+  ResultsTexts resultsTexts;
   ScanState scanState;
   SearchParameters searchParameters;
   PathTests pathTests;
   ProblemLogs problemLogs;
   SectionChecks checks;
+  /// The user's exclusion list, loaded at every scan's start.
+  Exclusions exclusions;
   std::unique_ptr<Mani> sReg;
   WindowsFolders windows;
 

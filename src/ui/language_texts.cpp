@@ -125,7 +125,7 @@ void Form1::SetAllTxt() {
           case 1121: texts.reasonShortcutNotKept = t; break;
           case 1122: texts.reasonShortcutNotRecycled = t; break;
           case 1123: texts.damagedRecordNote = t; break;
-          default: break;
+          default: ApplyResultsText(resultsTexts, id, t); break;
         }
       });
     }

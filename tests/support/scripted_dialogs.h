@@ -68,6 +68,9 @@ class RecordingShell : public Shell {
   void OpenUrl(std::uintptr_t, const std::string& address) override {
     calls.push_back({"url", address, ""});
   }
+  void Run(std::uintptr_t, const std::string& program, const std::string& parameters) override {
+    calls.push_back({"run", program, parameters});
+  }
 };
 
 }  // namespace hw::test
