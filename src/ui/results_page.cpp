@@ -11,8 +11,8 @@ namespace hw {
 namespace {
 
 constexpr int kTreeTop = 240, kTreeLeft = 100, kTreeWidth = 9200;
-constexpr int kResultsTreeHeight = 2250;
-constexpr int kDetailsGap = 60, kDetailsHeight = 1350;
+constexpr int kResultsTreeHeight = 2025;
+constexpr int kDetailsGap = 60, kDetailsHeight = 1575;
 
 }  // namespace
 
