@@ -31,7 +31,9 @@ class ScriptedDialogs : public UserDialogs {
   MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                        MsgIcon icon) override;
   std::string InputBox(const std::string& prompt, const std::string& title) override;
-  std::string BrowseForFolder(const std::string& title) override;
+  std::string BrowseForFolder(const std::string& title, const std::string& startFolder) override;
+  /// The folder each picker was to open at.
+  std::vector<std::string> startFolders;
 };
 
 /// Counts yields and runs the action registered for a given yield number
