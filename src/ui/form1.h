@@ -4,7 +4,8 @@
 // shows `controls` and `tvwTree` and forwards clicks to the handlers.
 // The handlers live in files by subsystem: ui/form1.cpp (start-up, pages,
 // status), scan/section_tree.cpp, scan/scan_driver.cpp,
-// repair/results_tree.cpp, repair/repair.cpp, repair/backup_manager.cpp,
+// ui/form1_results.cpp, ui/form1_repair.cpp (over repair/repairer.h),
+// ui/form1_backups.cpp (over repair/backup_store.h),
 // ui/language_texts.cpp, ui/help_support.cpp.
 #include <chrono>
 #include <cstdint>
@@ -24,6 +25,7 @@
 #include "registry/module1.h"
 #include "platform/platform.h"
 #include "registry/settings.h"
+#include "repair/repairer.h"
 #include "scan/tree_model.h"
 #include "ui/form1_view.h"
 #include "ui/form_model.h"
@@ -83,11 +85,11 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void ScanBtn_Click();
   void cmdPause_Click();
 
-  // ---- results tree (repair/results_tree.cpp) --------------------------------
+  // ---- results tree (ui/form1_results.cpp) --------------------------------
   void FillSectionResults(const std::string& caption, const std::string& sectionKey);
   static std::string CollapseBackslashes(const std::string& text);
 
-  // ---- repair (repair/repair.cpp) --------------------------------------------
+  // ---- repair (ui/form1_repair.cpp) --------------------------------------------
   /// Repairs the ticked problem nodes (after settling the backup), returns
   /// to the first page and tells what was done.
   void nxt_Click();
@@ -115,20 +117,12 @@ class Form1 : public ScanCountersView, public ManiEvents {
 
   /// What the last repair did: problems repaired, and those not repaired
   /// counted by reason.
-  struct RepairReport {
-    int selected = 0;
-    int repaired = 0;
-    std::map<std::string, int> notRepaired;
-    /// Left in place because the second look found them no problem any more.
-    int noLongerAProblem = 0;
-    int NotRepairedCount() const { return selected - repaired - noLongerAProblem; }
-  };
   RepairReport lastRepair;
   /// Backup records written and synced together before their values are
   /// deleted: one disk flush per batch instead of one per value.
   std::size_t repairBatchRecords = 512;
 
-  // ---- backup manager (repair/backup_manager.cpp) ----------------------------
+  // ---- backup manager (ui/form1_backups.cpp) ----------------------------
   void BackupBtn_Click();
   void ListBackups();
   void cmdBackUp_Click();
