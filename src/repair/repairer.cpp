@@ -1,5 +1,6 @@
-// The repair of the ticked problems: shortcut files deleted, registry values
-// deleted after each one is saved exactly into the backup file.
+// The repair: the chosen problems of the last scan's logs looked at again and
+// deleted, shortcut files kept in the backup or recycled, registry values
+// deleted only after each one is saved exactly into the backup file.
 #include <cstdlib>
 #include <optional>
 #include <utility>
