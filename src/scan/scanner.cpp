@@ -5,6 +5,7 @@
 #include <cctype>
 #include <chrono>
 
+#include "checks/scan_counters_view.h"
 #include "checks/section_catalogue.h"
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"
@@ -76,7 +77,6 @@ class Scanner::Events : public ManiEvents {
 
 Scanner::Scanner(Platform& platform, Module1& module1, const WindowsFolders& windows)
     : p_(platform),
-      m_(module1),
       windows_(windows),
       paths_(platform.files, platform.system),
       logs_(module1),

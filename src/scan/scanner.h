@@ -9,7 +9,6 @@
 
 #include "checks/path_tests.h"
 #include "checks/problem_logs.h"
-#include "checks/scan_counters_view.h"
 #include "checks/scan_state.h"
 #include "checks/section_checks.h"
 #include "engine/drives.h"
@@ -129,7 +128,6 @@ class Scanner {
   void Walk(bool files, const std::string& drive);
 
   Platform& p_;
-  Module1& m_;
   const WindowsFolders& windows_;
   ScanState state_;
   SearchParameters params_;

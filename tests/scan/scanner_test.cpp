@@ -125,10 +125,11 @@ TEST_F(ScannerTest, AStopRequestEndsTheScanAtOnceWithItsLogsClosed) {
   EXPECT_EQ(nullptr, scanner.State().AlErrLog);
   EXPECT_EQ(std::string::npos, ErrLog().find("[Software Locations]"));
 
-  // The next scan starts afresh.
+  // The next scan starts afresh, in the log folder its caller chose.
   seen = {};
+  form.module1.LogFolderOverride = R + "\\Chosen\\Logs";
   EXPECT_EQ(ScanOutcome::End::kFinished, scanner.Run({{"SL"}, {}, true}, seen).end);
-  EXPECT_EQ(ExpectedErrLog({{"SL", "[Software Locations]"}}), ErrLog());
+  EXPECT_EQ(ExpectedErrLog({{"SL", "[Software Locations]"}}), tp.Folder().ReadFile(R + "\\Chosen\\Logs\\err.log"));
 }
 
 }  // namespace
