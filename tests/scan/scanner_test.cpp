@@ -59,7 +59,10 @@ TEST_F(ScannerTest, EveryRecordedProblemIsReportedAsDataFieldByField) {
       b.String(r.root, r.key, r.name, r.data);
   }
 
-  const ScanOutcome out = scanner.Run({{}, {}, true}, seen);
+  // Every registry section; the drives (under Wine the whole C:) are the
+  // shortcut tests' own.
+  const ScanOutcome out =
+      scanner.Run({{"ri", "cc", "sl", "dd", "wf", "hr", "sp", "sup", "arp", "vd"}, {}, true}, seen);
   ASSERT_EQ(ScanOutcome::End::kFinished, out.end) << out.error;
   ASSERT_EQ(rows.size(), out.problems.size());
   ASSERT_EQ(rows.size(), seen.problems.size());
@@ -79,7 +82,7 @@ TEST_F(ScannerTest, EveryRecordedProblemIsReportedAsDataFieldByField) {
     EXPECT_EQ(p.path, seen.problems[i].path);
   }
   // Every section was run, with its own count; DD has nothing to search.
-  ASSERT_EQ(11u, out.sections.size());
+  ASSERT_EQ(10u, out.sections.size());
   EXPECT_EQ("DD", out.sections[3].code);
   EXPECT_EQ(0, out.sections[3].problems);
   EXPECT_EQ("Startup Programmes", out.sections[7].caption);
