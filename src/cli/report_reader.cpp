@@ -59,8 +59,9 @@ std::string TooDeepAt(const std::string& text) {
   return std::string();
 }
 
-// The library's message without its exception-kind prefix, printable (it
-// quotes the bytes last read, which may be anything).
+// The library's message without its exception-kind prefix, printable and
+// cut short (it quotes the bytes last read, which may be anything, and a
+// whole long string).
 std::string LibraryMessage(std::string what) {
   if (what.rfind("[json.exception.", 0) == 0) {
     const std::size_t end = what.find("] ");
@@ -68,7 +69,8 @@ std::string LibraryMessage(std::string what) {
   }
   const std::string at = "parse error at ";
   if (what.rfind(at, 0) == 0) what.erase(0, at.size());
-  return PrintableText(what);
+  constexpr std::size_t kShown = 240;
+  return PrintableText(what.substr(0, kShown)) + (what.size() > kShown ? "..." : "");
 }
 
 // A text of the file quoted in a message: printable, and cut short.

@@ -95,6 +95,14 @@ std::string ReportDifference(const ScanReport& a, const ScanReport& b) {
   return std::string();
 }
 
+CsvRecord CsvRecordOf(const FoundProblem& p) {
+  auto orNull = [&p](const std::string& s) {
+    return p.section == kShortcutSectionCode && s.empty() ? std::nullopt : std::optional<std::string>(s);
+  };
+  return {std::to_string(p.number), p.section, orNull(p.root), orNull(p.key), p.value,
+          p.data, p.path, p.missing, p.shortcut};
+}
+
 bool ReadCsv(const std::string& text, std::vector<CsvRecord>* records, std::string* error) {
   records->clear();
   CsvRecord record;

@@ -30,5 +30,8 @@ std::string ReportDifference(const ScanReport& a, const ScanReport& b);
 /// A quoted empty field reads as "", an unquoted one as null (nullopt).
 using CsvRecord = std::vector<std::optional<std::string>>;
 bool ReadCsv(const std::string& text, std::vector<CsvRecord>* records, std::string* error);
+/// The CSV record of a problem whose texts are UTF-8: root and key null in
+/// the shortcut section, value and shortcut null when they are absent.
+CsvRecord CsvRecordOf(const FoundProblem& p);
 
 }  // namespace hw::test
