@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/printable_text.h"
 #include "cli/scan_report.h"
 
 namespace hw {
@@ -10,38 +11,42 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json OrNull(const std::string& s) { return s.empty() ? Json(nullptr) : Json(s); }
+// Every text goes through ValidUtf8, so that the JSON, CSV and text forms
+// replace the same bytes by U+FFFD (one per byte that is not UTF-8).
+Json Text(const std::string& s) { return Json(ValidUtf8(s)); }
 
-Json OrNull(const std::optional<std::string>& s) { return s ? Json(*s) : Json(nullptr); }
+Json OrNull(const std::string& s) { return s.empty() ? Json(nullptr) : Text(s); }
+
+Json OrNull(const std::optional<std::string>& s) { return s ? Text(*s) : Json(nullptr); }
 
 }  // namespace
 
 std::string ReportJson(const ScanReport& report) {
-  Json target = {{"kind", report.target.kind},
+  Json target = {{"kind", Text(report.target.kind)},
                  {"root", OrNull(report.target.root)},
                  {"user", OrNull(report.target.user)},
-                 {"windows", report.target.windows},
-                 {"family", report.target.family}};
+                 {"windows", Text(report.target.windows)},
+                 {"family", Text(report.target.family)}};
   Json sections = Json::array();
   for (const SectionTotal& s : report.sections)
-    sections.push_back({{"code", s.code}, {"caption", s.caption}, {"problems", s.problems}});
+    sections.push_back({{"code", Text(s.code)}, {"caption", Text(s.caption)}, {"problems", s.problems}});
   Json problems = Json::array();
   for (const FoundProblem& p : report.problems) {
     // A shortcut file has no registry location: null rather than "".
     const bool shortcut = p.section == kShortcutSectionCode;
     problems.push_back({{"number", p.number},
-                        {"section", p.section},
-                        {"root", shortcut ? OrNull(p.root) : Json(p.root)},
-                        {"key", shortcut ? OrNull(p.key) : Json(p.key)},
+                        {"section", Text(p.section)},
+                        {"root", shortcut ? OrNull(p.root) : Text(p.root)},
+                        {"key", shortcut ? OrNull(p.key) : Text(p.key)},
                         {"value", OrNull(p.value)},
-                        {"data", p.data},
-                        {"path", p.path},
-                        {"missing", p.missing},
+                        {"data", Text(p.data)},
+                        {"path", Text(p.path)},
+                        {"missing", Text(p.missing)},
                         {"shortcut", OrNull(p.shortcut)}});
   }
   // NaN and infinity have no JSON form (the library would write null).
   const double seconds = std::isfinite(report.seconds) && report.seconds > 0 ? report.seconds : 0.0;
-  const Json json = {{"hivewright", report.version},
+  const Json json = {{"hivewright", Text(report.version)},
                      {"target", target},
                      {"sections", sections},
                      {"problems", problems},
@@ -49,8 +54,8 @@ std::string ReportJson(const ScanReport& report) {
                       {{"problems", static_cast<long>(report.problems.size())},
                        {"items", report.items},
                        {"seconds", seconds}}}};
-  // Bytes that are not UTF-8 (a hostile hive's, past the backend's
-  // conversion) become U+FFFD rather than an exception or an invalid file.
+  // Texts are valid UTF-8 by now; the handler is the library's promise
+  // never to throw on them.
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
