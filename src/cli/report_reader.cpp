@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -212,9 +213,22 @@ bool ReadReportJson(const std::string& text, ScanReport* report, std::string* er
   try {
     const std::string deep = TooDeepAt(text);
     if (!deep.empty()) Fail(deep, "nested deeper than " + std::to_string(kMaxDepth) + " levels");
+    // The library keeps the last of two equal keys; a report edited into
+    // holding two "value"s or "number"s is refused instead of read either way.
+    std::vector<std::set<std::string>> keys;
+    const Json::parser_callback_t noRepeatedKeys = [&keys](int, Json::parse_event_t event, Json& parsed) {
+      if (event == Json::parse_event_t::object_start) {
+        keys.emplace_back();
+      } else if (event == Json::parse_event_t::object_end) {
+        keys.pop_back();
+      } else if (event == Json::parse_event_t::key && !keys.back().insert(parsed.get<std::string>()).second) {
+        Fail("", "the key " + Quoted(parsed.get<std::string>()) + " appears twice in one object");
+      }
+      return true;
+    };
     Json json;
     try {
-      json = Json::parse(text);
+      json = Json::parse(text, noRepeatedKeys);
     } catch (const Json::exception& e) {  // a syntax error, or a number past a double's range
       Fail("", "not JSON: " + LibraryMessage(e.what()));
     }

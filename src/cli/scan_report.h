@@ -48,7 +48,8 @@ std::string ReportText(const ScanReport& report);
 /// Reads a report written by ReportJson (possibly edited: problems removed,
 /// whitespace, keys reordered). "problems" is required, every problem with
 /// all its fields; "hivewright", "target", "sections" and "summary" may be
-/// left out (defaults) but are checked when present. Null reads as "" for
+/// left out (defaults) but are checked when present; a key twice in one
+/// object is refused. Null reads as "" for
 /// root, key, user and the target's texts. False with `*error` saying what
 /// and where (a line and column, or a field such as `problems[2].number`)
 /// when it is not such a report; `*report` is then unchanged.

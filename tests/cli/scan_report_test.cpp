@@ -178,6 +178,8 @@ TEST(ScanReport, ReaderRefusesWhatIsNoReportAndSaysWhereTheFaultIs) {
       {R"({"problems": [], "summary": {"seconds": -1}})", "summary.seconds: not a number of at least 0"},
       {R"({"problems": [], "summary": {"seconds": 1e400}})", "not JSON: number overflow"},
       {R"({"problems": [], "hivewright": 1})", "hivewright: not a string"},
+      {R"({"problems": [{"number": 2, "number": 1}]})", "the key \"number\" appears twice in one object"},
+      {R"({"problems": [], "problems": []})", "the key \"problems\" appears twice in one object"},
       {"{\"problems\": [], \"x\": \"\xFF\"}", "not JSON: line 1, column 24: syntax error while parsing value - invalid string: ill-formed UTF-8 byte"},
       {R"({"problems": [], "x": "\ud800"})", "not JSON: line 1, column 30: syntax error while parsing value - invalid string: surrogate"},
       {std::string(100000, '[') + std::string(100000, ']'), "line 1, column 33: nested deeper than 32 levels"},
