@@ -15,25 +15,8 @@
 namespace hw {
 namespace {
 
-RepairTexts RepairTextsOf(const MainTexts& t) {
-  RepairTexts r;
-  r.reasonNotListed = t.reasonNotListed;
-  r.reasonNoLocation = t.reasonNoLocation;
-  r.reasonNoKey = t.reasonNoKey;
-  r.reasonGone = t.reasonGone;
-  r.reasonUnreadable = t.reasonUnreadable;
-  r.reasonBackupFailed = t.reasonBackupFailed;
-  r.reasonRefused = t.reasonRefused;
-  r.reasonNotSaved = t.reasonNotSaved;
-  r.reasonShortcutGone = t.reasonShortcutGone;
-  r.reasonShortcutLocked = t.reasonShortcutLocked;
-  r.reasonShortcutNotKept = t.reasonShortcutNotKept;
-  r.reasonShortcutNotRecycled = t.reasonShortcutNotRecycled;
-  return r;
-}
-
 std::unique_ptr<Repairer> MakeRepairer(Form1& f) {
-  auto r = std::make_unique<Repairer>(f.p, f.module1, f.settings, RepairTextsOf(f.texts), f.BackupName,
+  auto r = std::make_unique<Repairer>(f.p, f.module1, f.settings, f.texts.repairReasons, f.BackupName,
                                       f.checks.WindowsFolder);
   r->batchRecords = f.repairBatchRecords;
   return r;
