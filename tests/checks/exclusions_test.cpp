@@ -76,13 +76,14 @@ TEST_F(ExclusionsTest, TheShortcutRuleSkipsAnExcludedShortcutFileOrTarget) {
     earlier.Add(form.module1, R + "\\Old\\Target.exe");
   }
   form.exclusions.Load(form.module1);
+  form.checks.exclusions = &form.exclusions;
   for (int i = 0; i <= 10; ++i) form.controls.SetText(ctl::NumSecEr(i), "0");
   form.scanState.StartCounting();
   form.problemLogs.StartProblemLogs(form.scanState);
   for (const auto& [file, target] : std::vector<std::pair<std::string, std::string>>{
            {"file.lnk", "\\Old\\a.exe"}, {"target.lnk", "\\Old\\target.exe"}, {"kept.lnk", "\\Old\\b.exe"}}) {
     form.scanState.ShortcutFilePath = lk + file;
-    form.ShortFound(R + target);
+    form.checks.sReg_ShortFound(R + target);
   }
   ProblemLogs::FinishProblemLogs(form.scanState);
   EXPECT_EQ("1." + lk + "kept.lnk\r\n", tp.Folder().ReadFile(LogFolder() + "\\err.log"));

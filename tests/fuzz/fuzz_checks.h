@@ -36,6 +36,12 @@ void CheckProblemLogs(const std::string& input);
 /// walker: refused with a message naming the file, or walked to its end
 /// with every handle closed and the file untouched.
 void CheckHive(const std::string& input);
+/// ReadReportJson over these bytes: refused with a short printable message
+/// and nothing read, or read as a report that, written again and read
+/// again, gives the same report, with CSV and text forms that hold. The
+/// same bytes as a scan's texts: written and read back exactly (U+FFFD for
+/// bytes that are not UTF-8).
+void CheckReport(const std::string& input);
 
 inline constexpr char kAlErrLogMark[] = "\n--alerr.log--\n";
 
@@ -44,6 +50,7 @@ inline constexpr char kAlErrLogMark[] = "\n--alerr.log--\n";
 std::vector<std::string> BackupSeeds();
 std::vector<std::string> ProblemLogSeeds();
 std::vector<std::string> HiveSeeds();
+std::vector<std::string> ReportSeeds();
 
 struct Target {
   const char* name;  ///< also the folder of its inputs in regressions/

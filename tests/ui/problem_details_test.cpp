@@ -110,7 +110,7 @@ TEST_F(ProblemDetailsTest, EverySectionAndMissingKindIsExplained) {
   form.scanState.ErrLog->WriteLine("[Scan for Shortcuts]");
   for (const char* name : {"tool.lnk", "docs.lnk"}) {
     form.scanState.ShortcutFilePath = lk + name;
-    form.ShortFound(tp.Get().shortcuts.TargetPath(lk + name));
+    form.checks.sReg_ShortFound(tp.Get().shortcuts.TargetPath(lk + name));
   }
   ProblemLogs::FinishProblemLogs(form.scanState);
   form.FillSectionResults(drive + "Scan for Shortcuts", drive);

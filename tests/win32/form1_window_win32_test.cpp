@@ -558,7 +558,7 @@ TEST_F(Form1WindowScanTest, AbortDuringTheLastWalkShowsTheFirstPageAndRepairsNot
   const std::string root = folder_->Root();
   ASSERT_TRUE(test::MakeShortcutFile(*folder_, root + "\\Links\\broken.lnk", root + "\\Gone\\x.exe"));
   system_->fixed = root[0];
-  const std::string drive = std::string(1, root[0]) + " (Fixed)";
+  const std::string drive = std::string(1, root[0]) + ":";
   struct Case {
     std::string tick, section;
     bool scanToo;
@@ -612,7 +612,7 @@ TEST_P(Form1WindowCloseTest, ClosingTheWindowDuringAScanStopsItAndEndsTheProgram
   system_->fixed = root[0];
   form().BuildSectionTree();
   const std::string section =
-      GetParam().section == std::string("drive") ? std::string(1, root[0]) + " (Fixed)" : GetParam().section;
+      GetParam().section == std::string("drive") ? std::string(1, root[0]) + ":" : GetParam().section;
   bool closed = false;
   pump.When([&] { return form().scanState.CurrentSection == section; }, [&] {
     closed = true;
@@ -1127,7 +1127,10 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   EXPECT_EQ(designed.right - designed.left, now.right - now.left);
   EXPECT_EQ(designed.bottom - designed.top, now.bottom - now.top);
 
-  // While the scan runs the title shows how far it is.
+  // While the scan runs the title shows how far it is; the yield before the
+  // second section comes after the first one's progress.
+  MouseClick(window.ControlWindow(ctl::tvwTree), NodePoint("DD", true));
+  PumpFor(150);
   std::string titleDuring;
   pump.When([&] { return form().controls.Get(ctl::pgScanSystem).value > 0; },
             [&] { titleDuring = WindowText(w); });
