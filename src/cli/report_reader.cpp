@@ -63,6 +63,23 @@ std::string TooDeepAt(const std::string& text) {
 // The library's message without its exception-kind prefix, printable and
 // cut short (it quotes the bytes last read, which may be anything, and a
 // whole long string).
+// At most `shown` bytes of `raw` made printable, "..." where cut. The cut
+// comes after the conversion: a control character grows to "<U+007F>", and a
+// message of such characters would otherwise run to kilobytes.
+std::string Shortened(const std::string& raw, std::size_t shown) {
+  std::string p = PrintableText(raw.substr(0, shown));
+  bool cut = raw.size() > shown;
+  if (p.size() > shown) {
+    std::size_t n = shown;
+    while (n > 0 && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80) --n;
+    const std::size_t open = p.rfind('<', n);
+    if (open != std::string::npos && p.find('>', open) >= n) n = open;
+    p.resize(n);
+    cut = true;
+  }
+  return cut ? p + "..." : p;
+}
+
 std::string LibraryMessage(std::string what) {
   if (what.rfind("[json.exception.", 0) == 0) {
     const std::size_t end = what.find("] ");
@@ -70,15 +87,11 @@ std::string LibraryMessage(std::string what) {
   }
   const std::string at = "parse error at ";
   if (what.rfind(at, 0) == 0) what.erase(0, at.size());
-  constexpr std::size_t kShown = 240;
-  return PrintableText(what.substr(0, kShown)) + (what.size() > kShown ? "..." : "");
+  return Shortened(what, 240);
 }
 
 // A text of the file quoted in a message: printable, and cut short.
-std::string Quoted(const std::string& s) {
-  constexpr std::size_t kShown = 60;
-  return "\"" + PrintableText(s.substr(0, kShown)) + (s.size() > kShown ? "...\"" : "\"");
-}
+std::string Quoted(const std::string& s) { return "\"" + Shortened(s, 60) + "\""; }
 
 const Json& Field(const Json& object, const char* name, const std::string& where) {
   const auto it = object.find(name);
