@@ -107,7 +107,7 @@ int Run(int keys, int folders) {
   form.Form_Load();
   form.DrawControls();
   window.Show();
-  for (const std::string key : {std::string("CC"), std::string(1, root[0])}) form.ProcessStateChange(*form.tvwTree.Find(key));
+  for (const std::string& key : {std::string("CC"), std::string(1, root[0])}) form.ProcessStateChange(*form.tvwTree.Find(key));
   const double shown = test::Seconds([&] { window.Click(ctl::ScanBtn); });
   const int windowProblems = form.scanState.ProblemsFound;
 
