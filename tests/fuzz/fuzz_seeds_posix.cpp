@@ -9,7 +9,8 @@ const std::vector<Target>& Targets() {
                                               {"language", CheckLanguageFile},
                                               {"backup", CheckBackupFile},
                                               {"logs", CheckProblemLogs},
-                                              {"hive", CheckHive}};
+                                              {"hive", CheckHive},
+                                              {"cli", CheckCommandLine}};
   return targets;
 }
 
