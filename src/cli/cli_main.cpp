@@ -26,6 +26,11 @@ int RunCli(const std::vector<std::string>& args, CliConsole& console) {
     std::fprintf(console.out, "hivewright-cli %s\n", HIVEWRIGHT_VERSION);
     return kExitOk;
   }
+  if (o.command == CliCommand::kRepair && !o.yes && !console.inputIsTerminal) {
+    Say(console, "repair asks before it deletes anything; without a terminal to ask on, give --yes");
+    std::fprintf(console.err, "%s\n", kCliUsageHint);
+    return kExitUsage;
+  }
   InstallInterruptHandler();
 
   const bool writes = o.command == CliCommand::kRepair ||

@@ -32,6 +32,9 @@ class CliTarget {
   /// (--output, export): for the offline target a path on the program's
   /// drive; empty when it cannot be reached.
   virtual std::string CorePathOf(const std::string& hostPath) const = 0;
+  /// The file of this machine that a Windows-form path of the core names;
+  /// empty when there is none.
+  virtual std::string HostPathOf(const std::string& corePath) const = 0;
 
  protected:
   ReportTarget report_;

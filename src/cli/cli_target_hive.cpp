@@ -54,6 +54,11 @@ class OfflineTarget : public CliTarget {
     return path;
   }
 
+  std::string HostPathOf(const std::string& corePath) const override {
+    std::string host;
+    return files_ && files_->HostPath(corePath, &host) ? host : std::string();
+  }
+
   TargetOpening Open(const CliOptions& o, bool forWriting) {
     TargetOpening r;
     const InstallationLookup found = FindOfflineInstallation(o.root, o.user, o.extraDrives);

@@ -21,6 +21,7 @@ class LiveTarget : public CliTarget {
  public:
   Platform& Get() override { return *platform_; }
   std::string CorePathOf(const std::string& hostPath) const override { return hostPath; }
+  std::string HostPathOf(const std::string& corePath) const override { return corePath; }
 
   TargetOpening Open(const CliOptions& o) {
     TargetOpening r;
