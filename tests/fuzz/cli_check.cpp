@@ -1,3 +1,5 @@
+// Portable, unlike the other checks: the command line is parsed the same on
+// both builds, and the option tests of both run it.
 #include <algorithm>
 #include <cctype>
 
