@@ -61,7 +61,7 @@ for t in "${targets[@]}"; do
     cli) printf 'scan\0--offline\0/mnt/win\0--sections\0RI,sup\0--format=json' >"$seeds/$t/line-1"
          printf 'repair\0--from\0r.json\0--yes\0--offline=/w\0--drive\0d=/d' >"$seeds/$t/line-2"
          printf 'backups\0restore\0a\0b\0--backup-folder\0/b' >"$seeds/$t/line-3"
-         max_len=1024 leaks=1 ;;
+         max_len=1024 ;;
   esac
   echo "== fuzz $t for ${seconds}s ($(ls "$seeds/$t" | wc -l) seeds)"
   log=$build/fuzz/$t/last-run.log

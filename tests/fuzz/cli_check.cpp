@@ -69,7 +69,7 @@ void RequireConsistent(const CliOptions& o) {
     Require(std::count(o.drives.begin(), o.drives.end(), d) == 1, "drive " + d + " twice");
   }
   for (const DriveMapping& m : o.extraDrives) {
-    Require(m.letter >= 'D' && m.letter <= 'Z', "a mapped drive letter outside D to Z");
+    Require(m.letter >= 'A' && m.letter <= 'Z' && m.letter != 'C', "a mapped drive letter that is not one, or C");
     Require(!m.folder.empty(), "a mapped drive without a folder");
     Require(std::count_if(o.extraDrives.begin(), o.extraDrives.end(),
                           [&](const DriveMapping& e) { return e.letter == m.letter; }) == 1,
