@@ -7,7 +7,7 @@ file(GLOB fuzz_check_all CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*.cp
 list(FILTER fuzz_check_all EXCLUDE REGEX "(_fuzzer|_test)\\.cpp$")
 hw_platform_filter(fuzz_check_sources ${fuzz_check_all})
 add_library(hwfuzzchecks STATIC ${fuzz_check_sources})
-target_link_libraries(hwfuzzchecks PUBLIC hwtestsupport hwcli)
+target_link_libraries(hwfuzzchecks PUBLIC hwtestsupport hwcli hw_nlohmann_json)
 
 file(GLOB fuzz_target_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*_fuzzer.cpp)
 set(fuzz_targets)

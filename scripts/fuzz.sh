@@ -7,13 +7,13 @@
 # the program's own writers make. What a run learns stays in
 # build/sanitize/fuzz/<target>/corpus; a failing input is left there as
 # crash-*, leak-* or timeout-*, and the script ends non-zero.
-#   scripts/fuzz.sh [SECONDS] [TARGET...]   targets: shortcut language backup logs hive cli
+#   scripts/fuzz.sh [SECONDS] [TARGET...]   targets: shortcut language backup logs hive report cli
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(shortcut language backup logs hive cli)
+[ ${#targets[@]} -gt 0 ] || targets=(shortcut language backup logs hive report cli)
 
 bash scripts/setup.sh
 cmake --preset sanitize >/dev/null
@@ -55,6 +55,7 @@ for t in "${targets[@]}"; do
     language) copy_seeds "$t" resources/Ref/*.ini; max_len=8192 ;;
     backup) max_len=16384 ;;
     logs) max_len=8192 ;;
+    report) max_len=65536 ;;
     hive) copy_seeds "$t" "$testdata/hives/hivex-minimal" "$testdata/hives-bad/plaso-corrupt_sub_key_list.hiv" \
             "$testdata/hives/artemis-win10-NTUSER.DAT" "$testdata/hives-bad/artemis-NTUSER_Bad.DAT"
           max_len=262144 ;;

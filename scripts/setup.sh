@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev googletest
   libhivex-dev libhivex-bin
+  nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick

@@ -40,7 +40,18 @@ bool PathTests::FileOrFolderExists(const std::string& text) {
   return false;
 }
 
-bool PathTests::ExpandedFolderExists(const std::string& text) {
+bool PathTests::ExpandedFolderExists(const std::string& text) { return files_.FolderExists(ExpandedPath(text)); }
+
+std::string PathTests::CommandPath(const std::string& text) {
+  std::string path = text;
+  for (const char* sep : {" /", " -"}) {
+    const std::size_t at = path.find(sep);
+    if (at != std::string::npos && at > 0) path.resize(at);
+  }
+  return Replace(path, "\\\\", "\\");
+}
+
+std::string PathTests::ExpandedPath(const std::string& text) {
   std::string path = text;
   if (!text.empty() && text[0] == '%') {
     std::size_t p2 = InStr(2, text, "%");
@@ -54,7 +65,7 @@ bool PathTests::ExpandedFolderExists(const std::string& text) {
         path = Trim(CutAtNul(value) + rest);
     }
   }
-  return files_.FolderExists(path);
+  return path;
 }
 
 }  // namespace hw

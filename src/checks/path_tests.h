@@ -26,6 +26,11 @@ class PathTests {
   /// True when the text, after expanding an environment reference that
   /// starts it, names an existing folder.
   bool ExpandedFolderExists(const std::string& text);
+  /// The folder ExpandedFolderExists tests.
+  std::string ExpandedPath(const std::string& text);
+  /// The command's path in a text with arguments: cut in front of " /" or
+  /// " -" (what a report names as the path that was tested).
+  std::string CommandPath(const std::string& text);
 
  private:
   FileServices& files_;

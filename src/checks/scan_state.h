@@ -10,8 +10,8 @@
 namespace hw {
 
 struct ScanState {
-  /// Code of the section being scanned ("RI"...); the drive node's text
-  /// during the shortcut search.
+  /// Code of the section being scanned ("RI"...); during the shortcut
+  /// search the drive being searched ("C:").
   std::string CurrentSection;
   /// Number the next problem receives (1 at the start of a scan).
   std::int16_t ProblemNumber = 0;

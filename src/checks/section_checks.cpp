@@ -48,13 +48,15 @@ SectionChecks::Verdict SectionChecks::Judge(const std::string& section,
     v.counterIndex = counter;
     v.logText = v.byteLogText = path;
     v.problem = !paths_.FileOrFolderExists(path);
+    v.testedPath = paths_.CommandPath(path);
   };
 
   if (section == "RI") {
     if (sValue.empty() || Contains(sValue, "value not set", true)) return v;
     bool exists = Contains(sValue, "%") ? paths_.ExpandedFolderExists(sValue)
                                         : paths_.FileOrFolderExists(sValue);
-    v = {!exists, sValue, sValue, 0};
+    v = {!exists, sValue, sValue, 0,
+         Contains(sValue, "%") ? paths_.ExpandedPath(sValue) : paths_.CommandPath(sValue), ""};
   } else if (section == "CC") {
     extracted(sValue, 1);
   } else if (section == "SL") {
@@ -62,30 +64,47 @@ SectionChecks::Verdict SectionChecks::Judge(const std::string& section,
   } else if (section == "DD") {
   } else if (section == "WF") {
     std::string path = IsFullPath(sValue) ? sValue : WindowsFolder + "\\fonts\\" + sValue;
-    v = {!paths_.FileOrFolderExists(path), path, sValue, 4};
+    v = {!paths_.FileOrFolderExists(path), path, sValue, 4, paths_.CommandPath(path), ""};
   } else if (section == "HR") {
     std::string path = paths_.ExtractPath(sValue + "\\" + sStringName);
     std::string logText = Trim(sValue).empty() ? sStringName : sValue;
-    v = {!paths_.FileOrFolderExists(path), logText, sValue, 5};
+    v = {!paths_.FileOrFolderExists(path), logText, sValue, 5, paths_.CommandPath(path), ""};
   } else if (section == "SP") {
-    v = {!paths_.FileOrFolderExists(sStringName), sStringName, sStringName, 6};
+    v = {!paths_.FileOrFolderExists(sStringName), sStringName, sStringName, 6, paths_.CommandPath(sStringName), ""};
   } else if (section == "SuP") {
     extracted(sValue, 7);
   } else if (section == "ArP") {
     std::string path = paths_.ExtractPath(sValue);
     if (InStrRev(path, ".") == 0) return v;
-    v = {!paths_.FileOrFolderExists(path), path, path, 8};
+    v = {!paths_.FileOrFolderExists(path), path, path, 8, paths_.CommandPath(path), ""};
   } else if (section == "VD") {
     extracted(sValue, 9);
     v.byteLogText = sValue;
   }
+  if (v.problem) v.missing = MissingPart(v.testedPath, section == "RI" ? "folder" : "file");
   return v;
+}
+
+std::string SectionChecks::MissingPart(const std::string& path, const char* otherwise) {
+  if (path.size() >= 2 && path[1] == ':' && !m_.platform().files.DriveExists(path.substr(0, 2) + "\\"))
+    return "drive";
+  return otherwise;
+}
+
+void SectionChecks::Tell(const std::string& text, bool limit) {
+  if (MessageSink)
+    MessageSink(text, limit);
+  else if (limit)
+    m_.platform().dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
+  else
+    m_.platform().dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk);
 }
 
 void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
                                      std::string sStringName, std::string sValue,
-                                     const std::vector<std::uint8_t>& ArrByte, std::int32_t) {
+                                     const std::vector<std::uint8_t>& ArrByte, std::int32_t lFound) {
   try {
+    const bool defaultValue = sStringName.empty() || sStringName == kDefaultName;
     if (sStringName.empty()) sStringName = kDefaultName;
     if (sStringName == kDefaultName) {
       std::string read = m_.ReadStringAtPath(sRootKey + "\\" + sKey, "");
@@ -93,10 +112,21 @@ void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
     }
     Verdict v = Judge(state_.CurrentSection, sStringName, sValue);
     if (!v.problem || !RoomForProblem()) return;
+    FoundProblem found;
+    found.number = state_.ProblemNumber;
     RecordProblem(v.logText, sRootKey + ",/" + sKey + "#(" + sStringName + ")", true, ArrByte,
                   v.byteLogText, v.counterIndex);
+    if (!ProblemSink) return;
+    found.section = state_.CurrentSection;
+    found.root = sRootKey;
+    found.key = sKey;
+    if (lFound != kFoundKeyName) found.value = defaultValue ? std::string() : sStringName;
+    found.data = sValue;
+    found.path = v.testedPath;
+    found.missing = v.missing;
+    ProblemSink(found);
   } catch (const RuntimeError& e) {
-    m_.platform().dialogs.MessageBox(e.Description(), kAppTitle, MsgButtons::kOk);
+    Tell(e.Description(), false);
     view_.RestoreFirstPageLayout();
     // A walk that went on would show the same message for every further
     // finding (a full disk, a closed log): the scan ends here.
@@ -126,8 +156,7 @@ bool SectionChecks::RoomForProblem() {
   }
   if (state_.ProblemsFound < kMaxProblemsPerScan) return true;
   state_.ProblemLimitReached = true;
-  m_.platform().dialogs.MessageBox(kProblemLimitMessage, kAppTitle, MsgButtons::kOk,
-                                   MsgIcon::kExclamation);
+  Tell(kProblemLimitMessage, true);
   if (stopWalk_) stopWalk_();
   return false;
 }

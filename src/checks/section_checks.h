@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "checks/found_problem.h"
 #include "checks/path_tests.h"
 #include "checks/problem_logs.h"
 #include "checks/scan_counters_view.h"
@@ -46,6 +47,11 @@ class SectionChecks : public ManiEvents {
 
   /// The Windows folder found at start-up, for the fonts rule.
   std::string WindowsFolder;
+  /// Gets every recorded problem as data, after its log lines (unset: none).
+  std::function<void(const FoundProblem&)> ProblemSink;
+  /// Takes the messages instead of a message box (unset: the box).
+  /// `limit`: the problem-limit message; else an error trap's description.
+  std::function<void(const std::string& text, bool limit)> MessageSink;
   /// Judges one found entry by the rule of CurrentSection and records it
   /// when it is a problem. A run-time error shows its description and
   /// restores the first-page layout; what was written stays written.
@@ -92,7 +98,13 @@ class SectionChecks : public ManiEvents {
     std::string logText;
     std::string byteLogText;
     int counterIndex = 0;
+    /// The path whose existence was tested, and what of it is missing.
+    std::string testedPath;
+    std::string missing;
   };
+  void Tell(const std::string& text, bool limit);
+  /// "drive" when the path's drive does not exist, else `otherwise`.
+  std::string MissingPart(const std::string& path, const char* otherwise);
   Verdict Judge(const std::string& section, const std::string& sStringName,
                 const std::string& sValue);
 

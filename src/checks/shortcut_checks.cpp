@@ -5,7 +5,6 @@
 #include "platform/file_services.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
-#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {
@@ -38,10 +37,18 @@ void SectionChecks::sReg_ShortFound(const std::string& short_path) {
     }
     if (!broken || !RoomForProblem()) return;
     const std::string shortcutFile = state_.ShortcutFilePath;
+    FoundProblem found;
+    found.number = state_.ProblemNumber;
     RecordProblem(shortcutFile, folderTarget ? short_path : shortcutFile, false, {}, "",
                   kShortcutCounter);
+    if (!ProblemSink) return;
+    found.section = "Scan";
+    found.data = found.path = short_path;
+    found.missing = MissingPart(short_path, "target");
+    found.shortcut = shortcutFile;
+    ProblemSink(found);
   } catch (const RuntimeError& e) {
-    m_.platform().dialogs.MessageBox(e.Description(), kAppTitle, MsgButtons::kOk);
+    Tell(e.Description(), false);
     view_.RestoreFirstPageLayout();
     // The window is back on its first page: a search that went on behind it
     // would repeat the same message for every further broken shortcut.

@@ -102,6 +102,7 @@ void Mani::SearchKeys(RegKey root, const std::string& keyPath) {
       while (PauseOperation && lStopSearch == 0) pump_.WaitForEvents();
       name.fill('\0');
       if (reg_.EnumKey(key.get(), index, name.data(), kMaxNameChars) != kErrorSuccess) break;
+      ++ItemsWalked;
       std::string subName(name.data());
       std::string subPath = keyPath.empty() ? subName : keyPath + "\\" + subName;
       if (lStopSearch == 0 && events_) events_->SearchKeyChanged(subName);
@@ -142,6 +143,7 @@ bool Mani::SearchValues(RegKey root, const std::string& keyPath) {
       if (reg_.EnumValue(key.get(), index, name.data(), &nameChars, &type, data.data(),
                          &dataBytes) != kErrorSuccess)
         break;
+      ++ItemsWalked;
       std::vector<std::uint8_t> bytes;
       if (dataBytes == 0)
         bytes.assign(1, 0);

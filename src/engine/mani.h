@@ -68,6 +68,8 @@ class Mani {
   /// 0 while a search may run, 1 after StopSearch, a run-time error number
   /// after an error ended a walk.
   std::int32_t lStopSearch = 0;
+  /// Keys, values and files walked since SetlStartSearch.
+  long ItemsWalked = 0;
 
   /// Data of a value as text: strings up to their first NUL, numbers as
   /// 0x0000000A(10), everything else as upper-case hex bytes with spaces.
@@ -81,6 +83,7 @@ class Mani {
   /// Clears the stop flag; a new scan also forgets the folders searched.
   void SetlStartSearch() {
     lStopSearch = 0;
+    ItemsWalked = 0;
     searchedFolders_.clear();
   }
 

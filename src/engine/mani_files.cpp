@@ -28,6 +28,7 @@ void Mani::DoSearchFiles(const std::string& start_dir, const std::string& patter
   }
   for (const DirEntry& file : files) {
     Yield();
+    ++ItemsWalked;
     const std::string target = ShortcutTarget(start_dir + "\\" + file.name);
     if (events_) events_->ShortFound(target);
     if (events_) events_->FolderSearched(start_dir);

@@ -199,7 +199,7 @@ void Module1::RegistryDeleteValue(RegKey root, const std::string& subKey, const 
 }
 
 std::string Module1::GetLogFolder() {
-  std::string folder = Trim(getstr(kLocalMachine, kPathKey, "LogFile"));
+  std::string folder = LogFolderOverride.empty() ? Trim(getstr(kLocalMachine, kPathKey, "LogFile")) : LogFolderOverride;
   if (folder.empty()) folder = p_.system.ProgramFolder() + "\\Log";
   EnsureFolderPath(folder);
   return folder;

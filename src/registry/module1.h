@@ -56,9 +56,13 @@ class Module1 {
   void RegistryCreateNewKey(RegKey root, const std::string& subKey);
   void RegistryDeleteValue(RegKey root, const std::string& subKey, const std::string& valueName);
 
-  /// The log folder (setting LogFile, else program folder + "\Log"),
-  /// created with every missing level; no trailing backslash.
+  /// The log folder (LogFolderOverride, else setting LogFile, else program
+  /// folder + "\Log"), created with every missing level; no trailing
+  /// backslash.
   std::string GetLogFolder();
+  /// A log folder chosen by the caller (a command line's option); it wins
+  /// over the setting, which an offline installation must not hold.
+  std::string LogFolderOverride;
   /// Creates every missing level of a folder path; the drive part before
   /// the first backslash is never tested or created.
   void EnsureFolderPath(const std::string& folderPath);

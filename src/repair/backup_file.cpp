@@ -398,6 +398,7 @@ RestoreResult RestoreBackupFile(RegistryApi& registry, FileServices& files, cons
       }
       if (now == ValueNow::kOther && !overwriteOtherData) {
         result.failed.push_back(r.Describe() + " (exists with other data)");
+        ++result.skipped;
         continue;
       }
       const std::vector<std::uint8_t> data = RestoreData(r);

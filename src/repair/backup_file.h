@@ -118,6 +118,9 @@ struct RestoreResult {
   int restored = 0;
   /// Values that could not be written back, described for the user.
   std::vector<std::string> failed;
+  /// Of `failed`, the values left because they hold other data and were
+  /// not to be overwritten.
+  int skipped = 0;
   bool Complete() const { return failed.empty(); }
 };
 

@@ -10,11 +10,16 @@ Form1::Form1(Platform& platform, Form1View& v)
       view(v),
       module1(platform),
       settings(module1),
-      pathTests(platform.files, platform.system),
-      problemLogs(module1),
-      checks(module1, pathTests, problemLogs, scanState, *this, [this] {
-        if (sReg) sReg->StopSearch();
-      }) {}
+      scanner(platform, module1, windows),
+      scanState(scanner.State()),
+      searchParameters(scanner.Parameters()),
+      pathTests(scanner.Paths()),
+      problemLogs(scanner.Logs()),
+      checks(scanner.Checks()),
+      sReg(scanner.Engine()),
+      scanPage_(MakeScanPage()) {
+  scanner.SetIdleObserver(scanPage_.get());
+}
 
 Form1::~Form1() { ProblemLogs::CloseProblemLogs(scanState); }
 
@@ -177,12 +182,7 @@ void Form1::RestoreFirstPageLayout() {
   controls.SetLeft(ctl::nxtPic, 3750);
 }
 
-void Form1::NewSearchEngine() {
-  if (sReg) retiredEngines_.push_back(std::move(sReg));
-  sReg = std::make_unique<Mani>(p.registry, p.pump, searchParameters);
-  sReg->SetEvents(this);
-  sReg->UseFiles(p.files, p.shortcuts, scanState.ShortcutFilePath);
-}
+void Form1::NewSearchEngine() { scanner.NewEngine(); }
 
 void Form1::ConfBtn_Click() { view.ShowSettingsDialog(); }
 
@@ -223,16 +223,5 @@ void Form1::SetNumSecErCaption(int index, const std::string& caption) {
 }
 
 bool Form1::SuppressKeyStatus() { return view.IsMinimized(); }
-
-void Form1::SearchFound(const std::string& sRootKey, const std::string& sKey, const std::string& sStringName,
-                        const std::string& sValue, const std::vector<std::uint8_t>& ArrByte, std::int32_t lFound) {
-  checks.sReg_SearchFound(sRootKey, sKey, sStringName, sValue, ArrByte, lFound);
-}
-
-void Form1::SearchKeyChanged(const std::string& sFullKeyName) { checks.sReg_SearchKeyChanged(sFullKeyName); }
-
-void Form1::ShortFound(const std::string& short_path) { checks.sReg_ShortFound(short_path); }
-
-void Form1::FolderSearched(const std::string& folder) { ShowCurrentPlace(folder); }
 
 }  // namespace hw

@@ -3,8 +3,9 @@
 // and the section and results tree, free of any window. A platform window
 // shows `controls` and `tvwTree` and forwards clicks to the handlers.
 // The handlers live in files by subsystem: ui/form1.cpp (start-up, pages,
-// status), scan/section_tree.cpp, scan/scan_driver.cpp,
-// repair/results_tree.cpp, repair/repair.cpp, repair/backup_manager.cpp,
+// status), ui/form1_section_tree.cpp, ui/form1_scan.cpp (over a Scanner),
+// ui/form1_results.cpp, ui/form1_repair.cpp (over repair/repairer.h),
+// ui/form1_backups.cpp (over repair/backup_store.h),
 // ui/language_texts.cpp, ui/help_support.cpp.
 #include <chrono>
 #include <cstdint>
@@ -24,6 +25,8 @@
 #include "registry/module1.h"
 #include "platform/platform.h"
 #include "registry/settings.h"
+#include "repair/repairer.h"
+#include "scan/scanner.h"
 #include "scan/tree_model.h"
 #include "ui/form1_view.h"
 #include "ui/form_model.h"
@@ -31,7 +34,7 @@
 
 namespace hw {
 
-class Form1 : public ScanCountersView, public ManiEvents {
+class Form1 : public ScanCountersView {
  public:
   Form1(Platform& platform, Form1View& view);
   Form1(const Form1&) = delete;
@@ -64,7 +67,7 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void ConfBtn_Click();
   void hlpBtn_LostFocus();
 
-  // ---- section tree (scan/section_tree.cpp) ---------------------------------
+  // ---- section tree (ui/form1_section_tree.cpp) ------------------------------
   void BuildSectionTree();
   void GetAllDrivesTypes();
   void ProcessStateChange(TreeNode& nodeCurrent);
@@ -79,15 +82,15 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void tvwTree_Collapse(TreeNode& node);
   void tvwTree_Expand(TreeNode& node);
 
-  // ---- scan driver (scan/scan_driver.cpp) ------------------------------------
+  // ---- scan page (ui/form1_scan.cpp) -----------------------------------------
   void ScanBtn_Click();
   void cmdPause_Click();
 
-  // ---- results tree (repair/results_tree.cpp) --------------------------------
+  // ---- results tree (ui/form1_results.cpp) --------------------------------
   void FillSectionResults(const std::string& caption, const std::string& sectionKey);
   static std::string CollapseBackslashes(const std::string& text);
 
-  // ---- repair (repair/repair.cpp) --------------------------------------------
+  // ---- repair (ui/form1_repair.cpp) --------------------------------------------
   /// Repairs the ticked problem nodes (after settling the backup), returns
   /// to the first page and tells what was done.
   void nxt_Click();
@@ -115,20 +118,12 @@ class Form1 : public ScanCountersView, public ManiEvents {
 
   /// What the last repair did: problems repaired, and those not repaired
   /// counted by reason.
-  struct RepairReport {
-    int selected = 0;
-    int repaired = 0;
-    std::map<std::string, int> notRepaired;
-    /// Left in place because the second look found them no problem any more.
-    int noLongerAProblem = 0;
-    int NotRepairedCount() const { return selected - repaired - noLongerAProblem; }
-  };
   RepairReport lastRepair;
   /// Backup records written and synced together before their values are
   /// deleted: one disk flush per batch instead of one per value.
   std::size_t repairBatchRecords = 512;
 
-  // ---- backup manager (repair/backup_manager.cpp) ----------------------------
+  // ---- backup manager (ui/form1_backups.cpp) ----------------------------
   void BackupBtn_Click();
   void ListBackups();
   void cmdBackUp_Click();
@@ -162,15 +157,6 @@ class Form1 : public ScanCountersView, public ManiEvents {
   void SetNumSecErCaption(int index, const std::string& caption) override;
   bool SuppressKeyStatus() override;
 
-  // ---- ManiEvents: the engine's events reach the checks ------------------------
-  void SearchFound(const std::string& sRootKey, const std::string& sKey, const std::string& sStringName,
-                   const std::string& sValue, const std::vector<std::uint8_t>& ArrByte,
-                   std::int32_t lFound) override;
-  void SearchKeyChanged(const std::string& sFullKeyName) override;
-  void FolderSearched(const std::string& folder) override;
-  /// A shortcut's target, judged by the shortcut rule (sReg_ShortFound).
-  void ShortFound(const std::string& short_path) override;
-
   // ---- state of the window -----------------------------------------------------
   Platform& p;
   Form1View& view;
@@ -179,13 +165,15 @@ class Form1 : public ScanCountersView, public ManiEvents {
   FormModel controls;
   TreeModel tvwTree;
   MainTexts texts;
-  ScanState scanState;
-  SearchParameters searchParameters;
-  PathTests pathTests;
-  ProblemLogs problemLogs;
-  SectionChecks checks;
-  std::unique_ptr<Mani> sReg;
   WindowsFolders windows;
+  /// The scan and its parts; the names below are the scanner's own.
+  Scanner scanner;
+  ScanState& scanState;
+  SearchParameters& searchParameters;
+  PathTests& pathTests;
+  ProblemLogs& problemLogs;
+  SectionChecks& checks;
+  std::unique_ptr<Mani>& sReg;
 
   /// Name of the backup file the repairs after this scan write into (no
   /// folder, no ".bak"); empty: no backup.
@@ -201,10 +189,11 @@ class Form1 : public ScanCountersView, public ManiEvents {
   std::int16_t nodeNumber = 0;
 
  private:
-  /// Engines replaced while one of them may still be walking (Abort during
-  /// a scan renews the engine under the running search); freed at the next
-  /// scan's start.
-  std::vector<std::unique_ptr<Mani>> retiredEngines_;
+  /// The scanner's observer: the scan page's controls. It also gets the
+  /// engine's events outside a scan.
+  class ScanPage;
+  std::unique_ptr<ScanObserver> MakeScanPage();
+  std::unique_ptr<ScanObserver> scanPage_;
   /// True while ScanBtn_Click is on the stack.
   bool scanRunning_ = false;
   /// Suffix of the last key made past the largest node number.
@@ -216,7 +205,7 @@ class Form1 : public ScanCountersView, public ManiEvents {
  public:
   bool ScanRunning() const { return scanRunning_; }
   /// Frees engines retired by NewSearchEngine; only when no search runs.
-  void FreeRetiredEngines() { retiredEngines_.clear(); }
+  void FreeRetiredEngines() { scanner.FreeRetiredEngines(); }
 };
 
 }  // namespace hw

@@ -3,6 +3,8 @@
 // with their built-in English defaults; a language file replaces them.
 #include <string>
 
+#include "repair/repair_texts.h"
+
 namespace hw {
 
 inline constexpr char kCopyrightNotice[] = "Copyright (C) 2002 Tarnwick. All rights reserved.";
@@ -38,19 +40,8 @@ struct MainTexts {
   std::string overwriteQuestion = "%1 values exist with other data. Overwrite them?";
   std::string noBackupMessage = "%1 holds no backup. It was left in place.";
   std::string exportDoneMessage = "The backup was exported to %1";
-  // Why a problem was not repaired.
-  std::string reasonNotListed = "its line is no longer in the problem log";
-  std::string reasonNoLocation = "its registry location is not known";
-  std::string reasonNoKey = "its registry key no longer exists or cannot be opened";
-  std::string reasonGone = "the registry value no longer exists";
-  std::string reasonUnreadable = "the value could not be read for the backup, so it was left in place";
-  std::string reasonBackupFailed = "the backup could not be written, so the value was left in place";
-  std::string reasonRefused = "the registry refused to delete the value";
-  std::string reasonNotSaved = "the registry could not be saved";
-  std::string reasonShortcutGone = "the shortcut file no longer exists";
-  std::string reasonShortcutLocked = "the shortcut file could not be deleted";
-  std::string reasonShortcutNotKept = "the shortcut file could not be moved into the backup, so it was left in place";
-  std::string reasonShortcutNotRecycled = "the shortcut file could not be moved to the Recycle Bin, so it was left in place";
+  // Why a problem was not repaired (language ids 1111-1122).
+  RepairTexts repairReasons;
 };
 
 }  // namespace hw

@@ -39,6 +39,12 @@ void CheckHive(const std::string& input);
 /// The command line of hivewright-cli (arguments split at NUL and newline):
 /// a usage error with a one-line message, or options that hold together.
 void CheckCommandLine(const std::string& input);
+/// ReadReportJson over these bytes: refused with a short printable message
+/// and nothing read, or read as a report that, written again and read
+/// again, gives the same report, with CSV and text forms that hold. The
+/// same bytes as a scan's texts: written and read back exactly (U+FFFD for
+/// bytes that are not UTF-8).
+void CheckReport(const std::string& input);
 
 inline constexpr char kAlErrLogMark[] = "\n--alerr.log--\n";
 
@@ -47,6 +53,7 @@ inline constexpr char kAlErrLogMark[] = "\n--alerr.log--\n";
 std::vector<std::string> BackupSeeds();
 std::vector<std::string> ProblemLogSeeds();
 std::vector<std::string> HiveSeeds();
+std::vector<std::string> ReportSeeds();
 
 struct Target {
   const char* name;  ///< also the folder of its inputs in regressions/

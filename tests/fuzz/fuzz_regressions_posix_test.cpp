@@ -41,6 +41,9 @@ TEST(FuzzRegressions, KeptInputsPassTheirTargetsChecks) {
 TEST(FuzzRegressions, MadeAndOversizedInputsPassTheChecks) {
   for (const std::string& s : BackupSeeds()) ExpectHolds(CheckBackupFile, s, "backup seed");
   for (const std::string& s : ProblemLogSeeds()) ExpectHolds(CheckProblemLogs, s, "log seed");
+  for (const std::string& s : ReportSeeds()) ExpectHolds(CheckReport, s, "report seed");
+  ExpectHolds(CheckReport, std::string(100000, '[') + std::string(100000, ']'), "a report nested 100,000 deep");
+  ExpectHolds(CheckReport, "{\"problems\": [], \"x\": \"" + std::string(8 << 20, 'x') + "\"}", "a report of 8 MiB");
   const std::string manyLines = [] {
     std::string s;
     for (int i = 0; i < 400000; ++i) s += "1016=" + std::string(40, char('a' + i % 26)) + "\r\n";

@@ -1,6 +1,10 @@
+#include <nlohmann/json.hpp>
+
+#include "cli/scan_report.h"
 #include "fuzz/fuzz_checks.h"
 #include "platform/registry_api.h"
 #include "repair/backup_file.h"
+#include "support/report_samples.h"
 
 namespace hw::fuzz {
 
@@ -10,6 +14,7 @@ const std::vector<Target>& Targets() {
                                               {"backup", CheckBackupFile},
                                               {"logs", CheckProblemLogs},
                                               {"hive", CheckHive},
+                                              {"report", CheckReport},
                                               {"cli", CheckCommandLine}};
   return targets;
 }
@@ -42,6 +47,18 @@ std::vector<std::string> BackupSeeds() {
   classic.replace(kBackupContentLength, classic.size() - kBackupContentLength, std::string(515, '\0'));
   return {all, slots({records[0]}), slots({records[5]}), classic, all.substr(0, all.size() - 700),
           slots({records[0], records[0]}) + classic.substr(0, kBackupContentLength)};
+}
+
+std::vector<std::string> ReportSeeds() {
+  const ScanReport report = test::SampleReport();
+  ScanReport one = test::SampleLiveReport();
+  one.problems.resize(1);
+  const std::string full = ReportJson(report);
+  // The same report as a user's tool might leave it: on one line, its keys
+  // sorted and the characters beyond ASCII escaped.
+  const std::string compact = nlohmann::json::parse(full).dump(-1, ' ', true);
+  return {full, ReportJson(one), ReportJson(ScanReport{}), compact, "{\"problems\": []}",
+          "{\"problems\": [{\"number\": 1, \"value\": \"\\ud83d\\ude00\\u00e9\"}]}"};
 }
 
 }  // namespace hw::fuzz

@@ -7,7 +7,9 @@
 #include "platform/code_page.h"
 #include "registry/settings.h"
 #include "platform/vb_text.h"
+#include "repair/backup_store.h"
 #include "repair/reg_export.h"
+#include "repair/shortcut_backup.h"
 #include "repair/repair_fixture.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
@@ -328,6 +330,66 @@ TEST_F(BackupManagerTest, NewerDataIsOverwrittenOnlyAfterOneQuestion) {
   form.cmdRestore_Click();
   EXPECT_TRUE(tp.dialogs.messages.empty());
   EXPECT_FALSE(tp.Folder().Exists(folder + "\\second.bak"));
+}
+
+// The backups as the command-line program uses them: listed, written out,
+// restored with the overwrite question answered either way, deleted.
+TEST(BackupStoreTest, ListExportRestoreAndDeleteRoundTrip) {
+  struct Row {
+    bool overwrite;
+    int restored, skipped;
+    std::vector<std::string> kept;
+  };
+  for (const Row& row : {Row{false, 4, 1, {"b", "lost"}}, Row{true, 5, 0, {"lost"}}}) {
+    SCOPED_TRACE(row.overwrite ? "overwrite" : "keep newer data");
+    test::TestPlatform tp;
+    const std::string folder = tp.Root() + "\\Backups", key = "Software\\Store";
+    tp.Folder().MakeFolder(folder);
+    BackupStore store(tp.Registry(), tp.Files(), folder);
+    for (const char* name : {"absent", "same", "newer"})
+      WriteBackupRecord(tp.Files(), store.PathOf("b"), {kHkeyLocalMachine, key, name, kRegSz, test::Sz("saved")});
+    // A backup with a record that cannot go back: kept.
+    WriteBackupRecord(tp.Files(), store.PathOf("lost"), {kHkeyLocalMachine, key, "w", kRegSz, test::Sz("saved")});
+    WriteBackupRecord(tp.Files(), store.PathOf("lost"), {0x99u, key, "x", kRegSz, test::Sz("saved")});
+    const std::string lnk = tp.Root() + "\\kept.lnk";
+    tp.Folder().WriteFile(lnk, "shortcut bytes");
+    KeepShortcutFile(tp.Files(), store.PathOf("b"), lnk);
+    test::RegistryBuilder b(tp.Registry());
+    b.String(kHkeyLocalMachine, key, "same", "saved");
+    b.String(kHkeyLocalMachine, key, "newer", "newer");
+
+    std::map<std::string, std::uint64_t> listed;
+    for (const BackupListing& l : store.List()) listed[l.name] = l.size;
+    EXPECT_EQ((std::map<std::string, std::uint64_t>{{"b", 3 * kBackupSlotLength}, {"lost", 2 * kBackupSlotLength}}),
+              listed);
+
+    EXPECT_EQ(3, store.Export("b"));
+    EXPECT_EQ(RegFileOf(ParseBackupFile(ReadBackupImage(tp.Files(), store.PathOf("b"))).records),
+              tp.Folder().ReadFile(store.RegPathOf("b")));
+
+    std::vector<int> asked;
+    const BackupsRestore r = store.Restore({"b", "lost"}, [&](int n) {
+      asked.push_back(n);
+      return row.overwrite;
+    });
+    EXPECT_EQ(std::vector<int>{1}, asked);
+    EXPECT_EQ(row.restored, r.restored);
+    EXPECT_EQ(row.skipped, r.skipped);
+    EXPECT_EQ(1, r.failed);  // the record under an unknown root
+    EXPECT_EQ(static_cast<std::size_t>(r.failed + r.skipped), r.notRestored.size());
+    EXPECT_EQ(row.kept, r.kept);
+    EXPECT_TRUE(r.foreign.empty());
+    EXPECT_EQ("shortcut bytes", tp.Folder().ReadFile(lnk));
+    EXPECT_EQ(test::Sz(row.overwrite ? "saved" : "newer"),
+              test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, "newer"}).data);
+    EXPECT_EQ(test::Sz("saved"), test::ReadValue(tp.Registry(), {kHkeyLocalMachine, key, "absent"}).data);
+    EXPECT_EQ(!row.overwrite, tp.Folder().Exists(store.PathOf("b")));
+
+    store.Delete("lost");
+    if (!row.overwrite) store.Delete("b");
+    EXPECT_TRUE(store.List().empty());
+    EXPECT_FALSE(tp.Folder().Exists(ShortcutFolderOf(store.PathOf("b"))));
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "repair/backup_file.h"
 #include "repair/failing_platform.h"
 #include "repair/repair_fixture.h"
+#include "repair/repairer.h"
 #include "repair/shortcut_backup.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"
@@ -433,6 +434,96 @@ class DisarmingDialogs : public UserDialogs {
   UserDialogs& inner_;
   test::StepFault& fault_;
 };
+
+// The command-line repair: problems by number, each re-checked, a stop only
+// between batches, and nothing of a problem not attempted is touched.
+TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole) {
+  using Result = ProblemOutcome::Result;
+  struct Row {
+    const char* what;
+    std::vector<long> numbers;
+    std::size_t batch;
+    int stopAtPoll;  ///< 0: never
+    std::vector<Result> results;
+  };
+  const std::vector<Row> rows = {
+      {"repaired, changed since the scan, not in the logs, a shortcut", {1, 2, 99, 6}, 512, 0,
+       {Result::kRepaired, Result::kNoLongerAProblem, Result::kNotRepaired, Result::kRepaired}},
+      {"stopped after the first batch", {1, 3, 4, 5}, 2, 2,
+       {Result::kRepaired, Result::kRepaired, Result::kNotAttempted, Result::kNotAttempted}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    test::TestPlatform tp;
+    Module1 m(tp.Get());
+    Settings settings(m);
+    const std::string R = tp.Root();
+    const auto every = test::EveryKindOfValue(R);
+    const std::vector<LoggedProblem> problems(every.begin(), every.begin() + 5);
+    test::SetUpProblems(tp.Registry(), tp.Folder(), m, problems);
+    const std::string errPath = m.GetLogFolder() + "\\" + kErrLogName;
+    const std::string lnk = R + "\\gone.lnk";
+    ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), lnk, R + "\\Missing\\t.exe"));
+    tp.Folder().WriteFile(errPath, tp.Folder().ReadFile(errPath) + "[Scan for Shortcuts]\r\n6." + lnk + "\r\n");
+    test::RegistryBuilder(tp.Registry()).Value(kHkeyCurrentUser, problems[1].value.key, problems[1].value.name,
+                                              kRegExpandSz, test::Sz(R + "\\Other\\b.exe"));
+    const auto before = test::Snapshot(tp.Registry(), problems);
+
+    struct StopAt : RepairObserver {
+      int at = 0, polls = 0;
+      std::size_t lastTaken = 0;
+      bool StopRequested() override { return at != 0 && ++polls >= at; }
+      void Progress(std::size_t taken, std::size_t) override { lastTaken = taken; }
+    } observer;
+    observer.at = row.stopAtPoll;
+    Repairer repairer(tp.Get(), m, settings, RepairTexts{}, "Numbers");
+    repairer.batchRecords = row.batch;
+    const RepairOutcome out = repairer.RepairNumbers(row.numbers, &observer);
+
+    ASSERT_EQ(row.numbers.size(), out.problems.size());
+    std::vector<BackupRecord> expected;
+    int repaired = 0;
+    std::vector<long> notAttempted;
+    for (std::size_t i = 0; i < row.numbers.size(); ++i) {
+      const long n = row.numbers[i];
+      EXPECT_EQ(n, out.problems[i].number);
+      EXPECT_EQ(row.results[i], out.problems[i].result) << n;
+      EXPECT_EQ(row.results[i] == Result::kNotRepaired ? RepairTexts{}.reasonNotListed : "", out.problems[i].reason);
+      if (row.results[i] == Result::kRepaired) ++repaired;
+      if (row.results[i] == Result::kNotAttempted) notAttempted.push_back(n);
+      if (n > 5) continue;
+      const LoggedProblem& p = problems[n - 1];
+      const test::ValueState now = test::ReadValue(tp.Registry(), p.value);
+      if (row.results[i] == Result::kRepaired) {
+        EXPECT_FALSE(now.present) << n;
+        expected.push_back({static_cast<std::uint32_t>(p.value.root), p.value.key, p.value.name, p.type, p.data});
+      } else {
+        EXPECT_EQ(before.at(p.value), now) << n;
+      }
+      // A problem not attempted keeps its line for a later repair.
+      EXPECT_EQ(row.results[i] == Result::kNotAttempted,
+                Contains(tp.Folder().ReadFile(errPath), "\r\n" + std::to_string(n) + "."))
+          << n;
+    }
+    EXPECT_EQ(!notAttempted.empty(), out.stopped);
+    EXPECT_EQ(notAttempted, out.notAttempted);
+    EXPECT_EQ(repaired, out.report.repaired);
+    EXPECT_EQ(static_cast<int>(row.numbers.size() - notAttempted.size()), out.report.selected);
+    EXPECT_EQ(row.numbers.size() - notAttempted.size(), observer.lastTaken);
+    // Exactly the deleted values are in the backup, whole.
+    const std::string backup = Repairer::BackupFilePath(settings, "Numbers");
+    const BackupContents contents = ParseBackupFile(ReadBackupImage(tp.Files(), backup));
+    ASSERT_EQ(expected.size(), contents.records.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(expected[i].KeyName, contents.records[i].KeyName);
+      EXPECT_EQ(expected[i].ValueName, contents.records[i].ValueName);
+      EXPECT_EQ(expected[i].Data, contents.records[i].Data);
+    }
+    const bool shortcutTaken = row.numbers.back() == 6;
+    EXPECT_EQ(!shortcutTaken, tp.Folder().Exists(lnk));
+    EXPECT_EQ(shortcutTaken ? 1 : 0, RestoreShortcutFiles(tp.Files(), backup).restored);
+  }
+}
 
 // Stops the program at every step of a repair, or fails that one step, and
 // proves afterwards that every value is either still there or comes back

@@ -5,6 +5,7 @@
 #include "registry/settings.h"
 #include "support/shortcut_maker.h"
 #include "scan/scan_fixture.h"
+#include "scan/scanner.h"
 
 namespace hw {
 namespace {
@@ -44,7 +45,7 @@ TEST_F(ScanDrivesTest, AllSectionsAndThreeDrivesReach95Then105And115AndStayAt120
       {"SP", "[Shared Programmes]"},  {"SuP", "[Startup Programmes]"}, {"ArP", "[Add/Remove Programmes]"},
       {"VD", "[Virtual Devices]"}};
   EXPECT_EQ(0u, ErrLog().find(ExpectedErrLog(all) + "[Scan for Shortcuts]\r\n"));
-  EXPECT_EQ("E (Fixed)", form.scanState.CurrentSection);
+  EXPECT_EQ("E:", form.scanState.CurrentSection);
   EXPECT_TRUE(form.scanFinished);
   EXPECT_EQ("13  Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
   EXPECT_EQ("My Computer (13)", form.tvwTree.Find("My")->text);
@@ -59,7 +60,7 @@ TEST_F(ScanDrivesTest, ADriveAloneWritesTheShortcutHeaderAndEndsAt10) {
   form.ScanBtn_Click();
   EXPECT_EQ("[Scan for Shortcuts]\r\n", ErrLog().substr(0, 22));
   EXPECT_EQ((std::vector<long>{0, 10}), progress);
-  EXPECT_EQ("D (Fixed)", form.scanState.CurrentSection);
+  EXPECT_EQ("D:", form.scanState.CurrentSection);
   EXPECT_FALSE(form.tvwTree.Find("C")->bold);
   EXPECT_FALSE(form.tvwTree.Find("RI")->bold);
   EXPECT_TRUE(form.tvwTree.Find("D")->bold);
@@ -76,7 +77,7 @@ TEST_F(ScanDrivesTest, AbortDuringADriveSearchEndsTheScanThereAndRepairsNothing)
       ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), std::string(d) + "\\Docs\\broken.lnk", "C:\\Gone\\app.exe"));
     Settings(form.module1).Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
     ClickPicture("Scan");
-    const std::string section = std::string(drive) + " (Fixed)";
+    const std::string section = std::string(drive) + ":";
     const int found = drive == std::string("D") ? 1 : 2;
     tp.pump.When([&] { return form.scanState.CurrentSection == section && form.scanState.ProblemsFound == found; },
                  [&] { form.ext_Click(); });
@@ -89,6 +90,37 @@ TEST_F(ScanDrivesTest, AbortDuringADriveSearchEndsTheScanThereAndRepairsNothing)
     EXPECT_TRUE(tp.Folder().Exists("D:\\Docs\\broken.lnk"));
     EXPECT_TRUE(tp.Folder().Exists("E:\\Docs\\broken.lnk"));
   }
+}
+
+TEST_F(ScanDrivesTest, AScannerSearchesTheChosenDrivesAndReportsEachBrokenShortcut) {
+  MakeFolders();
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), "D:\\Docs\\broken.lnk", "C:\\Gone\\app.exe"));
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), "D:\\Docs\\Old\\far.lnk", "Q:\\Tools\\x.exe"));
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), "E:\\Docs\\other.lnk", "C:\\Gone\\app.exe"));
+  Scanner scanner{tp.Get(), form.module1, form.windows};
+  test::RecordingScanObserver seen;
+  const ScanOutcome out = scanner.Run({{"scan"}, {"d", "X"}, true}, seen);
+  ASSERT_EQ(ScanOutcome::End::kFinished, out.end) << out.error;
+  EXPECT_EQ((std::vector<std::string>{"+Scan D:", "-Scan 2"}), seen.sections) << "only D, a fixed drive, once";
+  ASSERT_EQ(2u, out.problems.size());
+  struct Row {
+    const char *shortcut, *target, *missing;
+  };
+  const Row rows[] = {{"D:\\Docs\\broken.lnk", "C:\\Gone\\app.exe", "target"},
+                      {"D:\\Docs\\Old\\far.lnk", "Q:\\Tools\\x.exe", "drive"}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const FoundProblem& p = out.problems[i];
+    EXPECT_EQ("Scan", p.section);
+    EXPECT_EQ(rows[i].shortcut, p.shortcut.value_or(""));
+    EXPECT_EQ(rows[i].target, p.path);
+    EXPECT_EQ(rows[i].target, p.data);
+    EXPECT_EQ(rows[i].missing, p.missing);
+    EXPECT_EQ("", p.root + p.key);
+    EXPECT_EQ(std::nullopt, p.value);
+  }
+  ASSERT_EQ(1u, out.sections.size());
+  EXPECT_EQ(2, out.sections[0].problems);
+  EXPECT_EQ("[Scan for Shortcuts]\r\n1.D:\\Docs\\broken.lnk\r\n2.D:\\Docs\\Old\\far.lnk\r\n", ErrLog());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/scanner.h"
 #include "scan/tree_clicks.h"
 #include "support/registry_builder.h"
 #include "support/test_platform.h"
@@ -14,6 +15,24 @@
 #include "ui/form1.h"
 
 namespace hw::test {
+
+/// What a scan told its observer: "+code" / "-code problems" per section
+/// (the drive as "+Scan D:"), the walks, the problems; it asks to stop once
+/// `stopAfterProblems` problems have come.
+struct RecordingScanObserver : ScanObserver {
+  void SectionStarted(const std::string& code, const std::string& caption) override {
+    sections.push_back("+" + code + (code == "Scan" ? " " + caption : ""));
+  }
+  void SectionFinished(const std::string& code, long problems) override {
+    sections.push_back("-" + code + " " + std::to_string(problems));
+  }
+  void WalkFinished(const std::string& code, int walk) override { walks.push_back(code + std::to_string(walk)); }
+  void ProblemFound(const FoundProblem& problem) override { problems.push_back(problem); }
+  bool StopRequested() override { return stopAfterProblems > 0 && problems.size() >= stopAfterProblems; }
+  std::vector<std::string> sections, walks;
+  std::vector<FoundProblem> problems;
+  std::size_t stopAfterProblems = 0;
+};
 
 class ScanFixture : public ::testing::Test {
  protected:

@@ -555,7 +555,7 @@ TEST_F(Form1WindowScanTest, AbortDuringTheLastWalkShowsTheFirstPageAndRepairsNot
   const std::string root = folder_->Root();
   ASSERT_TRUE(test::MakeShortcutFile(*folder_, root + "\\Links\\broken.lnk", root + "\\Gone\\x.exe"));
   system_->fixed = root[0];
-  const std::string drive = std::string(1, root[0]) + " (Fixed)";
+  const std::string drive = std::string(1, root[0]) + ":";
   struct Case {
     std::string tick, section;
     bool scanToo;
@@ -609,7 +609,7 @@ TEST_P(Form1WindowCloseTest, ClosingTheWindowDuringAScanStopsItAndEndsTheProgram
   system_->fixed = root[0];
   form().BuildSectionTree();
   const std::string section =
-      GetParam().section == std::string("drive") ? std::string(1, root[0]) + " (Fixed)" : GetParam().section;
+      GetParam().section == std::string("drive") ? std::string(1, root[0]) + ":" : GetParam().section;
   bool closed = false;
   pump.When([&] { return form().scanState.CurrentSection == section; }, [&] {
     closed = true;

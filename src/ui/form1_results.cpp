@@ -71,8 +71,6 @@ void Form1::FillSectionResults(const std::string& caption, const std::string& se
   view.TreeChanged();
 }
 
-std::string Form1::CollapseBackslashes(const std::string& text) {
-  return Replace(Replace(text, "\\\\", "\\"), "\\\\\\", "\\");
-}
+std::string Form1::CollapseBackslashes(const std::string& text) { return Repairer::CollapseBackslashes(text); }
 
 }  // namespace hw

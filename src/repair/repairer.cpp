@@ -1,10 +1,21 @@
-// The repair of the ticked problems: shortcut files deleted, registry values
-// deleted after each one is saved exactly into the backup file.
+// The repair: the chosen problems of the last scan's logs looked at again and
+// deleted, shortcut files kept in the backup or recycled, registry values
+// deleted only after each one is saved exactly into the backup file.
 #include <cstdlib>
 #include <optional>
+#include <utility>
 #include <unordered_map>
 
+#include "repair/repairer.h"
+
 #include "checks/exact_logs.h"
+#include "checks/path_tests.h"
+#include "checks/problem_logs.h"
+#include "checks/scan_counters_view.h"
+#include "checks/scan_state.h"
+#include "checks/section_checks.h"
+#include "registry/module1.h"
+#include "registry/settings.h"
 #include "platform/system_info.h"
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"
@@ -13,9 +24,6 @@
 #include "repair/device_names.h"
 #include "repair/shortcut_backup.h"
 #include "platform/shortcut_reader.h"
-#include "ui/control_names.h"
-#include "ui/form1.h"
-#include "platform/user_dialogs.h"
 
 namespace hw {
 namespace {
@@ -38,7 +46,7 @@ enum class Outcome {
   kShortcutNotRecycled,
 };
 
-std::string Reason(const MainTexts& t, Outcome o, const std::string& detail) {
+std::string Reason(const RepairTexts& t, Outcome o, const std::string& detail) {
   std::string r;
   switch (o) {
     case Outcome::kNotListed: r = t.reasonNotListed; break;
@@ -64,7 +72,7 @@ struct Location {
   bool ok = false;
 };
 
-Location ParseLocation(const std::string& location) {
+Location ParseLocationText(const std::string& location) {
   Location l;
   const std::size_t p = InStr(location, ",/");
   if (p == 0) return l;
@@ -113,11 +121,52 @@ struct KeyGuard {
   }
 };
 
+/// The counters a scan paints; a second look paints none.
+class NoCounters : public ScanCountersView {
+ public:
+  void SetProbFoLbCaption(const std::string&) override {}
+  std::string ProblemsFoundText() override { return std::string(); }
+  void SetLabel3Caption(const std::string&) override {}
+  std::string NumSecErCaption(int) override { return std::string(); }
+  void SetNumSecErCaption(int, const std::string&) override {}
+  void RestoreFirstPageLayout() override {}
+};
+
 }  // namespace
+
+/// What a run reaches: the platform, the folders, the logs and the section
+/// rules of the second look (its own, so no scan's state is touched).
+struct Repairer::Parts {
+  Parts(Platform& platform, Module1& m, Settings& s, const RepairTexts& t, const std::string& backupName,
+        const std::string& windowsFolder)
+      : p(platform),
+        module1(m),
+        settings(s),
+        texts(t),
+        backupName_(backupName),
+        pathTests(platform.files, platform.system),
+        problemLogs(m),
+        checks(m, pathTests, problemLogs, scanState, counters, nullptr) {
+    checks.WindowsFolder = windowsFolder;
+  }
+  std::string BackupFilePath() { return Repairer::BackupFilePath(settings, backupName_); }
+
+  Platform& p;
+  Module1& module1;
+  Settings& settings;
+  const RepairTexts& texts;
+  std::string backupName_;
+  PathTests pathTests;
+  ProblemLogs problemLogs;
+  ScanState scanState;
+  NoCounters counters;
+  SectionChecks checks;
+  std::size_t repairBatchRecords = 512;
+};
 
 /// One repair: the logs read once, registry deletions in batches behind
 /// durable backup records, err.log written once at the end.
-class RepairRun {
+class Repairer::Run {
  public:
   struct Item {
     Outcome outcome = Outcome::kPending;
@@ -128,7 +177,7 @@ class RepairRun {
     long number = 0;
   };
 
-  RepairRun(Form1& form, bool withBackup) : f_(form), withBackup_(withBackup) {}
+  Run(Parts& parts, bool withBackup) : f_(parts), withBackup_(withBackup) {}
 
   void Shortcut(const std::string& path, long number) {
     LoadLogs();
@@ -136,6 +185,7 @@ class RepairRun {
     auto loc = locations_.find(std::to_string(number));
     if (number > 0 && loc != locations_.end() && UCase(loc->second) != UCase(path)) loggedTarget = loc->second;
     Item& item = Add();
+    item.number = number;
     try {
       if (!f_.p.files.FileExists(path)) {
         item.outcome = Outcome::kShortcutGone;
@@ -165,7 +215,7 @@ class RepairRun {
     LoadLogs();
     std::string text = problemText;
     if (text.size() == 1) text += ".";
-    const std::string search = Form1::ProblemSearchText(text);
+    const std::string search = Repairer::ProblemSearchText(text);
     std::size_t found = kNone;
     std::string numberText;
     if (number > 0) {
@@ -174,7 +224,7 @@ class RepairRun {
       if (it != byNumber_.end()) {
         for (std::size_t i : it->second) {
           const std::string t = LineText(errLines_[i]);
-          if (!removed_[i] && (t == problemText || Form1::CollapseBackslashes(t) == problemText)) {
+          if (!removed_[i] && (t == problemText || Repairer::CollapseBackslashes(t) == problemText)) {
             found = i;
             break;
           }
@@ -193,8 +243,56 @@ class RepairRun {
     }
     if (found == kNone) {
       Add().outcome = Outcome::kNotListed;
+      items_.back().number = number;
       return;
     }
+    Take(found, numberText);
+  }
+
+  /// A problem by its number alone: its first err.log line not taken yet,
+  /// a shortcut file when that line is in the shortcut section.
+  void Number(long number) {
+    LoadLogs();
+    std::size_t found = kNone;
+    auto it = byNumber_.find(std::to_string(number));
+    if (number > 0 && it != byNumber_.end()) {
+      for (std::size_t i : it->second) {
+        if (!removed_[i]) {
+          found = i;
+          break;
+        }
+      }
+    }
+    if (found == kNone) {
+      Add().outcome = Outcome::kNotListed;
+      items_.back().number = number;
+    } else if (lineSection_[found] == "Scan") {
+      Shortcut(LineText(errLines_[found]), number);
+    } else {
+      Take(found, std::to_string(number));
+    }
+  }
+
+  /// No registry value waits for its batch: no record is apart from its value.
+  bool Settled() const { return pendingBegin_ == items_.size(); }
+  std::size_t Count() const { return items_.size(); }
+
+  ProblemOutcome OutcomeOf(const Item& i) const {
+    ProblemOutcome o;
+    o.number = i.number;
+    if (i.outcome == Outcome::kDeleted) {
+      o.result = ProblemOutcome::Result::kRepaired;
+    } else if (i.outcome == Outcome::kNoLongerAProblem) {
+      o.result = ProblemOutcome::Result::kNoLongerAProblem;
+    } else {
+      o.result = ProblemOutcome::Result::kNotRepaired;
+      o.reason = Reason(f_.texts, i.outcome, i.detail);
+    }
+    return o;
+  }
+
+ private:
+  void Take(std::size_t found, const std::string& numberText) {
     removed_[found] = true;
     anyRemoved_ = true;
     auto loc = locations_.find(numberText);
@@ -202,10 +300,12 @@ class RepairRun {
     Delete(loc == locations_.end() ? std::string() : loc->second, scanned, std::atol(numberText.c_str()));
   }
 
+ public:
+
   /// Queues the deletion of the value a location text names; returns the
   /// item's index.
   std::size_t Delete(const std::string& location, const ScannedProblem& scanned = {}, long number = 0) {
-    const Location l = ParseLocation(location);
+    const Location l = ParseLocationText(location);
     if (!l.ok) {
       Add().outcome = Outcome::kNoLocation;
       return items_.size() - 1;
@@ -257,9 +357,10 @@ class RepairRun {
   }
 
   const Item& At(std::size_t i) const { return items_[i]; }
+  const std::vector<Item>& Items() const { return items_; }
 
-  Form1::RepairReport Report() const {
-    Form1::RepairReport r;
+  RepairReport Report() const {
+    RepairReport r;
     r.selected = static_cast<int>(items_.size());
     for (const Item& i : items_) {
       if (i.outcome == Outcome::kDeleted) {
@@ -493,7 +594,7 @@ class RepairRun {
     backup_ = f_.p.files.OpenRecordFile(f_.BackupFilePath());
   }
 
-  Form1& f_;
+  Parts& f_;
   bool withBackup_;
   std::vector<Item> items_;
   std::size_t pendingBegin_ = 0;
@@ -511,162 +612,110 @@ class RepairRun {
   std::unordered_map<std::string, std::string> locations_;
 };
 
-void Form1::nxt_Click() {
-  if (IsDeviceName(Trim(BackupName))) {
-    p.dialogs.MessageBox(Replace(texts.deviceNameMessage, "%1", Trim(BackupName)), kAppTitle, MsgButtons::kOk,
-                         MsgIcon::kExclamation);
-    return;
-  }
-  if (Trim(BackupName).empty()) {
-    bool wanted = settings.AutoBackup();
-    if (!wanted)
-      wanted = p.dialogs.MessageBox(texts.backupQuestion, kAppTitle, MsgButtons::kYesNo, MsgIcon::kQuestion) ==
-               MsgAnswer::kYes;
-    if (wanted) {
-      try {
-        BackupName = MakeAutoBackupName();
-      } catch (const RuntimeError&) {
-        // The folder cannot be made: the backup then fails for every value,
-        // and no value is deleted without one.
-        BackupName = "Automatic Backup[1]";
-      }
+
+Repairer::Repairer(Platform& platform, Module1& module1, Settings& settings, RepairTexts texts, std::string backupName,
+                   std::string windowsFolder)
+    : p_(platform), module1_(module1), settings_(settings), texts_(std::move(texts)), backupName_(std::move(backupName)) {
+  if (windowsFolder.empty()) {
+    try {
+      windowsFolder = platform.system.WindowsDirectory();
+    } catch (const RuntimeError&) {
+      // The fonts rule then finds relative names missing, as a scan would.
     }
   }
+  parts_ = std::make_unique<Parts>(p_, module1_, settings_, texts_, backupName_, windowsFolder);
+}
 
-  view.SetMousePointer(11);
-  struct Task {
-    bool shortcut;
-    std::string text;
-    long number;
-  };
-  std::vector<Task> tasks;
-  for (const TreeNode* node : tvwTree.Nodes()) {
-    if (!Contains(node->image, "All", true) || !Contains(node->key, "Err", true)) continue;
-    const TreeNode* section = node->Parent();
-    const TreeNode* group = section ? section->Parent() : nullptr;
-    tasks.push_back({group && group->key == "Scan", node->text, node->problemNumber});
+Repairer::~Repairer() = default;
+
+/// Runs the problems one after another, polling the observer for a stop
+/// only where the run is settled, then settles the run (backup closed,
+/// registry saved, err.log rewritten) however it ended.
+template <typename Items, typename One>
+RepairOutcome Repairer::Drive(const Items& items, const std::vector<long>& numbers, RepairObserver* observer,
+                              One one) {
+  parts_->repairBatchRecords = batchRecords == 0 ? 1 : batchRecords;
+  Run run(*parts_, !Trim(backupName_).empty());
+  RepairOutcome out;
+  std::size_t taken = 0;
+  for (; taken < items.size(); ++taken) {
+    if (observer && run.Settled() && observer->StopRequested()) {
+      out.stopped = true;
+      break;
+    }
+    one(run, items[taken]);
+    if (observer) observer->Progress(taken + 1, items.size());
   }
-  RepairRun run(*this, !Trim(BackupName).empty());
-  for (const Task& t : tasks) {
-    if (t.shortcut) {
-      run.Shortcut(t.text, t.number);
+  run.Finish();
+  out.report = run.Report();
+  for (const auto& item : run.Items()) out.problems.push_back(run.OutcomeOf(item));
+  for (std::size_t i = taken; i < items.size(); ++i) {
+    out.notAttempted.push_back(numbers[i]);
+    ProblemOutcome o;
+    o.number = numbers[i];
+    out.problems.push_back(o);
+  }
+  return out;
+}
+
+RepairOutcome Repairer::Repair(const std::vector<RepairItem>& items, RepairObserver* observer) {
+  std::vector<long> numbers;
+  for (const RepairItem& i : items) numbers.push_back(i.number);
+  return Drive(items, numbers, observer, [](Run& run, const RepairItem& item) {
+    if (item.shortcut) {
+      run.Shortcut(item.text, item.number);
     } else {
-      run.Registry(t.text, t.number);
+      run.Registry(item.text, item.number);
     }
-  }
-  run.Finish();
-  lastRepair = run.Report();
-  view.SetMousePointer(0);
-
-  RestoreFirstPageLayout();
-  controls.SetLeft(ctl::OnBaseBox, 4680);
-  controls.SetTop(ctl::OnBaseBox, 600);
-  controls.SetVisible(ctl::OnBaseBox, true);
-  controls.BringToFront(ctl::OnBaseBox);
-  controls.SetVisible(ctl::ext, true);
-  controls.SetVisible(ctl::nxt, false);
-  controls.SetVisible(ctl::nxtPic, false);
-  controls.SetVisible(ctl::secondFram, false);
-  if (sReg) sReg->StopSearch();
-  FirstPageRoutine();
-  controls.SetVisible(ctl::firstfrm, true);
-  controls.BringToFront(ctl::firstfrm);
-
-  // Problems that were none any more are told apart from the failures.
-  const std::string noLonger = lastRepair.noLongerAProblem == 0
-                                   ? std::string()
-                                   : "\r\n\r\n" + std::to_string(lastRepair.noLongerAProblem) + ": " + texts.noLongerAProblem;
-  if (lastRepair.NotRepairedCount() == 0) {
-    p.dialogs.MessageBox(texts.repairDoneMessage + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kInformation);
-  } else {
-    std::string text = Replace(Replace(texts.notRepairedMessage, "%1", std::to_string(lastRepair.NotRepairedCount())),
-                               "%2", std::to_string(lastRepair.selected));
-    for (const auto& [reason, count] : lastRepair.notRepaired) text += "\r\n" + std::to_string(count) + ": " + reason;
-    p.dialogs.MessageBox(text + noLonger, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
-  }
-
-  BuildSectionTree();
-  SetAllTxt();
-  ext_Click();
+  });
 }
 
-void Form1::RepairRegistryProblem(const std::string& problemText) {
-  RepairRun run(*this, !Trim(BackupName).empty());
-  run.Registry(problemText, 0);
-  run.Finish();
-  lastRepair = run.Report();
+RepairOutcome Repairer::RepairNumbers(const std::vector<long>& numbers, RepairObserver* observer) {
+  return Drive(numbers, numbers, observer, [](Run& run, long number) { run.Number(number); });
 }
 
-std::string Form1::ProblemSearchText(const std::string& text) {
-  if (!Contains(text, "//")) return text;
-  return Mid(text, InStrRev(text, "/") + 1);
-}
-
-std::string Form1::FindProblemLocation(const std::string& number) {
-  RepairRun run(*this, false);
+std::string Repairer::ProblemLocation(const std::string& number) {
+  Run run(*parts_, false);
   run.LoadLogs();
   auto it = run.Locations().find(number);
   return it == run.Locations().end() ? std::string() : it->second;
 }
 
-void Form1::DeleteProblemValue(const std::string& location, const std::string& problemText) {
-  const Location l = ParseLocation(location);
-  if (!l.ok) return;
-  // The text the classic backup kept for a string value; ours keeps the
-  // value's own bytes, so it only travels along.
-  std::string valueText = problemText;
-  if (Contains(valueText, "\\\\")) {
-    const std::size_t last = InStrRev(valueText, "\\");
-    if (last > 0) valueText = Left(valueText, last - 1);
-    const std::size_t dot = InStr(valueText, ".", true);
-    if (dot > 0) valueText = Mid(valueText, dot + 1);
-  }
-  DeleteRegistryValue(l.root, l.key, l.name, valueText, location);
-}
-
-std::optional<bool> Form1::DeleteRegistryValue(RegKey hKey, const std::string& KeyName, const std::string& ValueName,
-                                               const std::string& strKeyVal,
-                                               const std::string& strBinaryBackupPath) {
-  (void)strKeyVal;
-  (void)strBinaryBackupPath;
-  RepairRun run(*this, !Trim(BackupName).empty());
-  const std::size_t i = run.Delete(hKey, KeyName, ValueName);
+ValueDeletion Repairer::DeleteValue(RegKey root, const std::string& key, const std::string& name) {
+  parts_->repairBatchRecords = batchRecords;
+  Run run(*parts_, !Trim(backupName_).empty());
+  const std::size_t i = run.Delete(root, key, name);
   run.Finish();
   const auto& item = run.At(i);
-  if (!item.detail.empty() && (item.outcome == Outcome::kBackupFailed || item.outcome == Outcome::kRefused ||
-                               item.outcome == Outcome::kUnreadable))
-    p.dialogs.MessageBox(item.detail, kAppTitle, MsgButtons::kOk);
-  if (item.outcome == Outcome::kNoKey) return std::nullopt;
-  return item.outcome == Outcome::kDeleted;
+  ValueDeletion d;
+  if (item.outcome == Outcome::kBackupFailed || item.outcome == Outcome::kRefused ||
+      item.outcome == Outcome::kUnreadable)
+    d.error = item.detail;
+  d.keyOpened = item.outcome != Outcome::kNoKey;
+  d.deleted = item.outcome == Outcome::kDeleted;
+  return d;
 }
 
-void Form1::RemoveLogLine(const std::string& filePath, const std::string& lineText) {
-  std::vector<std::string> lines = ReadLines(p.files, filePath);
-  for (auto it = lines.begin(); it != lines.end(); ++it) {
-    if (Contains(*it, lineText, true)) {
-      lines.erase(it);
-      break;
-    }
-  }
-  RewriteThroughTemp(p.files, filePath, lines);
+std::string Repairer::BackupFilePath(Settings& settings, const std::string& backupName) {
+  return settings.BackupFolder() + "\\" + backupName + ".bak";
 }
 
-void Form1::DeleteShortcutFile(const std::string& path) {
-  try {
-    if (p.files.FileExists(path)) p.files.RecycleFile(path);
-  } catch (const RuntimeError&) {
-  }
+bool Repairer::ParseLocation(const std::string& location, RegKey& root, std::string& key, std::string& name) {
+  const Location l = ParseLocationText(location);
+  if (!l.ok) return false;
+  root = l.root;
+  key = l.key;
+  name = l.name;
+  return true;
 }
 
-std::string Form1::MakeAutoBackupName() {
-  const std::string folder = settings.BackupFolder();
-  module1.EnsureFolderPath(folder);
-  for (long n = 1;; ++n) {
-    const std::string name = "Automatic Backup[" + std::to_string(n) + "]";
-    if (!p.files.FileExists(folder + "\\" + name + ".bak")) return name;
-  }
+std::string Repairer::ProblemSearchText(const std::string& text) {
+  if (!Contains(text, "//")) return text;
+  return Mid(text, InStrRev(text, "/") + 1);
 }
 
-std::string Form1::BackupFilePath() { return settings.BackupFolder() + "\\" + BackupName + ".bak"; }
+std::string Repairer::CollapseBackslashes(const std::string& text) {
+  return Replace(Replace(text, "\\\\", "\\"), "\\\\\\", "\\");
+}
 
 }  // namespace hw

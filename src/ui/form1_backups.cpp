@@ -3,11 +3,8 @@
 #include "platform/system_info.h"
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"
-#include "repair/backup_file.h"
-#include "repair/backup_survey.h"
-#include "repair/reg_export.h"
+#include "repair/backup_store.h"
 #include "repair/device_names.h"
-#include "repair/shortcut_backup.h"
 #include "ui/control_names.h"
 #include "ui/form1.h"
 #include "platform/user_dialogs.h"
@@ -18,6 +15,8 @@ namespace {
 // Enough lines to say which values are missing without a box taller than
 // the screen.
 constexpr std::size_t kMaxListedValues = 20;
+
+BackupStore StoreOf(Form1& f) { return BackupStore(f.p.registry, f.p.files, f.settings.BackupFolder()); }
 
 }  // namespace
 
@@ -38,11 +37,10 @@ void Form1::ListBackups() {
   try {
     const std::string folder = settings.BackupFolder();
     module1.EnsureFolderPath(folder);
-    for (const FolderFile& file : p.files.GetFolderFiles(folder)) {
-      if (!Contains(file.name, ".bak", true)) continue;
+    for (const BackupListing& b : BackupStore(p.registry, p.files, folder).List()) {
       ListItem item;
-      item.text = file.name.size() >= 4 ? file.name.substr(0, file.name.size() - 4) : std::string();
-      item.subItems = {p.system.FormatLongDate(file.created), std::to_string(file.size) + " byte"};
+      item.text = b.name;
+      item.subItems = {p.system.FormatLongDate(b.created), std::to_string(b.size) + " byte"};
       items.push_back(std::move(item));
     }
   } catch (const RuntimeError&) {
@@ -68,78 +66,42 @@ void Form1::cmdBackUp_Click() {
 }
 
 void Form1::cmdRestore_Click() {
-  const std::string folder = settings.BackupFolder();
   std::vector<std::string> names;
   for (const ListItem& item : controls.Items(ctl::ListVW1)) {
     if (item.checked) names.push_back(item.text);
   }
-  // First a look at all of them: another program's file is left alone, and
-  // newer data is overwritten only when the user says so, asked once.
-  std::vector<std::string> foreign;
-  std::vector<std::string> backups;
-  int withOtherData = 0;
-  for (const std::string& name : names) {
-    const std::string path = folder + "\\" + name + ".bak";
-    const BackupSurvey survey =
-        p.files.FileExists(path) ? SurveyBackup(p.registry, p.files, path) : BackupSurvey{};
-    if (survey.foreign) {
-      foreign.push_back(name + ".bak");
-      continue;
-    }
-    backups.push_back(name);
-    withOtherData += survey.valuesWithOtherData;
-  }
-  const bool overwrite =
-      withOtherData == 0 ||
-      p.dialogs.MessageBox(Replace(texts.overwriteQuestion, "%1", std::to_string(withOtherData)), kAppTitle,
-                           MsgButtons::kYesNo, MsgIcon::kQuestion) == MsgAnswer::kYes;
-
-  std::vector<std::string> notRestored;
-  std::vector<std::string> keptBackups;
-  for (const std::string& name : backups) {
-    const std::string path = folder + "\\" + name + ".bak";
-    RestoreResult r;
-    if (p.files.FileExists(path)) r = RestoreBackupFile(p.registry, p.files, path, overwrite, texts.damagedRecordNote);
-    const ShortcutRestore s = RestoreShortcutFiles(p.files, path);
-    r.failed.insert(r.failed.end(), s.failed.begin(), s.failed.end());
-    // A backup is used up only when every value in it is back.
-    if (!r.Complete()) {
-      keptBackups.push_back(name);
-      notRestored.insert(notRestored.end(), r.failed.begin(), r.failed.end());
-      continue;
-    }
-    try {
-      DeleteShortcutFiles(p.files, path);
-      if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
-    } catch (const RuntimeError&) {
-      // Left in the list; restoring it again writes the same values.
-    }
-  }
+  const BackupsRestore r = StoreOf(*this).Restore(
+      names,
+      [this](int withOtherData) {
+        return p.dialogs.MessageBox(Replace(texts.overwriteQuestion, "%1", std::to_string(withOtherData)),
+                                    kAppTitle, MsgButtons::kYesNo, MsgIcon::kQuestion) == MsgAnswer::kYes;
+      },
+      texts.damagedRecordNote);
   ListBackups();
   cmdCancel_Click();
-  if (!foreign.empty()) {
+  if (!r.foreign.empty()) {
     std::string list;
-    for (const std::string& name : foreign) list += (list.empty() ? "" : ", ") + name;
+    for (const std::string& name : r.foreign) list += (list.empty() ? "" : ", ") + name;
     p.dialogs.MessageBox(Replace(texts.noBackupMessage, "%1", list), kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
   }
-  if (notRestored.empty()) return;
+  if (r.notRestored.empty()) return;
   std::string text = texts.notRestoredMessage;
-  for (std::size_t i = 0; i < notRestored.size() && i < kMaxListedValues; ++i) text += "\r\n" + notRestored[i];
-  if (notRestored.size() > kMaxListedValues)
-    text += "\r\n" + Replace(texts.moreNotRestored, "%1", std::to_string(notRestored.size() - kMaxListedValues));
+  for (std::size_t i = 0; i < r.notRestored.size() && i < kMaxListedValues; ++i) text += "\r\n" + r.notRestored[i];
+  if (r.notRestored.size() > kMaxListedValues)
+    text += "\r\n" + Replace(texts.moreNotRestored, "%1", std::to_string(r.notRestored.size() - kMaxListedValues));
   text += "\r\n\r\n" + texts.backupsKeptMessage;
-  for (const std::string& name : keptBackups) text += "\r\n" + name;
+  for (const std::string& name : r.kept) text += "\r\n" + name;
   p.dialogs.MessageBox(text, kAppTitle, MsgButtons::kOk, MsgIcon::kExclamation);
 }
 
 void Form1::cmdExport_Click() {
-  const std::string folder = settings.BackupFolder();
+  BackupStore store = StoreOf(*this);
   std::string written, failed;
   for (const ListItem& item : controls.Items(ctl::ListVW1)) {
     if (!item.checked) continue;
-    const std::string reg = folder + "\\" + item.text + ".reg";
+    const std::string reg = store.RegPathOf(item.text);
     try {
-      if (ExportBackupAsRegFile(p.files, folder + "\\" + item.text + ".bak", reg) > 0) {
+      if (store.Export(item.text) > 0) {
         written += "\r\n" + reg;
       } else {
         failed += Replace(texts.noBackupMessage, "%1", item.text + ".bak") + "\r\n";
@@ -155,13 +117,11 @@ void Form1::cmdExport_Click() {
 }
 
 void Form1::cmdCleanBackUp_Click() {
-  const std::string folder = settings.BackupFolder();
+  BackupStore store = StoreOf(*this);
   for (const ListItem& item : controls.Items(ctl::ListVW1)) {
     if (!item.checked) continue;
-    const std::string path = folder + "\\" + item.text + ".bak";
     try {
-      DeleteShortcutFiles(p.files, path);
-      if (p.files.FileExists(path)) p.files.DeleteFile(path, true);
+      store.Delete(item.text);
     } catch (const RuntimeError&) {
     }
   }
