@@ -24,6 +24,10 @@ struct CliConsole {
   /// Reads the answer to a question (a line of standard input); empty at
   /// the end of the input.
   std::function<std::string()> readLine;
+  /// Called at every step a scan ("scan": a place searched) or a repair
+  /// ("repair": a problem handled) reports; empty: nothing. Tests press
+  /// Ctrl+C from it.
+  std::function<void(const std::string& stage)> stepped;
 };
 
 int RunCli(const std::vector<std::string>& args, CliConsole& console);

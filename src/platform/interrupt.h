@@ -8,5 +8,8 @@ namespace hw {
 void InstallInterruptHandler();
 /// Whether Ctrl+C was pressed since the handler was installed.
 bool InterruptRequested();
+/// Raises the flag as Ctrl+C does (a test presses it at a chosen step),
+/// or lowers it again.
+void SetInterruptRequested(bool requested);
 
 }  // namespace hw

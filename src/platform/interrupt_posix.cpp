@@ -26,4 +26,6 @@ void InstallInterruptHandler() {
 
 bool InterruptRequested() { return interrupted != 0; }
 
+void SetInterruptRequested(bool requested) { interrupted = requested ? 1 : 0; }
+
 }  // namespace hw

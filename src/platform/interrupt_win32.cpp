@@ -27,4 +27,6 @@ void InstallInterruptHandler() {
 
 bool InterruptRequested() { return interrupted.load(); }
 
+void SetInterruptRequested(bool requested) { interrupted = requested; }
+
 }  // namespace hw

@@ -2,6 +2,7 @@
 // Runs the command-line program in-process, as main does, and keeps what it
 // wrote on standard output and standard error.
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,11 @@ inline std::string ReadBack(std::FILE* f) {
   return text;
 }
 
-/// `answers`: the lines a person types (questions on a terminal).
+/// `answers`: the lines a person types (questions on a terminal);
+/// `stepped`: called at every step of a scan or repair (to press Ctrl+C).
 inline CliResult RunCliWith(const std::vector<std::string>& args, bool terminal = false,
-                            std::vector<std::string> answers = {}) {
+                            std::vector<std::string> answers = {},
+                            std::function<void(const std::string&)> stepped = {}) {
   CliConsole console;
   console.out = std::tmpfile();
   console.err = std::tmpfile();
@@ -37,6 +40,7 @@ inline CliResult RunCliWith(const std::vector<std::string>& args, bool terminal 
     answers.erase(answers.begin());
     return a;
   };
+  console.stepped = std::move(stepped);
   CliResult r;
   r.status = RunCli(args, console);
   r.out = ReadBack(console.out);

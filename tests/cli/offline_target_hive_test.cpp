@@ -126,7 +126,9 @@ TEST(OfflineTarget, EnvironmentComesFromTheInstallation) {
     std::string value;
     const bool defined = system.GetEnvironmentVariable(c.name, &value);
     EXPECT_EQ(defined, c.value != nullptr) << c.name << " = " << value;
-    if (c.value) EXPECT_EQ(value, c.value) << c.name;
+    if (c.value) {
+      EXPECT_EQ(value, c.value) << c.name;
+    }
   }
   EXPECT_EQ(system.WindowsDirectory(), "C:\\Windows");
   EXPECT_EQ(system.Family(), PlatformFamily::kWinNt);
