@@ -21,12 +21,15 @@ class CommandObserver : public ScanObserver {
   void PlaceSearched(const std::string&, long itemsWalked) override {
     items_ = itemsWalked;
     progress_.Counts(items_, problems_);
-    if (console_.stepped) console_.stepped("scan");
   }
   void ProblemFound(const FoundProblem&) override {
     progress_.Counts(items_, ++problems_);
   }
-  bool StopRequested() override { return InterruptRequested(); }
+  // Polled between every two steps of a walk.
+  bool StopRequested() override {
+    if (console_.stepped) console_.stepped("scan");
+    return InterruptRequested();
+  }
   void Message(const std::string& text) override {
     progress_.Finish();
     Say(console_, text);

@@ -3,13 +3,19 @@
 #include <filesystem>
 #include <fstream>
 
+#include <algorithm>
+#include <set>
+
 #include "cli/cli_target.h"
+#include "cli/scan_report.h"
 #include "cli/offline_environment.h"
 #include "cli/offline_installation.h"
 #include "cli/cli_run.h"
 #include "platform/blank_hive.h"
 #include "platform/hive_header.h"
 #include "platform/system_info.h"
+#include "platform/interrupt.h"
+#include "support/report_samples.h"
 #include "support/test_installation.h"
 
 namespace hw {
@@ -190,6 +196,218 @@ TEST(OfflineTarget, HiveNotSavedCleanlyIsNeverWritten) {
   ASSERT_EQ(t.warnings.size(), 1u);
   EXPECT_NE(t.warnings[0].find("was not saved cleanly"), std::string::npos);
   EXPECT_EQ(t.target->DirtyHives(), std::vector<std::string>{hive});
+}
+
+constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+std::vector<std::string> AllValues(const TestInstallation& in) {
+  std::vector<std::string> all;
+  for (const std::string& hive : {in.SoftwareHive(), in.SystemHive(), in.UserHive("anna")})
+    for (const std::string& v : test::HiveValues(hive)) all.push_back(hive + v);
+  return Sorted(all);
+}
+
+ScanReport ReadReport(const std::string& text) {
+  ScanReport r;
+  std::string error;
+  EXPECT_TRUE(ReadReportJson(text, &r, &error)) << error;
+  return r;
+}
+
+// "ROOT\key#value" of each problem, to compare what a scan found.
+std::set<std::string> Places(const ScanReport& r) {
+  std::set<std::string> places;
+  for (const FoundProblem& p : r.problems)
+    places.insert(p.root + "\\" + p.key + "#" + (p.value ? *p.value : "<key>") + " -> " + p.path + " " + p.missing);
+  return places;
+}
+
+// The whole offline cycle a user goes through: scan to JSON, edit the
+// report, repair from it, scan again, restore the backup.
+TEST(OfflineCli, ScanEditRepairRestoreRoundTrip) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.MakeFile("Tools/ok.exe");
+  in.MakeFile("Windows/SysWOW64/OneDriveSetup.exe");  // the user hive's own Run entry
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    b.String(kHkeyLocalMachine, kRun, "Gone", "C:\\Tools\\gone.exe /min");
+    b.String(kHkeyLocalMachine, kRun, "Present", "C:\\Tools\\ok.exe");
+    b.String(kHkeyCurrentUser, kRun, "Old", "\"C:\\Tools\\old.exe\" /start");
+    b.String(kHkeyCurrentUser, kRun, "Zw\xc3\xb6lf \xe2\x82\xac", "C:\\Tools\\zw\xc3\xb6lf.exe");
+    b.String(kHkeyLocalMachine, std::string(kAppPaths) + "\\gone.exe", "", "C:\\Tools\\gone.exe");
+    b.String(kHkeyLocalMachine, std::string(kAppPaths) + "\\ok.exe", "", "C:\\Tools\\ok.exe");
+  });
+  const std::string json = in.Scratch() + "/report.json";
+  const std::vector<std::string> target = {"--offline", in.Root(), "--sections", "sup,SL"};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.end(), target.begin(), target.end());
+    return args;
+  };
+
+  test::CliResult scan = test::RunCliWith(with({"scan", "--format", "json", "--output", json}));
+  ASSERT_EQ(scan.status, kExitProblems) << scan.err;
+  const ScanReport report = ReadReport(Bytes(json));
+  const std::string run = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string userRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string appPaths = "HKEY_LOCAL_MACHINE\\" + std::string(kAppPaths);
+  const std::set<std::string> broken = {
+      appPaths + "\\gone.exe#<key> -> C:\\Tools\\gone.exe file",
+      run + "#Gone -> C:\\Tools\\gone.exe file",
+      userRun + "#Old -> C:\\Tools\\old.exe file",
+      userRun + "#Zw\xc3\xb6lf \xe2\x82\xac -> C:\\Tools\\zw\xc3\xb6lf.exe file",
+  };
+  EXPECT_EQ(Places(report), broken);
+  EXPECT_EQ(report.target.kind, "offline");
+  EXPECT_EQ(report.target.user, "anna");
+  EXPECT_EQ(report.target.windows, "C:\\Windows");
+
+  // The same scan as CSV: one record per problem, field by field.
+  scan = test::RunCliWith(with({"scan", "--format", "csv"}));
+  std::vector<test::CsvRecord> rows;
+  std::string csvError;
+  ASSERT_TRUE(test::ReadCsv(scan.out, &rows, &csvError)) << csvError;
+  ASSERT_EQ(rows.size(), report.problems.size() + 1);
+  for (std::size_t i = 0; i < report.problems.size(); ++i)
+    EXPECT_EQ(rows[i + 1], test::CsvRecordOf(report.problems[i])) << i;
+
+  // The user keeps "Old": it leaves the report.
+  ScanReport edited = report;
+  edited.problems.erase(std::remove_if(edited.problems.begin(), edited.problems.end(),
+                                       [](const FoundProblem& p) { return p.value == "Old"; }),
+                        edited.problems.end());
+  ASSERT_EQ(edited.problems.size(), 3u);
+  const std::string editedJson = in.Scratch() + "/edited.json";
+  std::ofstream(editedJson, std::ios::binary) << ReportJson(edited);
+
+  const std::vector<std::string> before = AllValues(in);
+  const test::CliResult repair = test::RunCliWith({"repair", "--from", editedJson, "--yes", "--backup", "kept", "--offline", in.Root()});
+  EXPECT_EQ(repair.status, kExitOk) << repair.out << repair.err;
+  EXPECT_NE(repair.out.find("Repaired 3 of 3 problems."), std::string::npos) << repair.out;
+  const std::vector<std::string> after = AllValues(in);
+  std::vector<std::string> gone;
+  std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(gone));
+  ASSERT_EQ(gone.size(), 3u);
+  for (const std::string& value : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe#=",
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run#Gone=",
+                                   "NTUSER.DAT\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run#Zw\xc3\xb6lf \xe2\x82\xac="})
+    EXPECT_EQ(std::count_if(gone.begin(), gone.end(), [&](const std::string& g) { return g.find(value) != std::string::npos; }), 1)
+        << value;
+  EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()));
+
+  scan = test::RunCliWith(with({"scan", "--format", "json"}));
+  EXPECT_EQ(scan.status, kExitProblems);
+  EXPECT_EQ(Places(ReadReport(scan.out)), std::set<std::string>{userRun + "#Old -> C:\\Tools\\old.exe file"});
+
+  const test::CliResult list = test::RunCliWith({"backups", "list", "--offline", in.Root()});
+  EXPECT_EQ(list.status, kExitOk);
+  EXPECT_EQ(list.out.rfind("kept\t", 0), 0u) << list.out;
+  const test::CliResult restore = test::RunCliWith({"backups", "restore", "kept", "--offline", in.Root()});
+  EXPECT_EQ(restore.status, kExitOk) << restore.out << restore.err;
+  EXPECT_EQ(AllValues(in), before);
+  EXPECT_FALSE(fs::exists(in.BackupFolder() + "/kept.bak"));  // used up
+}
+
+// Exit statuses a script relies on, one run each.
+TEST(OfflineCli, ExitStatusesSayHowTheRunEnded) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  TestInstallation broken;
+  broken.MakeFile("Windows/System32/config/SYSTEM", std::string(4096, 'x'));
+  in.MakeFile("report.json", "{\"problems\": [");
+  const std::string root = in.Root(), dir = in.Scratch();
+  const struct {
+    std::vector<std::string> args;
+    bool terminal;
+    std::vector<std::string> answers;
+    int status;
+    std::string said;  // on standard error or output
+  } cases[] = {
+      {{"scan", "--sections", "RI,XY", "--offline", root}, false, {}, kExitUsage, "unknown section 'XY'"},
+      {{"scan", "--fast", "--offline", root}, false, {}, kExitUsage, "unknown option '--fast'"},
+      {{"scan"}, false, {}, kExitUsage, "use --offline ROOT"},
+      {{"repair", "--offline", root}, false, {}, kExitUsage, "give --yes"},
+      {{"repair", "--backup", "NUL", "--yes", "--offline", root}, false, {}, kExitUsage, "name of a device"},
+      {{"repair", "--from", root + "/report.json", "--yes", "--offline", root}, false, {}, kExitUsage,
+       "is not a report"},
+      {{"scan", "--offline", broken.Root()}, false, {}, kExitCannotOpen,
+       broken.SystemHive() + " is not a registry hive"},
+      {{"repair", "--from", dir + "/none.json", "--yes", "--offline", root}, false, {}, kExitCannotOpen,
+       "the report " + dir + "/none.json cannot be read"},
+      {{"scan", "--output", dir + "/no/such/folder/r.txt", "--offline", root}, false, {}, kExitCannotOpen,
+       "the report " + dir + "/no/such/folder/r.txt cannot be written"},
+      {{"backups", "restore", "nothing", "--offline", root}, false, {}, kExitCannotOpen, "there is no backup"},
+      {{"scan", "--offline", root}, false, {}, kExitProblems, "problems found"},
+      {{"scan", "--sections", "HR,VD", "--offline", root}, false, {}, kExitOk, "No problems found"},
+      {{"repair", "--sections", "RI", "--offline", root}, true, {"n"}, kExitProblems, "Repair 20 problems? [y/N]"},
+      {{"repair", "--sections", "HR", "--yes", "--offline", root}, false, {}, kExitOk, "No problems to repair."},
+  };
+  for (const auto& c : cases) {
+    const test::CliResult r = test::RunCliWith(c.args, c.terminal, c.answers);
+    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.said << "\n" << r.err;
+    EXPECT_NE((r.err + r.out).find(c.said), std::string::npos) << c.said << " not in:\n" << r.err << r.out;
+  }
+  // Declined: nothing was deleted.
+  const test::CliResult again = test::RunCliWith({"scan", "--sections", "RI", "--offline", root, "--format", "csv"});
+  EXPECT_EQ(std::count(again.out.begin(), again.out.end(), '\n'), 21);
+}
+
+// Ctrl+C: a scan ends at once with its logs closed; a repair at the end
+// of a batch, with what it did backed up and what it did not still found.
+TEST(OfflineCli, CtrlCStopsAScanAtOnceAndARepairAtASafePoint) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.MakeFile("Windows/SysWOW64/OneDriveSetup.exe");
+  constexpr int kValues = 600;  // more than one batch of backup records
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    for (int i = 0; i < kValues; ++i)
+      b.String(kHkeyCurrentUser, kRun, "v" + std::to_string(i), "C:\\gone\\p" + std::to_string(i) + ".exe");
+  });
+  const std::vector<std::string> target = {"--sections", "SuP", "--offline", in.Root()};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.end(), target.begin(), target.end());
+    return args;
+  };
+  auto openLogs = [&] {
+    int open = 0;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+      std::error_code ec;
+      const fs::path to = fs::read_symlink(fd.path(), ec);
+      if (!ec && to.string().rfind(in.LogFolder(), 0) == 0) ++open;
+    }
+    return open;
+  };
+
+  int steps = 0;
+  test::CliResult r = test::RunCliWith(with({"scan"}), false, {}, [&](const std::string& stage) {
+    if (stage == "scan" && ++steps == 1) SetInterruptRequested(true);
+  });
+  SetInterruptRequested(false);
+  EXPECT_EQ(r.status, kExitStopped) << r.err;
+  EXPECT_NE(r.err.find("stopped by Ctrl+C"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty()) << r.out.size();  // no report of half a scan
+  EXPECT_EQ(openLogs(), 0);
+
+  r = test::RunCliWith(with({"repair", "--yes", "--backup", "half"}), false, {}, [](const std::string& stage) {
+    if (stage == "repair") SetInterruptRequested(true);
+  });
+  SetInterruptRequested(false);
+  EXPECT_EQ(r.status, kExitStopped) << r.out << r.err;
+  EXPECT_NE(r.out.find("Repaired 512 of 600 problems."), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("88 problems were not attempted"), std::string::npos) << r.err;
+  EXPECT_EQ(openLogs(), 0);
+
+  r = test::RunCliWith(with({"scan", "--format", "csv"}));
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 88);
+  r = test::RunCliWith({"backups", "restore", "half", "--offline", in.Root()});
+  EXPECT_NE(r.out.find("Restored 512 values"), std::string::npos) << r.out;
+  r = test::RunCliWith(with({"scan", "--format", "csv"}));
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + kValues);
 }
 
 }  // namespace
