@@ -5,9 +5,18 @@
 
 #include "platform/windows_win32.h"
 
+#include <algorithm>
+#include <map>
+
 #include "cli/cli_run.h"
 #include "cli/scan_report.h"
+#include "platform/file_services_win32.h"
 #include "platform/registry_api_win32.h"
+#include "platform/shortcut_reader_win32.h"
+#include "platform/system_info_win32.h"
+#include "scan/tree_clicks.h"
+#include "support/program_folder_system_info.h"
+#include "support/scripted_dialogs.h"
 #include "support/registry_builder.h"
 #include "support/report_samples.h"
 #include "support/scratch_folder.h"
@@ -136,6 +145,60 @@ TEST(LiveCli, ScanRepairFromAnEditedReportAndRestoreOnTheRunningRegistry) {
       test::RunCliWith({"backups", "restore", "live", "--backup-folder", R + "\\backups"});
   EXPECT_EQ(restore.status, kExitOk) << restore.out << restore.err;
   EXPECT_EQ(ValueData(registry, gone), goneData);
+}
+
+// The window's scan of the prefix's registry and the command line's list
+// the same problems: per section, the same numbers and tested paths.
+TEST(LiveCli, AgreesWithTheWindowsScanOfThePrefixProblemForProblem) {
+  auto folder = test::MakeScratchFolder();
+  const std::string R = folder->Root();
+  Win32Registry registry;
+  test::RegistryBuilder b(registry);
+  const std::string name = std::string(kPrefix) + "window";
+  struct Cleanup {
+    Win32Registry& r;
+    std::string name;
+    ~Cleanup() {
+      RegKey h = 0;
+      if (r.OpenKeyEx(kHkeyCurrentUser, kRun, 0, kKeyReadWrite, &h) != kErrorSuccess) return;
+      r.DeleteValue(h, name);
+      r.CloseKey(h);
+    }
+  } cleanup{registry, name};
+  ASSERT_TRUE(b.String(kHkeyCurrentUser, kRun, name, R + "\\window.exe"));
+
+  Win32FileServices files;
+  test::ProgramFolderSystemInfo system(std::make_unique<Win32SystemInfo>(), R + "\\Prog");
+  Win32ShortcutReader shortcuts;
+  test::ScriptedPump pump;
+  test::ScriptedDialogs dialogs;
+  test::RecordingShell shell;
+  Platform platform{registry, files, system, shortcuts, pump, dialogs, shell};
+  test::ScriptedTreeView view;
+  Form1 form{platform, view};
+  view.tree = &form.tvwTree;
+  form.Form_Load();
+  form.DrawControls();
+  form.module1.LogFolderOverride = R + "\\window-logs";
+  ClickTree(form, view, view.PictureOf("Reg"));  // every registry section, no drive
+  form.ScanBtn_Click();
+  ASSERT_TRUE(form.scanFinished);
+
+  const test::CliResult cli = test::RunCliWith(
+      {"scan", "--sections", "RI,CC,SL,DD,WF,HR,SP,SuP,ArP,VD", "--format", "json", "--log-folder", R + "\\cli-logs"});
+  ScanReport report;
+  std::string error;
+  ASSERT_TRUE(ReadReportJson(cli.out, &report, &error)) << error << cli.err;
+  std::map<std::string, std::vector<std::string>> window, command;
+  for (const char* code : {"RI", "CC", "SL", "DD", "WF", "HR", "SP", "SuP", "ArP", "VD"})
+    for (const TreeNode* node : form.tvwTree.Find(code)->Children())
+      window[code].push_back(std::to_string(node->problemNumber) + " " + node->text);
+  for (const FoundProblem& p : report.problems) command[p.section].push_back(std::to_string(p.number) + " " + p.path);
+  EXPECT_EQ(window, command);
+  // The test's own broken entry is among them, once.
+  EXPECT_EQ(std::count_if(command["SuP"].begin(), command["SuP"].end(),
+                          [&](const std::string& s) { return s.find(R + "\\window.exe") != std::string::npos; }),
+            1);
 }
 
 }  // namespace
