@@ -13,4 +13,4 @@ ctest --preset linux
 echo "== Windows build and tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset windows
+xvfb-run -a -s "-screen 0 1920x1200x24" ctest --preset windows

@@ -111,11 +111,13 @@ void SectionChecks::sReg_SearchFound(std::string sRootKey, std::string sKey,
       sValue = read == "Error" ? kValueNotSet : read;
     }
     Verdict v = Judge(state_.CurrentSection, sStringName, sValue);
-    if (!v.problem || !RoomForProblem()) return;
+    if (!v.problem) return;
+    const std::string location = sRootKey + ",/" + sKey + "#(" + sStringName + ")";
+    if (exclusions && exclusions->ExcludesValue(location, v.logText)) return;
+    if (!RoomForProblem()) return;
     FoundProblem found;
     found.number = state_.ProblemNumber;
-    RecordProblem(v.logText, sRootKey + ",/" + sKey + "#(" + sStringName + ")", true, ArrByte,
-                  v.byteLogText, v.counterIndex);
+    RecordProblem(v.logText, location, true, ArrByte, v.byteLogText, v.counterIndex);
     if (!ProblemSink) return;
     found.section = state_.CurrentSection;
     found.root = sRootKey;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "checks/exclusions.h"
 #include "checks/found_problem.h"
 #include "checks/path_tests.h"
 #include "checks/problem_logs.h"
@@ -47,6 +48,8 @@ class SectionChecks : public ManiEvents {
 
   /// The Windows folder found at start-up, for the fonts rule.
   std::string WindowsFolder;
+  /// Entries never reported; null: none.
+  const Exclusions* exclusions = nullptr;
   /// Gets every recorded problem as data, after its log lines (unset: none).
   std::function<void(const FoundProblem&)> ProblemSink;
   /// Takes the messages instead of a message box (unset: the box).

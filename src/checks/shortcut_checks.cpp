@@ -35,8 +35,10 @@ void SectionChecks::sReg_ShortFound(const std::string& short_path) {
       folderTarget = !LooksLikeFile(short_path);
       broken = !files.FileExists(short_path) && !files.FolderExists(short_path);
     }
-    if (!broken || !RoomForProblem()) return;
     const std::string shortcutFile = state_.ShortcutFilePath;
+    if (!broken) return;
+    if (exclusions && (exclusions->Contains(shortcutFile) || exclusions->Contains(short_path))) return;
+    if (!RoomForProblem()) return;
     FoundProblem found;
     found.number = state_.ProblemNumber;
     RecordProblem(shortcutFile, folderTarget ? short_path : shortcutFile, false, {}, "",

@@ -17,7 +17,7 @@ class ConsoleDialogs : public UserDialogs {
   MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                        MsgIcon icon = MsgIcon::kNone) override;
   std::string InputBox(const std::string&, const std::string&) override { return {}; }
-  std::string BrowseForFolder(const std::string&) override { return {}; }
+  std::string BrowseForFolder(const std::string&, const std::string&) override { return {}; }
 
  private:
   std::FILE* err_;
@@ -27,6 +27,7 @@ class NoShell : public Shell {
  public:
   void OpenHelp(std::uintptr_t, const std::string&, const std::string&) override {}
   void OpenUrl(std::uintptr_t, const std::string&) override {}
+  void Run(std::uintptr_t, const std::string&, const std::string&) override {}
 };
 
 }  // namespace hw

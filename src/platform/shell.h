@@ -1,5 +1,5 @@
 #pragma once
-// Opening a help file and a web page. Win32: shell_win32.cpp.
+// Opening a help file and a web page, starting a program. Win32: shell_win32.cpp.
 #include <cstdint>
 #include <string>
 
@@ -12,6 +12,9 @@ class Shell {
   virtual void OpenHelp(std::uintptr_t owner, const std::string& helpFile, const std::string& topic) = 0;
   /// Opens a web address (or any document) with the shell's "open" verb.
   virtual void OpenUrl(std::uintptr_t owner, const std::string& address) = 0;
+  /// Starts a program (found as the shell finds it) with its parameters;
+  /// nothing is reported when it cannot be started.
+  virtual void Run(std::uintptr_t owner, const std::string& program, const std::string& parameters) = 0;
 };
 
 }  // namespace hw

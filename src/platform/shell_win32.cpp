@@ -36,4 +36,9 @@ void Win32Shell::OpenUrl(std::uintptr_t owner, const std::string& address) {
   ShellExecuteA(reinterpret_cast<HWND>(owner), "open", address.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+void Win32Shell::Run(std::uintptr_t owner, const std::string& program, const std::string& parameters) {
+  ShellExecuteA(reinterpret_cast<HWND>(owner), "open", program.c_str(),
+                parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
 }  // namespace hw

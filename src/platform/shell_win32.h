@@ -10,6 +10,7 @@ class Win32Shell : public Shell {
   /// contents; does nothing when the viewer is not installed.
   void OpenHelp(std::uintptr_t owner, const std::string& helpFile, const std::string& topic) override;
   void OpenUrl(std::uintptr_t owner, const std::string& address) override;
+  void Run(std::uintptr_t owner, const std::string& program, const std::string& parameters) override;
 };
 
 }  // namespace hw

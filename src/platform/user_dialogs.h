@@ -16,8 +16,9 @@ class UserDialogs {
                                MsgIcon icon = MsgIcon::kNone) = 0;
   /// The typed answer; empty when the user cancelled.
   virtual std::string InputBox(const std::string& prompt, const std::string& title) = 0;
-  /// The chosen folder's path; empty when the user cancelled.
-  virtual std::string BrowseForFolder(const std::string& title) = 0;
+  /// The chosen folder's path; empty when the user cancelled. The picker
+  /// opens at `startFolder` when that exists.
+  virtual std::string BrowseForFolder(const std::string& title, const std::string& startFolder) = 0;
 };
 
 }  // namespace hw

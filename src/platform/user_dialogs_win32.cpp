@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstring>
 #include <vector>
@@ -153,11 +154,80 @@ std::string Win32UserDialogs::InputBox(const std::string& prompt, const std::str
   return result == IDOK ? state.answer : std::string();
 }
 
-std::string Win32UserDialogs::BrowseForFolder(const std::string& title) {
+namespace {
+
+std::wstring Wide(const std::string& s) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], n);
+  w.resize(w.size() - 1);
+  return w;
+}
+
+std::string Utf8(const wchar_t* w) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
+  s.resize(s.size() - 1);
+  return s;
+}
+
+// A COM pointer released when it goes.
+template <typename T>
+struct Com {
+  T* p = nullptr;
+  ~Com() {
+    if (p) p->Release();
+  }
+  T* operator->() const { return p; }
+};
+
+// The old picker opens at the start folder through its callback.
+int CALLBACK SelectStart(HWND window, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED && start) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
+  return 0;
+}
+
+}  // namespace
+
+std::string Win32UserDialogs::BrowseForFolder(const std::string& title, const std::string& startFolder) {
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  struct Uninit {
+    bool on;
+    ~Uninit() {
+      if (on) CoUninitialize();
+    }
+  } uninit{SUCCEEDED(init)};
+
+  Com<IFileOpenDialog> dialog;
+  if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                                 reinterpret_cast<void**>(&dialog.p)))) {
+    FILEOPENDIALOGOPTIONS options = 0;
+    dialog->GetOptions(&options);
+    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+    dialog->SetTitle(Wide(title).c_str());
+    Com<IShellItem> start;
+    const DWORD attributes = startFolder.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(Wide(startFolder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        SUCCEEDED(SHCreateItemFromParsingName(Wide(startFolder).c_str(), nullptr, IID_IShellItem,
+                                              reinterpret_cast<void**>(&start.p))))
+      dialog->SetFolder(start.p);
+    if (FAILED(dialog->Show(owner_))) return std::string();
+    Com<IShellItem> chosen;
+    if (FAILED(dialog->GetResult(&chosen.p))) return std::string();
+    wchar_t* path = nullptr;
+    if (FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return std::string();
+    std::string result = Utf8(path);
+    CoTaskMemFree(path);
+    return result;
+  }
+
   BROWSEINFOA info{};
   info.hwndOwner = owner_;
   info.lpszTitle = title.c_str();
-  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  info.lpfn = &SelectStart;
+  info.lParam = reinterpret_cast<LPARAM>(startFolder.empty() ? nullptr : startFolder.c_str());
   LPITEMIDLIST item = SHBrowseForFolderA(&info);
   if (!item) return std::string();
   char path[MAX_PATH + 1] = {};

@@ -21,7 +21,9 @@ class Win32UserDialogs : public UserDialogs {
                        MsgIcon icon = MsgIcon::kNone) override;
   std::string InputBox(const std::string& prompt, const std::string& title) override;
   /// Needs COM on the calling thread (the shortcut reader's apartment).
-  std::string BrowseForFolder(const std::string& title) override;
+  /// The shell's folder picker (IFileOpenDialog, which also makes new
+  /// folders); the older one where that is missing.
+  std::string BrowseForFolder(const std::string& title, const std::string& startFolder) override;
 
  private:
   HWND owner_;

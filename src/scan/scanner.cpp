@@ -77,6 +77,7 @@ class Scanner::Events : public ManiEvents {
 
 Scanner::Scanner(Platform& platform, Module1& module1, const WindowsFolders& windows)
     : p_(platform),
+      m_(module1),
       windows_(windows),
       paths_(platform.files, platform.system),
       logs_(module1),
@@ -195,6 +196,8 @@ ScanOutcome Scanner::Run(const ScanSelection& selection, ScanObserver& observer)
     counters_->Reset();
     logs_.StartProblemLogs(state_);
     checks_.WindowsFolder = windows_.WindowsFolder;
+    if (selection.useExclusions) exclusions_.Load(m_);
+    checks_.exclusions = selection.useExclusions ? &exclusions_ : nullptr;
 
     for (const Section& section : SectionCatalogue()) {
       if (!chosen(section)) continue;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "checks/exclusions.h"
 #include "checks/path_tests.h"
 #include "checks/problem_logs.h"
 #include "checks/scan_state.h"
@@ -115,6 +116,9 @@ class Scanner {
   PathTests& Paths() { return paths_; }
   ProblemLogs& Logs() { return logs_; }
   SectionChecks& Checks() { return checks_; }
+  /// The user's exclusion list, reloaded at the start of every Run that
+  /// honours it.
+  Exclusions& ExclusionList() { return exclusions_; }
   /// The engine's slot (never empty).
   std::unique_ptr<Mani>& Engine() { return engine_; }
 
@@ -128,6 +132,7 @@ class Scanner {
   void Walk(bool files, const std::string& drive);
 
   Platform& p_;
+  Module1& m_;
   const WindowsFolders& windows_;
   ScanState state_;
   SearchParameters params_;
@@ -136,6 +141,7 @@ class Scanner {
   std::unique_ptr<Counters> counters_;
   std::unique_ptr<Events> events_;
   SectionChecks checks_;
+  Exclusions exclusions_;
   std::unique_ptr<Mani> engine_;
   std::vector<std::unique_ptr<Mani>> retired_;
   ScanObserver* observer_ = nullptr;

@@ -81,6 +81,7 @@ inline constexpr char lblErrHead2[] = "lblErrHead2";
 inline constexpr char imgErrInfo[] = "imgErrInfo";
 inline constexpr char lblErrDetectedProb1[] = "lblErrDetectedProb1";
 inline constexpr char lblErrDetectedProb2[] = "lblErrDetectedProb2";
+inline constexpr char txtDetails[] = "txtDetails";  // what is known about the selected problem
 
 // Backup manager.
 inline constexpr char fraBackUp[] = "fraBackUp";

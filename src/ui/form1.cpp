@@ -2,6 +2,7 @@
 
 #include "platform/system_info.h"
 #include "ui/control_names.h"
+#include "ui/results_page.h"
 
 namespace hw {
 
@@ -16,6 +17,7 @@ Form1::Form1(Platform& platform, Form1View& v)
       pathTests(scanner.Paths()),
       problemLogs(scanner.Logs()),
       checks(scanner.Checks()),
+      exclusions(scanner.ExclusionList()),
       sReg(scanner.Engine()),
       scanPage_(MakeScanPage()) {
   scanner.SetIdleObserver(scanPage_.get());
@@ -50,6 +52,7 @@ void Form1::SetDefaultTexts() {
   // The two marks are kept: the tree's drive nodes already carry them.
   std::string mark = texts.fixedDriveMark, prefix = texts.scanningPrefix;
   texts = defaults;
+  resultsTexts = ResultsTexts();
   texts.fixedDriveMark = mark;
   texts.scanningPrefix = prefix;
   controls.SetText(ctl::Label1, texts.nextButtonHint);
@@ -117,7 +120,7 @@ void Form1::ShowResultsLayout() {
   controls.SetLeft(ctl::Frame1, 100);
   controls.SetWidth(ctl::tvwTree, 9200);
   controls.SetLeft(ctl::tvwTree, 100);
-  controls.SetHeight(ctl::tvwTree, 3600);
+  LayoutResultsDetails(*this, true);  // the tree's height, the details pane below it
   controls.SetLeft(ctl::basebox, 10);
   controls.SetWidth(ctl::basebox, 9375);
   controls.SetVisible(ctl::OnBaseBox, false);
@@ -180,6 +183,7 @@ void Form1::RestoreFirstPageLayout() {
   controls.SetLeft(ctl::ext, 4845);
   controls.SetLeft(ctl::nxt, 3630);
   controls.SetLeft(ctl::nxtPic, 3750);
+  LayoutResultsDetails(*this, false);
 }
 
 void Form1::NewSearchEngine() { scanner.NewEngine(); }

@@ -31,6 +31,7 @@
 #include "ui/form1_view.h"
 #include "ui/form_model.h"
 #include "ui/main_texts.h"
+#include "ui/results_texts.h"
 
 namespace hw {
 
@@ -165,6 +166,7 @@ class Form1 : public ScanCountersView {
   FormModel controls;
   TreeModel tvwTree;
   MainTexts texts;
+  ResultsTexts resultsTexts;
   WindowsFolders windows;
   /// The scan and its parts; the names below are the scanner's own.
   Scanner scanner;
@@ -173,6 +175,8 @@ class Form1 : public ScanCountersView {
   PathTests& pathTests;
   ProblemLogs& problemLogs;
   SectionChecks& checks;
+  /// The user's exclusion list, loaded at every scan's start.
+  Exclusions& exclusions;
   std::unique_ptr<Mani>& sReg;
 
   /// Name of the backup file the repairs after this scan write into (no

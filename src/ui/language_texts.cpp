@@ -125,7 +125,7 @@ void Form1::SetAllTxt() {
           case 1121: texts.repairReasons.reasonShortcutNotKept = t; break;
           case 1122: texts.repairReasons.reasonShortcutNotRecycled = t; break;
           case 1123: texts.damagedRecordNote = t; break;
-          default: break;
+          default: ApplyResultsText(resultsTexts, id, t); break;
         }
       });
     }

@@ -136,7 +136,7 @@ void SettingsDialog::TabStrip1_Click() {
 }
 
 void SettingsDialog::Browse(const char* textBox) {
-  const std::string folder = form_.p.dialogs.BrowseForFolder(browseTitle);
+  const std::string folder = form_.p.dialogs.BrowseForFolder(browseTitle, Trim(controls.Text(textBox)));
   if (!Trim(folder).empty()) controls.SetText(textBox, folder);
 }
 

@@ -428,7 +428,9 @@ class DisarmingDialogs : public UserDialogs {
   std::string InputBox(const std::string& prompt, const std::string& title) override {
     return inner_.InputBox(prompt, title);
   }
-  std::string BrowseForFolder(const std::string& title) override { return inner_.BrowseForFolder(title); }
+  std::string BrowseForFolder(const std::string& title, const std::string& start) override {
+    return inner_.BrowseForFolder(title, start);
+  }
 
  private:
   UserDialogs& inner_;

@@ -20,8 +20,9 @@ std::string ScriptedDialogs::InputBox(const std::string& prompt, const std::stri
   return a;
 }
 
-std::string ScriptedDialogs::BrowseForFolder(const std::string& title) {
+std::string ScriptedDialogs::BrowseForFolder(const std::string& title, const std::string& startFolder) {
   prompts.push_back(title);
+  startFolders.push_back(startFolder);
   if (folders.empty()) return std::string();
   std::string a = folders.front();
   folders.pop_front();

@@ -31,7 +31,9 @@ class ScriptedDialogs : public UserDialogs {
   MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                        MsgIcon icon) override;
   std::string InputBox(const std::string& prompt, const std::string& title) override;
-  std::string BrowseForFolder(const std::string& title) override;
+  std::string BrowseForFolder(const std::string& title, const std::string& startFolder) override;
+  /// The folder each picker was to open at.
+  std::vector<std::string> startFolders;
 };
 
 /// Counts yields and runs the action registered for a given yield number
@@ -67,6 +69,9 @@ class RecordingShell : public Shell {
   }
   void OpenUrl(std::uintptr_t, const std::string& address) override {
     calls.push_back({"url", address, ""});
+  }
+  void Run(std::uintptr_t, const std::string& program, const std::string& parameters) override {
+    calls.push_back({"run", program, parameters});
   }
 };
 

@@ -161,6 +161,10 @@ TEST_F(SettingsDialogTest, BrowseFillsTheBoxBesideTheButtonUnlessCancelled) {
   EXPECT_EQ("E:\\Picked", dlg.controls.Text(cfg::txtLogFilePath));
   ASSERT_EQ(6u, tp.dialogs.prompts.size());
   for (const auto& p : tp.dialogs.prompts) EXPECT_EQ("Choose Directory..", p);
+  // Each picker opens at the folder its box names at the time.
+  EXPECT_EQ(before, tp.dialogs.startFolders.at(0));
+  EXPECT_EQ("E:\\Picked", tp.dialogs.startFolders.at(1));
+  EXPECT_EQ("E:\\Picked", tp.dialogs.startFolders.at(5));
   EXPECT_NE(before, dlg.controls.Text(cfg::txtLogFilePath));
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/message_pump_win32.h"
+#include "platform/vb_text.h"
 #include "registry/settings.h"
 #include "support/program_folder_system_info.h"
 #include "support/registry_builder.h"
@@ -23,11 +24,13 @@
 #include "support/test_paths.h"
 #include "support/test_platform.h"
 #include "ui/control_names.h"
+#include "ui/results_page.h"
 #include "ui/startup.h"
 #include "ui/win32/button_face_win32.h"
 #include "ui/win32/form1_window_win32.h"
 #include "ui/win32/screenshot_win32.h"
 #include "ui/win32/splash_win32.h"
+#include "ui/win32/wide_text_win32.h"
 
 namespace hw {
 namespace {
@@ -924,6 +927,297 @@ TEST(Hivewright, ASecondInstanceShowsTheFirstAndEndsAndClosingEndsTheFirstWithSt
   EXPECT_EQ(-1, first.EndedWith(0));
   PostMessageA(shown, WM_CLOSE, 0, 0);
   EXPECT_EQ(0, first.EndedWith(10000));
+}
+
+}  // namespace
+}  // namespace hw
+
+namespace hw {
+namespace {
+
+std::string Utf8(const wchar_t* w) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
+  return s;
+}
+
+/// A real mouse press and release (left or right) at a point of the screen.
+void MouseInput(POINT screen, bool right) {
+  SetCursorPos(screen.x, screen.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+/// What a person does once a popup menu shows: notes its items, takes a
+/// picture when asked, and clicks the item with `caption`.
+struct MenuPerson {
+  static MenuPerson* current;
+  HWND window = nullptr;
+  std::string caption, picture;
+  std::vector<std::string> offered;
+  bool clicked = false;
+  UINT_PTR timer = 0;
+
+  void Arm(HWND w, const std::string& c, const std::string& shot = std::string()) {
+    window = w;
+    caption = c;
+    picture = shot;
+    offered.clear();
+    clicked = false;
+    current = this;
+    timer = SetTimer(nullptr, 0, 50, &Tick);
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    MenuPerson* self = current;
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (!self || !popup || !IsWindowVisible(popup)) return;
+    auto menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    if (!menu) return;
+    KillTimer(nullptr, id);
+    int at = -1;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      wchar_t text[128] = {};
+      if (GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION) <= 0) continue;
+      self->offered.push_back(Utf8(text));
+      if (self->offered.back() == self->caption) at = i;
+    }
+    if (!self->picture.empty()) {
+      const std::string dir = test::BuildDir() + "\\screenshots";
+      std::filesystem::create_directories(dir);
+      SaveWindowPng(self->window, dir + "\\" + self->picture + ".png");
+    }
+    RECT r{};
+    if (at < 0 || !GetMenuItemRect(nullptr, menu, static_cast<UINT>(at), &r)) {
+      PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+      return;
+    }
+    self->clicked = true;
+    MouseInput(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, false);
+  }
+};
+MenuPerson* MenuPerson::current = nullptr;
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* w = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = Utf8(w);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWithRealClicks) {
+  ClickButton(window, ctl::ScanBtn);
+  PumpFor(300);
+  ASSERT_TRUE(form().scanFinished);
+  ASSERT_EQ(2u, Node("SL").ChildCount());
+  HWND tree = window.ControlWindow(ctl::tvwTree);
+  HWND pane = window.ControlWindow(ctl::txtDetails);
+  EXPECT_TRUE(window.Showing(ctl::txtDetails));
+  RECT treeRect = window.ClientRectOf(ctl::tvwTree), paneRect = window.ClientRectOf(ctl::txtDetails), both{};
+  EXPECT_FALSE(IntersectRect(&both, &treeRect, &paneRect)) << "the pane lies under the tree";
+  const std::string b = Node("SL").Children()[0]->key, c = Node("SL").Children()[1]->key;
+  auto screenPoint = [&](const std::string& key) {
+    POINT p = NodePoint(key, false);
+    ClientToScreen(tree, &p);
+    return p;
+  };
+  MenuPerson person;
+  auto rightClick = [&](const std::string& key, const std::string& caption, const std::string& shot = "") {
+    person.Arm(window.Handle(), caption, shot);
+    MouseInput(screenPoint(key), true);
+    PumpFor(400);
+    EXPECT_TRUE(person.clicked) << caption;
+  };
+
+  // A right click selects the problem, the pane explains it; Copy details.
+  rightClick(b, "Copy details", "results_context_menu");
+  const std::vector<std::string> registryItems = {"Open in Registry Editor", "Copy details", "Exclude",
+                                                  "Select all", "Select none", "Invert selection"};
+  EXPECT_EQ(registryItems, person.offered);
+  const std::string details = form().controls.Text(ctl::txtDetails);
+  EXPECT_EQ(0u, details.find("Section: Software Locations\r\nRoot: HKEY_LOCAL_MACHINE\r\n")) << details;
+  EXPECT_NE(std::string::npos, details.find("The file " + folder_->Root() + "\\Missing\\b.exe does not exist."));
+  wchar_t shown[1024] = {};
+  GetWindowTextW(pane, shown, 1024);
+  EXPECT_EQ(details, Utf8(shown));
+  EXPECT_EQ(details, ClipboardText());
+  Screenshot(window.Handle(), "results_details");
+
+  // Open in Registry Editor: its last key set, the editor started.
+  rightClick(b, "Open in Registry Editor");
+  ASSERT_FALSE(shell.calls.empty());
+  EXPECT_EQ("regedit.exe", shell.calls.back().target);
+  EXPECT_EQ("Computer\\HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\b.exe",
+            Trim(form().module1.getstr(kCurrentUser, kRegeditKey, kRegeditLastKey)));
+
+  // The menu key and Shift+F10 open the selected node's menu.
+  SetFocus(tree);
+  person.Arm(window.Handle(), "Invert selection");
+  PressKey(VK_APPS);
+  PumpFor(400);
+  EXPECT_TRUE(person.clicked);
+  EXPECT_EQ("NoneReg", Node(b).image);
+  EXPECT_EQ("SomeReg", Node("SL").image);
+  person.Arm(window.Handle(), "Select all");
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageA(tree, WM_SYSKEYDOWN, VK_F10, 1);
+  PostMessageA(tree, WM_SYSKEYUP, VK_F10, 1 | (3u << 30));
+  PumpFor(400);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(person.clicked);
+  EXPECT_EQ("AllReg", Node(b).image);
+  EXPECT_EQ("AllReg", Node("SL").image);
+
+  // Exclude: the problem leaves the results and the list keeps it.
+  rightClick(c, "Exclude");
+  EXPECT_EQ(nullptr, form().tvwTree.Find(c));
+  EXPECT_EQ(1u, Node("SL").ChildCount());
+  EXPECT_EQ(form().tvwTree.Count(), static_cast<std::size_t>(TreeView_GetCount(tree)));
+  ASSERT_EQ(1u, form().exclusions.Entries().size());
+  EXPECT_EQ("HKEY_LOCAL_MACHINE,/SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\c.exe#((Default))",
+            form().exclusions.Entries()[0]);
+
+  // A section node offers the selection only.
+  rightClick("SL", "Select none");
+  EXPECT_EQ((std::vector<std::string>{"Select all", "Select none", "Invert selection"}), person.offered);
+  EXPECT_EQ("NoneReg", Node(b).image);
+  EXPECT_EQ("", form().controls.Text(ctl::txtDetails));
+
+  // In German: the menu's longer captions and the pane's labels.
+  const std::string ref = folder_->Root() + "\\Ref";
+  folder_->MakeFolder(ref);
+  std::filesystem::copy_file(test::SourceDir() + "\\resources\\Ref\\Deutsch.ini", folder_->Host(ref + "\\Deutsch.ini"));
+  form().settings.Write(kLocalMachine, kPathKey, "RefFile", ref);
+  form().settings.Write(kCurrentUser, kLanguageKey, "default", "Deutsch");
+  form().SetAllTxt();
+  PumpFor(100);
+  rightClick(b, u8"Details kopieren", "results_context_menu_de");
+  EXPECT_EQ(u8"Im Registrierungs-Editor öffnen", person.offered.at(0));
+  EXPECT_EQ(0u, form().controls.Text(ctl::txtDetails).find("Bereich: ")) << form().controls.Text(ctl::txtDetails);
+  EXPECT_NE(std::string::npos, form().controls.Text(ctl::txtDetails).find(u8"Geprüfter Pfad: "));
+  Screenshot(window.Handle(), "results_details_de");
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
+  HWND w = window.Handle();
+  EXPECT_TRUE(GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
+  EXPECT_TRUE(GetWindowLongA(w, GWL_STYLE) & WS_MAXIMIZEBOX);
+  RECT designed{};
+  GetWindowRect(w, &designed);
+  const RECT help = window.ClientRectOf(ctl::hlpBtn), scan = window.ClientRectOf(ctl::ScanBtn);
+  // Smaller than designed is refused.
+  SetWindowPos(w, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+  PumpFor(100);
+  RECT now{};
+  GetWindowRect(w, &now);
+  EXPECT_EQ(designed.right - designed.left, now.right - now.left);
+  EXPECT_EQ(designed.bottom - designed.top, now.bottom - now.top);
+
+  // While the scan runs the title shows how far it is; the yield before the
+  // second section comes after the first one's progress.
+  MouseClick(window.ControlWindow(ctl::tvwTree), NodePoint("DD", true));
+  PumpFor(150);
+  std::string titleDuring;
+  pump.When([&] { return form().controls.Get(ctl::pgScanSystem).value > 0; },
+            [&] { titleDuring = WindowText(w); });
+  ClickButton(window, ctl::ScanBtn);
+  PumpFor(300);
+  ASSERT_TRUE(form().scanFinished);
+  const std::size_t percent = titleDuring.find("% - Hivewright");
+  ASSERT_NE(std::string::npos, percent) << titleDuring;
+  const int shown = std::atoi(titleDuring.substr(0, percent).c_str());
+  EXPECT_TRUE(shown > 0 && shown <= 100) << titleDuring;
+  EXPECT_EQ("Hivewright", WindowText(w));
+  // At each size the left column and the first page's buttons keep their
+  // places; the results tree and the pane take the width, the tree the
+  // height; the command buttons keep their distance from the bottom right.
+  struct Size {
+    int width, height;
+    const char* shot;
+  };
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  RECT last{};
+  for (const Size& size : {Size{800, 600, "results_800x600"}, Size{1600, 1000, "results_1600x1000"}}) {
+    SCOPED_TRACE(size.shot);
+    SetWindowPos(w, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER);
+    PumpFor(150);
+    RECT client{};
+    GetClientRect(w, &client);
+    const RECT tree = window.ClientRectOf(ctl::tvwTree), pane = window.ClientRectOf(ctl::txtDetails);
+    const RECT ext = window.ClientRectOf(ctl::ext), area = window.ClientRectOf(ctl::mainArea);
+    const RECT helpNow = window.ClientRectOf(ctl::hlpBtn);
+    EXPECT_TRUE(EqualRect(&help, &helpNow));
+    EXPECT_NEAR(client.right, area.right, 1);
+    EXPECT_NEAR(area.right - tree.right, MulDiv(220, dpi, 1440), 1);
+    EXPECT_EQ(tree.right, pane.right);
+    EXPECT_LT(tree.bottom, pane.top);
+    EXPECT_LT(pane.bottom, ext.top);
+    if (last.right > 0) {
+      EXPECT_GT(tree.bottom - tree.top, last.bottom - last.top);
+      EXPECT_GT(ext.left, last.left);
+    }
+    last = RECT{ext.left, tree.top, ext.right, tree.bottom};
+    Screenshot(w, size.shot);
+  }
+  ClickButton(window, ctl::ext);
+  PumpFor(150);
+  const RECT scanNow = window.ClientRectOf(ctl::ScanBtn);
+  EXPECT_TRUE(EqualRect(&scan, &scanNow));
+  Screenshot(w, "first_page_1600x1000");
+  ClickButton(window, ctl::BackupBtn);
+  PumpFor(200);
+  const RECT list = window.ClientRectOf(ctl::ListVW1), ok = window.ClientRectOf(ctl::cmdCancel);
+  EXPECT_GT(list.right - list.left, 1000);
+  EXPECT_LT(list.bottom, ok.top);
+  Screenshot(w, "backup_manager_1600x1000");
+
+  // Maximised and closed: the next start comes back maximised at that place;
+  // a place on no screen is not taken.
+  SetWindowPos(w, nullptr, 40, 30, 900, 700, SWP_NOZORDER);
+  ShowWindow(w, SW_MAXIMIZE);
+  PumpFor(150);
+  EXPECT_TRUE(IsZoomed(w));
+  DestroyWindow(w);
+  PumpFor(50);
+  EXPECT_EQ("40,30,900,700,max", Trim(form().module1.getstr(kCurrentUser, kWindowKey, kPlacementValue)));
+  {
+    Form1Window next(platform_);
+    ASSERT_TRUE(next.Create(GetModuleHandleA(nullptr)));
+    next.Form().Form_Load();
+    next.Show();
+    PumpFor(100);
+    EXPECT_TRUE(IsZoomed(next.Handle()));
+    ShowWindow(next.Handle(), SW_RESTORE);
+    GetWindowRect(next.Handle(), &now);
+    EXPECT_EQ(40, now.left);
+    EXPECT_EQ(900, now.right - now.left);
+  }
+  form().settings.Write(kCurrentUser, kWindowKey, kPlacementValue, "30000,30000,900,700,normal");
+  Form1Window lost(platform_);
+  ASSERT_TRUE(lost.Create(GetModuleHandleA(nullptr)));
+  lost.Form().Form_Load();
+  GetWindowRect(lost.Handle(), &now);
+  EXPECT_LT(now.left, 30000);
+  EXPECT_EQ(designed.right - designed.left, now.right - now.left);
+  MSG quit;
+  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
 }
 
 }  // namespace

@@ -105,6 +105,36 @@ TEST_F(SettingsWindowTest, ThreePagesInGermanAsScreenshots) {
   Shot(dlg.Handle(), "settings_about_de.png");
 }
 
+TEST_F(SettingsWindowTest, TheLayoutAndTheFontScaleWithTheDotsPerInch) {
+  struct Laid {
+    RECT box, ok;
+    LONG fontHeight;
+  };
+  auto lay = [&](int dpi, const char* shot) {
+    SettingsDialogWindow dlg(form);
+    dlg.dpi = dpi;
+    EXPECT_TRUE(dlg.Create(nullptr));
+    SetWindowPos(dlg.Handle(), nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(dlg.Handle(), SW_SHOW);
+    ClickTab(dlg, 2);
+    Laid l{};
+    for (auto [name, rect] : {std::pair{cfg::txtLogFilePath, &l.box}, std::pair{cfg::cmdOk, &l.ok}}) {
+      GetWindowRect(dlg.Control(name), rect);
+      MapWindowPoints(nullptr, dlg.Handle(), reinterpret_cast<POINT*>(rect), 2);
+    }
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dlg.Control(cfg::txtLogFilePath), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    l.fontHeight = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    Shot(dlg.Handle(), shot);
+    return l;
+  };
+  const Laid at96 = lay(96, "settings_paths_de_96dpi.png"), at144 = lay(144, "settings_paths_de_144dpi.png");
+  EXPECT_NEAR((at96.box.right - at96.box.left) * 3 / 2, at144.box.right - at144.box.left, 1);
+  EXPECT_NEAR(at96.box.top * 3 / 2, at144.box.top, 1);
+  EXPECT_NEAR(at96.ok.left * 3 / 2, at144.ok.left, 2);
+  EXPECT_NEAR(at96.fontHeight * 3 / 2, at144.fontHeight, 1);
+}
+
 TEST_F(SettingsWindowTest, ClicksReachTheLogicAndOkSavesThroughTheWindow) {
   SettingsDialogWindow dlg(form);
   ASSERT_TRUE(dlg.Create(nullptr));

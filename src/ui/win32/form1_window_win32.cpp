@@ -11,6 +11,8 @@
 #include "ui/control_names.h"
 #include "ui/win32/button_face_win32.h"
 #include "ui/win32/panel_gradient_win32.h"
+#include "ui/win32/results_menu_win32.h"
+#include "ui/scan_progress.h"
 #include "ui/win32/settings_dialog_win32.h"
 
 namespace hw {
@@ -64,6 +66,16 @@ HFONT MakeFont(int points, int weight, int dpi) {
   return CreateFontIndirectA(&lf);
 }
 
+// Paints the tree's background; the lines are redrawn in the new colour by
+// writing the style once without lines and once as it was.
+void SetTreeViewBackColor(HWND TV, COLORREF BackColor) {
+  TreeView_SetBkColor(TV, BackColor);
+  const LONG treeStyle = GetWindowLongA(TV, GWL_STYLE);
+  SetWindowLongA(TV, GWL_STYLE, treeStyle & ~TVS_HASLINES);
+  SetWindowLongA(TV, GWL_STYLE, treeStyle);
+  InvalidateRect(TV, nullptr, TRUE);
+}
+
 bool IsListColumn(const std::string& name) { return name.rfind("ListVW1.Column(", 0) == 0; }
 
 // Keeps a DC's selected object and puts the old one back.
@@ -109,6 +121,7 @@ void Form1Window::DeclareControls() {
   add(ctl::Sec_scanLb1, Kind::kLabel, ctl::Sec_scanPic, kBold | kShadow);
   add(ctl::Sec_scanLb, Kind::kLabel, ctl::Sec_scanPic, kBold);
   add(ctl::tvwTree, Kind::kTree, ctl::mainArea);
+  add(ctl::txtDetails, Kind::kEdit, ctl::mainArea);
   // First page.
   add(ctl::firstfrm, Kind::kPanel, ctl::mainArea);
   struct Action {
@@ -202,14 +215,16 @@ bool Form1Window::Create(HINSTANCE instance) {
   bold_ = MakeFont(0, FW_BOLD, dpi_);
   big_ = MakeFont(14, FW_BOLD, dpi_);
 
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  const DWORD style =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
   hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, "Hivewright", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          640, 480, nullptr, nullptr, instance, this);
+                          0, 0, nullptr, nullptr, instance, this);  // FitWindow gives the designed size
   if (!hwnd_) return false;
   if (!CreateControls(instance)) return false;
   form_.controls.SetObserver(
       [this](const std::string& name, FormModel::Change what) { OnControlChanged(name, what); });
   ApplyAll();
+  RestorePlacement();
   return true;
 }
 
@@ -249,6 +264,11 @@ bool Form1Window::CreateControls(HINSTANCE instance) {
         c.hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                                  child | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0, 0, 0, 0,
                                  parent, menu, instance, nullptr);
+        break;
+      case Kind::kEdit:
+        c.hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                 child | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
+                                 0, 0, parent, menu, instance, nullptr);
         break;
       case Kind::kProgress:
         c.hwnd = CreateWindowExA(0, PROGRESS_CLASSA, "", child | PBS_SMOOTH, 0, 0, 0, 0, parent, menu, instance,
@@ -314,30 +334,107 @@ void Form1Window::ApplyTreeColours() {
     if (i < count) ImageList_Replace(treeImages_, i, picture.Get(), nullptr);
     else treeImageIndex_[kTreeImages[i]] = ImageList_Add(treeImages_, picture.Get(), nullptr);
   }
-  TreeView_SetBkColor(tree, back);
   TreeView_SetTextColor(tree, hc ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
-  // Redraw the lines in the new colour: the style once without lines, once as it was.
-  const LONG treeStyle = GetWindowLongA(tree, GWL_STYLE);
-  SetWindowLongA(tree, GWL_STYLE, treeStyle & ~TVS_HASLINES);
-  SetWindowLongA(tree, GWL_STYLE, treeStyle);
-  InvalidateRect(tree, nullptr, TRUE);
+  SetTreeViewBackColor(tree, back);
 }
 
 // ---- showing the control state ------------------------------------------------
 
 void Form1Window::FitWindow() {
-  // The window's client area: the main area and the status bar below it.
+  // The designed client area (the main area and the status bar below it)
+  // is the least the window shows; a window already larger stays so.
   const ControlState& area = form_.controls.Get(ctl::mainArea);
   RECT statusRect{};
   GetWindowRect(status_, &statusRect);
   RECT r{0, 0, Px(area.left + area.width), Px(area.top + area.height) + (statusRect.bottom - statusRect.top)};
   AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE, GetWindowLongA(hwnd_, GWL_EXSTYLE));
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  minWindow_ = SIZE{r.right - r.left, r.bottom - r.top};
+  RECT now{};
+  GetWindowRect(hwnd_, &now);
+  if (!IsZoomed(hwnd_) && (now.right - now.left < minWindow_.cx || now.bottom - now.top < minWindow_.cy)) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::max<LONG>(now.right - now.left, minWindow_.cx),
+                 std::max<LONG>(now.bottom - now.top, minWindow_.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Relayout();
+}
+
+TwipsRect Form1Window::Placed(const std::string& name) const {
+  const ControlState& s = form_.controls.Get(name);
+  const TwipsRect design{s.left, s.top, s.width, s.height};
+  auto it = byName_.find(name);
+  const std::string parent = it == byName_.end() ? std::string() : controls_[it->second].parent;
+  int growX = 0, growY = 0, width = 0, height = 0;
+  if (parent.empty()) {
+    const ControlState& area = form_.controls.Get(ctl::mainArea);
+    RECT client{}, statusRect{};
+    GetClientRect(hwnd_, &client);
+    GetWindowRect(status_, &statusRect);
+    width = area.left + area.width;
+    height = area.top + area.height;
+    growX = Growth(static_cast<int>(Twips(client.right)), width);
+    growY = Growth(static_cast<int>(Twips(client.bottom - (statusRect.bottom - statusRect.top))), height);
+  } else {
+    const ControlState& outer = form_.controls.Get(parent);
+    const TwipsRect now = Placed(parent);
+    growX = now.width - outer.width;
+    growY = now.height - outer.height;
+    width = outer.width;
+    height = outer.height;
+  }
+  return AnchoredRect(design, MainWindowAnchors(name, form_.controls), growX, growY, width, height);
+}
+
+void Form1Window::Relayout() {
+  if (!hwnd_ || !status_) return;
   SendMessageA(status_, WM_SIZE, 0, 0);
   RECT client{};
   GetClientRect(hwnd_, &client);
   int parts[] = {client.right * 3 / 5, -1};
   SendMessageA(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  for (Control& c : controls_) ApplyPosition(c);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Form1Window::ShowScanProgress() {
+  if (!hwnd_) return;
+  const std::string& title = form_.controls.Text("Form1");
+  if (form_.ScanRunning()) {
+    const ControlState& bar = form_.controls.Get(ctl::pgScanSystem);
+    const int percent = ProgressPercent(bar.value, bar.min, bar.max);
+    SetWindowTextW(hwnd_, WideText(ProgressTitle(title, percent)).c_str());
+    taskbar_.Show(hwnd_, percent);
+    progressShown_ = true;
+    return;
+  }
+  SetWindowTextW(hwnd_, WideText(title).c_str());
+  if (progressShown_) taskbar_.Clear(hwnd_);
+  progressShown_ = false;
+}
+
+void Form1Window::RestorePlacement() {
+  const auto p = ParseWindowPlacement(form_.settings.Read(kCurrentUser, kWindowKey, kPlacementValue));
+  if (!p) return;
+  RECT r{p->left, p->top, p->left + std::max<int>(p->width, minWindow_.cx),
+         p->top + std::max<int>(p->height, minWindow_.cy)};
+  // A place on a screen that is gone (a second monitor, a lower resolution)
+  // would leave the window out of sight.
+  if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  wp.showCmd = SW_HIDE;
+  wp.rcNormalPosition = r;
+  SetWindowPlacement(hwnd_, &wp);
+  showMaximized_ = p->maximized;
+}
+
+void Form1Window::SavePlacement() {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  if (!GetWindowPlacement(hwnd_, &wp)) return;
+  const RECT& r = wp.rcNormalPosition;
+  form_.settings.Write(kCurrentUser, kWindowKey, kPlacementValue,
+                       FormatWindowPlacement(WindowPlacement{r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                                             IsZoomed(hwnd_) != FALSE}));
 }
 
 void Form1Window::ApplyAll() {
@@ -363,7 +460,7 @@ void Form1Window::OnControlChanged(const std::string& name, FormModel::Change wh
   if (!hwnd_) return;
   const ControlState& s = form_.controls.Get(name);
   if (name == "Form1") {
-    if (what == FormModel::Change::kText) SetWindowTextA(hwnd_, s.text.c_str());
+    if (what == FormModel::Change::kText) ShowScanProgress();
     return;
   }
   if (name == ctl::sbStatus1 || name == ctl::sbStatus2) {
@@ -404,6 +501,7 @@ void Form1Window::OnControlChanged(const std::string& name, FormModel::Change wh
       break;
     case FormModel::Change::kValue:
       ApplyValue(c);
+      if (name == ctl::pgScanSystem) ShowScanProgress();
       break;
     case FormModel::Change::kZOrder:
       if (c.hwnd) SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -430,11 +528,13 @@ void Form1Window::ApplyText(Control& c) {
     SkinButton(c);
   } else if (c.kind == Kind::kLabel) {
     InvalidateWindowless(c);
+  } else if (c.kind == Kind::kEdit) {
+    SetWindowTextW(c.hwnd, WideText(s.text).c_str());
   }
 }
 
 void Form1Window::ApplyPosition(Control& c) {
-  const ControlState& s = form_.controls.Get(c.name);
+  const TwipsRect s = Placed(c.name);
   if (c.hwnd) {
     int height = Px(s.height);
     if (c.kind == Kind::kBand) {
@@ -450,6 +550,14 @@ void Form1Window::ApplyPosition(Control& c) {
       height = std::max<int>(height, tm.tmHeight + 1);
     }
     MoveWindow(c.hwnd, Px(s.left), Px(s.top), Px(s.width), height, TRUE);
+    if (c.kind == Kind::kList) {
+      // The name column takes what the list gains, so long names need no
+      // horizontal scrolling in a wide window.
+      RECT client{};
+      GetClientRect(c.hwnd, &client);
+      const int others = ListView_GetColumnWidth(c.hwnd, 1) + ListView_GetColumnWidth(c.hwnd, 2);
+      ListView_SetColumnWidth(c.hwnd, 0, std::max<int>(Px(2200), client.right - others));
+    }
     if (c.kind == Kind::kBand && PanelGradientOf(c.hwnd)) {
       PaintPanelGradient(GetSysColor(COLOR_BTNFACE), c.hwnd, nullptr);
     }
@@ -518,7 +626,8 @@ void Form1Window::ApplyItems() {
 
 RECT Form1Window::WindowlessRect(const Control& c) const {
   const ControlState& s = form_.controls.Get(c.name);
-  RECT r{Px(s.left), Px(s.top), Px(s.left + s.width), Px(s.top + s.height)};
+  const TwipsRect at = Placed(c.name);
+  RECT r{Px(at.left), Px(at.top), Px(at.left + at.width), Px(at.top + at.height)};
   if (c.kind == Kind::kLabel && s.autoSize) {
     HDC dc = GetDC(hwnd_);
     {
@@ -708,6 +817,38 @@ void Form1Window::ScrollTreeToTop() {
   if (HTREEITEM first = TreeView_GetRoot(tree)) TreeView_SelectSetFirstVisible(tree, first);
 }
 
+void Form1Window::ShowTreeMenu(LPARAM lp) {
+  HWND tree = ControlWindow(ctl::tvwTree);
+  if (!tree || !IsWindowEnabled(tree)) return;
+  POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  HTREEITEM item = nullptr;
+  if (lp == -1) {
+    item = TreeView_GetSelection(tree);
+    RECT r{};
+    if (!item || !TreeView_GetItemRect(tree, item, &r, TRUE)) return;
+    at = POINT{r.left, r.bottom};
+    ClientToScreen(tree, &at);
+  } else {
+    TVHITTESTINFO info{};
+    info.pt = at;
+    ScreenToClient(tree, &info.pt);
+    item = TreeView_HitTest(tree, &info);
+    if (!item || !(info.flags & TVHT_ONITEM)) return;
+    // The menu is about the node under the pointer, which the pane then shows.
+    TreeView_SelectItem(tree, item);
+  }
+  TreeNode* node = NodeOfItem(item);
+  if (!node) return;
+  const std::string key = node->key;
+  RunHandler([this, node] { ShowProblemDetails(form_, node); });
+  const int chosen = TrackResultsMenu(hwnd_, ResultsMenuFor(form_, *node), at);
+  if (chosen == 0) return;
+  RunHandler([this, key, chosen] {
+    const std::string text = RunResultsCommand(form_, key, static_cast<ResultsCommand>(chosen));
+    if (!text.empty()) CopyTextToClipboard(hwnd_, text);
+  });
+}
+
 LRESULT CALLBACK Form1Window::TreeSubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                                DWORD_PTR ref) {
   auto* self = reinterpret_cast<Form1Window*>(ref);
@@ -719,6 +860,21 @@ LRESULT CALLBACK Form1Window::TreeSubclassProc(HWND hwnd, UINT msg, WPARAM wp, L
     if (TreeNode* node = self->NodeOfItem(TreeView_GetSelection(hwnd)))
       self->RunHandler([self, node] { self->form_.tvwTree_SpaceKey(*node); });
     return 0;
+  } else if (msg == WM_CONTEXTMENU) {
+    self->ShowTreeMenu(lp);
+    return 0;
+  } else if ((msg == WM_KEYDOWN && wp == VK_APPS) ||
+             (msg == WM_SYSKEYDOWN && wp == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000))) {
+    // The menu key and Shift+F10 open the menu of the selected node; their
+    // release is swallowed, so the default handling opens no second one.
+    self->keyMenu_ = true;
+    self->ShowTreeMenu(-1);
+    return 0;
+  } else if ((msg == WM_KEYUP && wp == VK_APPS) || (msg == WM_SYSKEYUP && wp == VK_F10)) {
+    if (self->keyMenu_) {
+      self->keyMenu_ = false;
+      return 0;
+    }
   } else if (msg == WM_CHAR && wp == ' ') {
     return 0;  // no search for a node named by the space
   } else if (msg == WM_NCDESTROY) {
@@ -795,7 +951,8 @@ RECT Form1Window::ClientRectOf(const std::string& name) const {
 
 void Form1Window::Show() {
   if (!hwnd_) return;
-  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, showMaximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+  showMaximized_ = false;
   SetForegroundWindow(hwnd_);
   UpdateReachability();
   UpdateWindow(hwnd_);
@@ -832,6 +989,7 @@ void Form1Window::RunHandler(const std::function<void()>& handler) {
   } catch (...) {
   }
   --handlerDepth_;
+  if (progressShown_ && !form_.ScanRunning()) ShowScanProgress();
   if (handlerDepth_ == 0 && closePending_ && hwnd_) {
     closePending_ = false;
     DestroyWindow(hwnd_);
@@ -953,6 +1111,7 @@ LRESULT Form1Window::HandleNotify(const NMHDR& header) {
         const auto& tv = reinterpret_cast<const NMTREEVIEWA&>(header);
         TreeNode* node = NodeOfItem(tv.itemNew.hItem);
         for (TreeNode* n : form_.tvwTree.Nodes()) n->selected = n == node;
+        RunHandler([this, node] { ShowProblemDetails(form_, node); });
         return 0;
       }
       case TVN_ITEMEXPANDEDA:
@@ -1065,6 +1224,7 @@ LRESULT Form1Window::PanelMessage(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:
+    case WM_CONTEXTMENU:
       // The controls' messages go to the window, which knows every control.
       return SendMessageA(hwnd_, msg, wp, lp);
     case WM_ERASEBKGND: {
@@ -1143,6 +1303,13 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return HandleNotify(*reinterpret_cast<const NMHDR*>(lp));
+    case WM_CONTEXTMENU:
+      // The tree asks its parent for the menu of a right click.
+      if (reinterpret_cast<HWND>(wp) == ControlWindow(ctl::tvwTree)) {
+        ShowTreeMenu(lp);
+        return 0;
+      }
+      break;
     case kHelpLostFocus:
       RunHandler([this] { form_.hlpBtn_LostFocus(); });
       return 0;
@@ -1185,7 +1352,16 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       DestroyWindow(hwnd_);
       return 0;
+    case WM_SIZE:
+      if (wp != SIZE_MINIMIZED) Relayout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      if (minWindow_.cx > 0) info->ptMinTrackSize = POINT{minWindow_.cx, minWindow_.cy};
+      return 0;
+    }
     case WM_DESTROY:
+      SavePlacement();
       form_.Form_Unload();
       DeleteButtonFaces(hwnd_);
       PostQuitMessage(0);

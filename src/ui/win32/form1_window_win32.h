@@ -16,7 +16,9 @@
 #include "platform/platform.h"
 #include "ui/form1.h"
 #include "ui/form1_view.h"
+#include "ui/window_layout.h"
 #include "ui/win32/pictures_win32.h"
+#include "ui/win32/taskbar_progress_win32.h"
 
 namespace hw {
 
@@ -82,7 +84,7 @@ class Form1Window : public Form1View {
   bool IsMinimized() override;
 
  private:
-  enum class Kind { kArea, kPanel, kBand, kBaseBox, kBar, kLabel, kImage, kButton, kTree, kList, kProgress };
+  enum class Kind { kArea, kPanel, kBand, kBaseBox, kBar, kLabel, kImage, kButton, kTree, kList, kProgress, kEdit };
   struct Control {
     std::string name;
     Kind kind;
@@ -114,6 +116,17 @@ class Form1Window : public Form1View {
   HWND ParentWindow(const Control& c) const;
   void OnControlChanged(const std::string& name, FormModel::Change what);
   void FitWindow();
+  /// Where a control lies now: its place in the page logic, following its
+  /// container's growth beyond the design (ui/window_layout.h).
+  TwipsRect Placed(const std::string& name) const;
+  /// Every control placed again for the window's new size.
+  void Relayout();
+  /// The scan's progress in the title and on the taskbar button while a
+  /// scan runs; the plain title once it has ended.
+  void ShowScanProgress();
+  /// The size and place of the last run, when they are on a screen now.
+  void RestorePlacement();
+  void SavePlacement();
   void ApplyAll();
   void ApplyText(Control& c);
   void ApplyPosition(Control& c);
@@ -131,6 +144,9 @@ class Form1Window : public Form1View {
   TreeNode* LiveNode(TreeNode* node) const;
   TreeNode* NodeOfItem(HTREEITEM item) const;
   void OnCommand(int id, int code);
+  /// The context menu of a tree node: at the pointer (`lp` from
+  /// WM_CONTEXTMENU) or, from the keyboard, below the selected node.
+  void ShowTreeMenu(LPARAM lp);
   /// Enter (IDOK) and Esc (IDCANCEL) from the dialog manager.
   void OnDialogKey(int id);
   /// True in a high-contrast scheme: every text in the system's colours.
@@ -162,6 +178,11 @@ class Form1Window : public Form1View {
   std::vector<MirrorItem> mirror_;
   std::unordered_map<HTREEITEM, std::size_t> itemIndex_;
   bool mirroring_ = false;
+  bool keyMenu_ = false;
+  SIZE minWindow_{0, 0};     // the window's size for the design's client area
+  bool showMaximized_ = false;  // the last run ended maximised
+  TaskbarProgress taskbar_;
+  bool progressShown_ = false;  // a menu key press opened the menu; its release is swallowed
   POINT lastPress_{-1, -1};  // tree pixels of the last mouse press on the tree
   bool busyPointer_ = false;
   int handlerDepth_ = 0;

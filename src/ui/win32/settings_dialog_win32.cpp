@@ -22,7 +22,18 @@ constexpr int kClientW = kTabX + kTabW + 8;            // TabStrip1 + 100 twips 
 constexpr int kClientH = kTabY + kTabH + 8 + kButtonH + 12;  // + 500 twips for the buttons
 constexpr int kFirstId = 100;
 
-HFONT DialogFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+// The system's message font at 8 points for `dpi`, so text grows with the
+// layout (the stock GUI font keeps its pixel size).
+HFONT MakeDialogFont(int dpi) {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  LOGFONTA lf{};
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) lf = metrics.lfMessageFont;
+  else lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+  lf.lfHeight = -MulDiv(8, dpi, 72);
+  lf.lfWeight = FW_NORMAL;
+  return CreateFontIndirectA(&lf);
+}
 
 std::string WindowText(HWND hwnd) {
   std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
@@ -42,6 +53,7 @@ SettingsDialogWindow::~SettingsDialogWindow() {
     DestroyWindow(hwnd_);
   }
   if (g_openDialog == this) g_openDialog = nullptr;
+  if (font_) DeleteObject(font_);
 }
 
 HWND SettingsDialogWindow::Control(const std::string& name) const {
@@ -52,9 +64,9 @@ HWND SettingsDialogWindow::Control(const std::string& name) const {
 HWND SettingsDialogWindow::Make(const std::string& name, const char* cls, DWORD style, int x, int y, int w, int h,
                                 const char* page) {
   const int id = kFirstId + static_cast<int>(ids_.size());
-  HWND c = CreateWindowExA(0, cls, "", WS_CHILD | style, x, y, w, h, hwnd_,
+  HWND c = CreateWindowExA(0, cls, "", WS_CHILD | style, Scaled(x), Scaled(y), Scaled(w), Scaled(h), hwnd_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   controls_[name] = c;
   ids_[id] = name;
   if (page) pageOf_[name] = page;
@@ -76,8 +88,17 @@ bool SettingsDialogWindow::Create(HWND owner) {
   }();
   if (!registered) return false;
 
+  if (dpi) {
+    dpi_ = *dpi;
+  } else {
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+  }
+  if (dpi_ <= 0) dpi_ = 96;
+  font_ = MakeDialogFont(dpi_);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  RECT frame{0, 0, kClientW, kClientH};
+  RECT frame{0, 0, Scaled(kClientW), Scaled(kClientH)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kClassName, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
@@ -95,7 +116,7 @@ bool SettingsDialogWindow::Create(HWND owner) {
 
   // The pages lie on a panel of the dialog's own colour over the tab
   // control's body, whose colour depends on the theme.
-  RECT body{kTabX, kTabY, kTabX + kTabW, kTabY + kTabH};
+  RECT body{Scaled(kTabX), Scaled(kTabY), Scaled(kTabX + kTabW), Scaled(kTabY + kTabH)};
   SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&body));
   panel_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, body.left, body.top,
                            body.right - body.left, body.bottom - body.top, hwnd_, nullptr, GetModuleHandleA(nullptr),

@@ -5,6 +5,7 @@
 #include "platform/windows_win32.h"
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "ui/settings_dialog.h"
@@ -38,6 +39,9 @@ class SettingsDialogWindow {
   void SkinDialogButtons();
   /// The dialog's colours and faces after a colour-scheme change.
   void CheckAndChangeApperance();
+  /// Lays the dialog out for this many dots per inch instead of the
+  /// screen's (tests: Wine's cannot be changed while it runs). Before Create.
+  std::optional<int> dpi;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -48,7 +52,12 @@ class SettingsDialogWindow {
   void ShowFrontPage();
   void ApplyAll();
 
+  /// Pixels at the dialog's dots per inch of a length designed at 96.
+  int Scaled(int px) const { return MulDiv(px, dpi_, 96); }
+
   SettingsDialog logic_;
+  int dpi_ = 96;
+  HFONT font_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND tab_ = nullptr;
   HWND panel_ = nullptr;

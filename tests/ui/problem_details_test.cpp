@@ -1,0 +1,202 @@
+// The details pane of a problem node, for every section and every kind of
+// missing thing, from a real scan's logs and registry.
+#include "ui/problem_details.h"
+
+#include "ui/results_page.h"
+
+#include <gtest/gtest.h>
+
+#include "scan/scan_fixture.h"
+#include "platform/vb_text.h"
+#include "support/shortcut_maker.h"
+
+namespace hw {
+namespace {
+
+using ProblemDetailsTest = test::ScanFixture;
+
+TEST_F(ProblemDetailsTest, EverySectionAndMissingKindIsExplained) {
+  PopulateRegistry();
+  std::string q;
+  for (char c = 'Y'; c > 'D' && q.empty(); --c)
+    if (!tp.Files().DriveExists(std::string(1, c) + ":\\")) q = std::string(1, c) + ":";
+  ASSERT_FALSE(q.empty());
+  const std::string usf = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  b.String(kHkeyCurrentUser, usf, "OnQ", q + "\\Data");
+  ClickPicture("Reg");
+  form.ScanBtn_Click();
+  ASSERT_TRUE(form.scanFinished);
+
+  const std::string lm = "HKEY_LOCAL_MACHINE", sw = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+  struct Row {
+    std::string section, problem;
+    std::string details;
+  };
+  auto reg = [](const std::string& caption, const std::string& root, const std::string& key, const std::string& value,
+                const std::string& data, const std::string& tested, const std::string& missing) {
+    return "Section: " + caption + "\r\nRoot: " + root + "\r\nKey: " + key + "\r\nValue name: " + value +
+           "\r\nData: " + data + "\r\nPath tested: " + tested + "\r\n" + missing;
+  };
+  const std::vector<Row> rows = {
+      {"RI", R + "\\Missing",
+       reg("Registry Integrity", "HKEY_CURRENT_USER", usf, "Favorites", R + "\\Missing", R + "\\Missing",
+           "The folder " + R + "\\Missing does not exist.")},
+      {"RI", q + "\\Data",
+       reg("Registry Integrity", "HKEY_CURRENT_USER", usf, "OnQ", q + "\\Data", q + "\\Data",
+           "The drive " + q + " does not exist.")},
+      {"CC", R + "\\Missing.dll",
+       reg("Custome Controls", "HKEY_CLASSES_ROOT", "CLSID\\{B}\\InprocServer32", "(Default)",
+           "\"" + R + "\\Missing.dll\" arg", R + "\\Missing.dll", "The file " + R + "\\Missing.dll does not exist.")},
+      {"SL", R + "\\Missing\\b.exe",
+       reg("Software Locations", lm, sw + "App Paths\\b.exe", "(Default)", R + "\\Missing\\b.exe",
+           R + "\\Missing\\b.exe", "The file " + R + "\\Missing\\b.exe does not exist.")},
+      {"WF", R + "\\Nope.ttf",
+       reg("Windows Fonts", lm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "FullGone", R + "\\Nope.ttf",
+           R + "\\Nope.ttf", "The file " + R + "\\Nope.ttf does not exist.")},
+      {"HR", R + "\\Help",
+       reg("Help And Resources", lm, "SOFTWARE\\Microsoft\\Windows\\Help", "b.hlp", R + "\\Help",
+           R + "\\Help\\b.hlp", "The file " + R + "\\Help\\b.hlp does not exist.")},
+      {"SP", R + "\\Lib\\gone.dll",
+       reg("Shared Programmes", lm, sw + "SharedDLLs", R + "\\Lib\\gone.dll", "0x00000002(2)", R + "\\Lib\\gone.dll",
+           "The file " + R + "\\Lib\\gone.dll does not exist.")},
+      {"SuP", R + "\\Missing\\user.exe -x",
+       reg("Startup Programmes", "HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "a",
+           R + "\\Missing\\user.exe -x", R + "\\Missing\\user.exe -x",
+           "The file " + R + "\\Missing\\user.exe does not exist.")},
+      {"ArP", R + "\\Missing\\src.msi",
+       reg("Add/Remove Programmes", lm, sw + "Uninstall\\P2", "InstallSource", R + "\\Missing\\src.msi",
+           R + "\\Missing\\src.msi", "The file " + R + "\\Missing\\src.msi does not exist.")},
+      {"VD", R + "\\Missing\\v.vxd",
+       reg("Virtual Devices", lm, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "a",
+           "\"" + R + "\\Missing\\v.vxd\"", R + "\\Missing\\v.vxd",
+           "The file " + R + "\\Missing\\v.vxd does not exist.")},
+  };
+  const ResultsTexts texts;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.problem);
+    const TreeNode* node = nullptr;
+    for (const TreeNode* n : form.tvwTree.Find(row.section)->Children())
+      if (n->text == row.problem) node = n;
+    ASSERT_NE(nullptr, node);
+    const auto facts = FactsOfProblem(form.module1, *node);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(row.details, ProblemDetailsText(*facts, texts));
+  }
+  // A value removed since the scan is said to be gone; a section node has
+  // no details.
+  const TreeNode* run = form.tvwTree.Find("SuP")->Children().at(0);
+  {
+    RegKey h = 0;
+    ASSERT_EQ(kErrorSuccess, tp.Registry().OpenKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                                     0, kKeyReadWrite, &h));
+    tp.Registry().DeleteValue(h, "b");
+    tp.Registry().CloseKey(h);
+  }
+  const auto gone = FactsOfProblem(form.module1, *run);
+  ASSERT_TRUE(gone);
+  EXPECT_FALSE(gone->valueFound);
+  EXPECT_NE(std::string::npos, ProblemDetailsText(*gone, texts).find("Data: (the value is no longer there)\r\n"));
+  EXPECT_EQ("HKEY_LOCAL_MACHINE,/Software\\Microsoft\\Windows\\CurrentVersion\\Run#(b)", gone->ExclusionEntry());
+  EXPECT_FALSE(FactsOfProblem(form.module1, *form.tvwTree.Find("SuP")));
+
+  // Shortcuts: the target read from the shortcut file, a file or a folder.
+  const std::string drive = R.substr(0, 1);
+  ASSERT_TRUE(form.tvwTree.Find(drive));
+  const std::string lk = R + "\\Links\\";
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), lk + "tool.lnk", R + "\\Old\\tool.exe"));
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), lk + "docs.lnk", R + "\\Old\\Docs"));
+  form.scanState.StartCounting();
+  form.problemLogs.StartProblemLogs(form.scanState);
+  form.scanState.ErrLog->WriteLine("[Scan for Shortcuts]");
+  for (const char* name : {"tool.lnk", "docs.lnk"}) {
+    form.scanState.ShortcutFilePath = lk + name;
+    form.checks.sReg_ShortFound(tp.Get().shortcuts.TargetPath(lk + name));
+  }
+  ProblemLogs::FinishProblemLogs(form.scanState);
+  form.FillSectionResults(drive + "Scan for Shortcuts", drive);
+  const TreeNode* driveNode = form.tvwTree.Find(drive);
+  ASSERT_EQ(2u, driveNode->ChildCount());
+  const std::string section = "Section: Scan for Shortcuts (" + driveNode->text + ")\r\n";
+  const std::string expected[] = {
+      section + "Shortcut file: " + lk + "tool.lnk\r\nData: " + R + "\\Old\\tool.exe\r\nPath tested: " + R +
+          "\\Old\\tool.exe\r\nThe file " + R + "\\Old\\tool.exe does not exist.",
+      section + "Shortcut file: " + lk + "docs.lnk\r\nData: " + R + "\\Old\\Docs\r\nPath tested: " + R +
+          "\\Old\\Docs\r\nThe folder " + R + "\\Old\\Docs does not exist."};
+  for (int i = 0; i < 2; ++i) {
+    const auto facts = FactsOfProblem(form.module1, *driveNode->Children()[i]);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(expected[i], ProblemDetailsText(*facts, texts));
+    EXPECT_EQ(facts->shortcutFile, facts->ExclusionEntry());
+  }
+}
+
+TEST_F(ProblemDetailsTest, TheContextMenuOpensTheEditorCopiesExcludesAndSelects) {
+  PopulateRegistry();
+  ClickPicture("SL");
+  ClickPicture("SuP");
+  form.ScanBtn_Click();
+  ASSERT_TRUE(form.scanFinished);
+  TreeNode* sup = form.tvwTree.Find("SuP");
+  ASSERT_EQ(2u, sup->ChildCount());
+  const std::string first = sup->Children()[0]->key, second = sup->Children()[1]->key;
+  auto captions = [&](const TreeNode& n) {
+    std::string s;
+    for (const ResultsMenuItem& i : ResultsMenuFor(form, n)) s += (i.separatorBefore ? "|" : "") + i.caption + ";";
+    return s;
+  };
+  EXPECT_EQ("Open in Registry Editor;Copy details;Exclude;|Select all;Select none;Invert selection;", captions(*sup->Children()[0]));
+  EXPECT_EQ("Select all;Select none;Invert selection;", captions(*sup));
+
+  // The editor starts at the problem's key, named as its own last key names
+  // the computer.
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  b.String(kHkeyCurrentUser, kRegeditKey, kRegeditLastKey, "Arbeitsplatz\\HKEY_USERS");
+  EXPECT_EQ("", RunResultsCommand(form, first, ResultsCommand::kOpenInRegistryEditor));
+  EXPECT_EQ("Arbeitsplatz\\HKEY_LOCAL_MACHINE\\" + run,
+            Trim(form.module1.getstr(kCurrentUser, kRegeditKey, kRegeditLastKey)));
+  ASSERT_EQ(1u, tp.shell.calls.size());
+  EXPECT_EQ("run", tp.shell.calls[0].kind);
+  EXPECT_EQ("regedit.exe", tp.shell.calls[0].target);
+  struct LastKeyRow {
+    const char *previous, *expected;
+  };
+  for (const LastKeyRow& r : {LastKeyRow{"", "Computer\\HKEY_CLASSES_ROOT\\CLSID"},
+                              LastKeyRow{"HKEY_CURRENT_USER\\Software", "Computer\\HKEY_CLASSES_ROOT\\CLSID"},
+                              LastKeyRow{"My Computer\\HKEY_USERS", "My Computer\\HKEY_CLASSES_ROOT\\CLSID"}})
+    EXPECT_EQ(r.expected, RegeditLastKeyText(r.previous, "HKEY_CLASSES_ROOT", "CLSID")) << r.previous;
+
+  // Copy details gives the pane's text; the pane shows it when selected.
+  const std::string copied = RunResultsCommand(form, first, ResultsCommand::kCopyDetails);
+  // The section as the scan page names it.
+  EXPECT_EQ(0u, copied.find("Section: Startup Programmes\r\nRoot: HKEY_LOCAL_MACHINE\r\n")) << copied;
+  ShowProblemDetails(form, form.tvwTree.Find(first));
+  EXPECT_EQ(copied, form.controls.Text(ctl::txtDetails));
+  EXPECT_TRUE(form.controls.Visible(ctl::txtDetails));
+  ShowProblemDetails(form, sup);
+  EXPECT_EQ("", form.controls.Text(ctl::txtDetails));
+
+  // Select none and invert on the section, all on the whole tree.
+  RunResultsCommand(form, "SuP", ResultsCommand::kSelectNone);
+  EXPECT_EQ("NoneReg", Image(first));
+  EXPECT_EQ("NoneReg", Image("SuP"));
+  RunResultsCommand(form, first, ResultsCommand::kInvertSelection);
+  EXPECT_EQ("AllReg", Image(first));
+  EXPECT_EQ("SomeReg", Image("SuP"));
+  RunResultsCommand(form, "My", ResultsCommand::kSelectAll);
+  EXPECT_EQ("AllReg", Image(second));
+  EXPECT_EQ("AllComp", Image("My"));
+
+  // Exclude: the node leaves the results and the next scan does not find it.
+  RunResultsCommand(form, first, ResultsCommand::kExclude);
+  EXPECT_EQ(nullptr, form.tvwTree.Find(first));
+  ASSERT_EQ(1u, form.tvwTree.Find("SuP")->ChildCount());
+  EXPECT_EQ(std::vector<std::string>{"HKEY_LOCAL_MACHINE,/" + run + "#(b)"}, form.exclusions.Entries());
+  form.ext_Click();
+  ClickPicture("SuP");
+  form.ScanBtn_Click();
+  EXPECT_EQ("[Startup Programmes]\r\n1." + R + "\\Missing\\user.exe -x\r\n", ErrLog());
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace hw
