@@ -14,7 +14,9 @@
 #include "platform/blank_hive.h"
 #include "platform/hive_header.h"
 #include "platform/system_info.h"
+#include "checks/exclusions.h"
 #include "platform/interrupt.h"
+#include "registry/module1.h"
 #include "support/report_samples.h"
 #include "support/test_installation.h"
 
@@ -311,6 +313,47 @@ TEST(OfflineCli, ScanEditRepairRestoreRoundTrip) {
   EXPECT_EQ(restore.status, kExitOk) << restore.out << restore.err;
   EXPECT_EQ(AllValues(in), before);
   EXPECT_FALSE(fs::exists(in.BackupFolder() + "/kept.bak"));  // used up
+}
+
+// Offline, the exclusion list is the one of the program's own offline
+// settings, never a key in the installation: honoured by default, passed
+// over with --no-exclusions.
+TEST(OfflineCli, ExclusionsOfTheProgramsOwnSettingsUnlessNoExclusions) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.MakeFile("Windows/SysWOW64/OneDriveSetup.exe");
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    b.String(kHkeyCurrentUser, kRun, "Excluded", "C:\\gone\\excluded.exe");
+    b.String(kHkeyCurrentUser, kRun, "Listed", "C:\\gone\\listed.exe");
+  });
+  const std::string hives[] = {Bytes(in.UserHive("anna")), Bytes(in.SoftwareHive())};
+  {
+    CliOptions o;
+    o.offline = true;
+    o.root = in.Root();
+    TargetOpening t = OpenCliTarget(o, true);
+    ASSERT_EQ(t.status, 0) << t.error;
+    Module1 m(t.target->Get());
+    Exclusions list;
+    ASSERT_TRUE(list.Add(m, Exclusions::LocationText("HKEY_CURRENT_USER", kRun, "Excluded")));
+    ASSERT_EQ(t.target->Get().registry.Flush(), kErrorSuccess);
+  }
+  EXPECT_EQ(Bytes(in.UserHive("anna")), hives[0]);
+  EXPECT_EQ(Bytes(in.SoftwareHive()), hives[1]);
+
+  const struct {
+    bool noExclusions;
+    std::vector<std::string> values;
+  } cases[] = {{false, {"Listed"}}, {true, {"Excluded", "Listed"}}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"scan", "--sections", "SuP", "--format", "json", "--offline", in.Root()};
+    if (c.noExclusions) args.push_back("--no-exclusions");
+    const test::CliResult r = test::RunCliWith(args);
+    EXPECT_EQ(r.status, kExitProblems) << r.err;
+    std::vector<std::string> values;
+    for (const FoundProblem& p : ReadReport(r.out).problems) values.push_back(p.value.value_or("<key>"));
+    EXPECT_EQ(Sorted(values), c.values) << c.noExclusions;
+  }
 }
 
 // Exit statuses a script relies on, one run each.
