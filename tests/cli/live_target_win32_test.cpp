@@ -9,6 +9,7 @@
 #include <map>
 
 #include "cli/cli_run.h"
+#include "checks/exclusions.h"
 #include "cli/scan_report.h"
 #include "platform/file_services_win32.h"
 #include "platform/registry_api_win32.h"
@@ -125,6 +126,33 @@ TEST(LiveCli, ScanRepairFromAnEditedReportAndRestoreOnTheRunningRegistry) {
   ASSERT_EQ(inProcess.problems.size(), report.problems.size());
   for (std::size_t i = 0; i < report.problems.size(); ++i)
     EXPECT_EQ(test::ProblemDifference(inProcess.problems[i], report.problems[i]), "") << i;
+
+  // On the user's exclusion list, "kept" is left out unless --no-exclusions.
+  {
+    struct Excluded {
+      Win32Registry& r;
+      ~Excluded() {
+        RegKey h = 0;
+        if (r.OpenKeyEx(kHkeyCurrentUser, kExclusionsKey, 0, kKeyReadWrite, &h) != kErrorSuccess) return;
+        r.DeleteValue(h, "hwclitest");
+        r.CloseKey(h);
+      }
+    } excluded{registry};
+    ASSERT_TRUE(b.String(kHkeyCurrentUser, kExclusionsKey, "hwclitest",
+                         Exclusions::LocationText("HKEY_CURRENT_USER", kRun, kept)));
+    const struct {
+      const char* option;
+      std::size_t ours;
+    } cases[] = {{nullptr, 1}, {"--no-exclusions", 2}};
+    for (const auto& c : cases) {
+      std::vector<std::string> args = with({"scan", "--format", "json"});
+      if (c.option) args.push_back(c.option);
+      const test::CliResult r = test::RunCliWith(args);
+      ScanReport scanned;
+      ASSERT_TRUE(ReadReportJson(r.out, &scanned, &error)) << error << r.err;
+      EXPECT_EQ(Ours(scanned).size(), c.ours) << (c.option ? c.option : "default");
+    }
+  }
 
   // Only "gone" is left in the report: the prefix's own problems and
   // "kept" stay as they are.
