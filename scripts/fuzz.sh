@@ -7,13 +7,13 @@
 # the program's own writers make. What a run learns stays in
 # build/sanitize/fuzz/<target>/corpus; a failing input is left there as
 # crash-*, leak-* or timeout-*, and the script ends non-zero.
-#   scripts/fuzz.sh [SECONDS] [TARGET...]   targets: shortcut language backup logs hive report
+#   scripts/fuzz.sh [SECONDS] [TARGET...]   targets: shortcut language backup logs hive report cli
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(shortcut language backup logs hive report)
+[ ${#targets[@]} -gt 0 ] || targets=(shortcut language backup logs hive report cli)
 
 bash scripts/setup.sh
 cmake --preset sanitize >/dev/null
@@ -59,6 +59,10 @@ for t in "${targets[@]}"; do
     hive) copy_seeds "$t" "$testdata/hives/hivex-minimal" "$testdata/hives-bad/plaso-corrupt_sub_key_list.hiv" \
             "$testdata/hives/artemis-win10-NTUSER.DAT" "$testdata/hives-bad/artemis-NTUSER_Bad.DAT"
           max_len=262144 ;;
+    cli) printf 'scan\0--offline\0/mnt/win\0--sections\0RI,sup\0--format=json' >"$seeds/$t/line-1"
+         printf 'repair\0--from\0r.json\0--yes\0--offline=/w\0--drive\0d=/d' >"$seeds/$t/line-2"
+         printf 'backups\0restore\0a\0b\0--backup-folder\0/b' >"$seeds/$t/line-3"
+         max_len=1024 ;;
   esac
   echo "== fuzz $t for ${seconds}s ($(ls "$seeds/$t" | wc -l) seeds)"
   log=$build/fuzz/$t/last-run.log

@@ -36,6 +36,9 @@ void CheckProblemLogs(const std::string& input);
 /// walker: refused with a message naming the file, or walked to its end
 /// with every handle closed and the file untouched.
 void CheckHive(const std::string& input);
+/// The command line of hivewright-cli (arguments split at NUL and newline):
+/// a usage error with a one-line message, or options that hold together.
+void CheckCommandLine(const std::string& input);
 /// ReadReportJson over these bytes: refused with a short printable message
 /// and nothing read, or read as a report that, written again and read
 /// again, gives the same report, with CSV and text forms that hold. The

@@ -14,7 +14,8 @@ const std::vector<Target>& Targets() {
                                               {"backup", CheckBackupFile},
                                               {"logs", CheckProblemLogs},
                                               {"hive", CheckHive},
-                                              {"report", CheckReport}};
+                                              {"report", CheckReport},
+                                              {"cli", CheckCommandLine}};
   return targets;
 }
 

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.h"
+#include "fuzz/fuzz_checks.h"
+#include "cli/cli_run.h"
+
+namespace hw {
+namespace {
+
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> words;
+  std::string w;
+  bool any = false;
+  for (char c : line) {
+    if (c == ' ') {
+      if (any) words.push_back(w);
+      w.clear();
+      any = false;
+    } else if (c == '~') {  // an empty argument
+      any = true;
+    } else {
+      w += c;
+      any = true;
+    }
+  }
+  if (any) words.push_back(w);
+  return words;
+}
+
+// The line as the fuzz target takes it: arguments split at NUL.
+std::string Joined(const std::string& line) {
+  std::string s;
+  for (const std::string& w : Split(line)) s += (s.empty() ? "" : std::string(1, '\0')) + w;
+  return s;
+}
+
+// Lines that are not valid, and the words their message must hold.
+TEST(CliOptions, UsageErrorsSayWhatIsWrong) {
+  const struct {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"", "no command"},
+      {"clean", "unknown command 'clean'"},
+      {"scan --sections RI,XX", "unknown section 'XX' (sections: RI,CC,SL,DD,WF,HR,SP,SuP,ArP,VD,Scan)"},
+      {"scan --sections ,", "at least one section"},
+      {"scan --colour", "unknown option '--colour'"},
+      {"scan -x", "unknown option '-x'"},
+      {"scan --offline", "--offline needs a value"},
+      {"scan --offline=", "--offline needs a value"},
+      {"scan --format xml", "text, json or csv"},
+      {"scan --yes", "--yes does not go with 'scan'"},
+      {"repair --format json", "--format does not go with 'repair'"},
+      {"repair --output r.txt", "--output does not go with 'repair'"},
+      {"scan --quiet=1", "--quiet takes no value"},
+      {"scan --user anna", "--user needs --offline ROOT"},
+      {"scan --drive D=/mnt", "--drive needs --offline ROOT"},
+      {"scan --offline /r --drive D", "LETTER=FOLDER"},
+      {"scan --offline /r --drive 1=/x", "LETTER=FOLDER"},
+      {"scan --offline /r --drive C=/x", "drive C is the installation's folder"},
+      {"scan --offline /r --drive D=/x --drive d=/y", "drive D is mapped twice"},
+      {"scan --drives C1", "drive letters"},
+      {"scan --sections RI --sections CC", "--sections is given twice"},
+      {"repair --from r.json --sections RI", "leave out --sections"},
+      {"repair --backup b --no-backup", "exclude each other"},
+      {"repair --backup a/b", "cannot hold"},
+      {"backups", "list, restore, export or delete"},
+      {"backups show", "unknown backups action 'show'"},
+      {"backups list extra", "takes no names"},
+      {"backups restore", "at least one backup name"},
+      {"backups restore ~", "cannot be empty"},
+      {"backups list --sections RI", "--sections does not go with 'backups'"},
+      {"backups restore b --output /tmp", "'backups export' only"},
+      {"scan extra", "unexpected argument 'extra'"},
+      {"--version scan", "--version stands alone"},
+  };
+  for (const auto& c : cases) {
+    const CliParse p = ParseCommandLine(Split(c.line));
+    EXPECT_FALSE(p.ok) << c.line;
+    EXPECT_NE(p.error.find(c.message), std::string::npos) << c.line << " said: " << p.error;
+    // Through the program: exit status 2, the message and the hint on stderr.
+    const test::CliResult r = test::RunCliWith(Split(c.line));
+    EXPECT_EQ(r.status, kExitUsage) << c.line;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.line;
+    EXPECT_NE(r.err.find(kCliUsageHint), std::string::npos) << c.line;
+    EXPECT_EQ(r.out, "") << c.line;
+    EXPECT_NO_THROW(fuzz::CheckCommandLine(Joined(c.line))) << c.line;
+  }
+}
+
+TEST(CliOptions, ValidLinesGiveTheirOptions) {
+  const char* valid[] = {
+      "scan --sections scan,ri,SUP,Ri --drives c:,d,C --format=json --output r.json --offline /mnt/win --user Anna "
+      "--drive e=/mnt/e --drive F=/f=g --quiet --no-exclusions --log-folder /l --backup-folder /b",
+      "repair --from edited.json --no-backup --yes --offline /w",
+      "backups restore one two --offline /w",
+      "backups export one --output /tmp/x",
+  };
+  for (const char* line : valid) {
+    EXPECT_TRUE(ParseCommandLine(Split(line)).ok) << line;
+    EXPECT_NO_THROW(fuzz::CheckCommandLine(Joined(line))) << line;
+  }
+  CliParse p = ParseCommandLine(Split("scan --sections scan,ri,SUP,Ri --drives c:,d,C --format=json --output r.json "
+                                      "--offline /mnt/win --user Anna --drive e=/mnt/e --drive F=/f=g --quiet "
+                                      "--no-exclusions --log-folder /l --backup-folder /b"));
+  ASSERT_TRUE(p.ok) << p.error;
+  const CliOptions& o = p.options;
+  EXPECT_EQ(o.command, CliCommand::kScan);
+  EXPECT_EQ(o.sections, (std::vector<std::string>{"RI", "SuP", "Scan"}));  // catalogue order, once each
+  EXPECT_EQ(o.drives, (std::vector<std::string>{"C", "D"}));
+  EXPECT_EQ(o.format, ReportFormat::kJson);
+  EXPECT_EQ(o.output, "r.json");
+  EXPECT_TRUE(o.offline);
+  EXPECT_EQ(o.root, "/mnt/win");
+  EXPECT_EQ(o.user, "Anna");
+  ASSERT_EQ(o.extraDrives.size(), 2u);
+  EXPECT_EQ(o.extraDrives[0].letter, 'E');
+  EXPECT_EQ(o.extraDrives[0].folder, "/mnt/e");
+  EXPECT_EQ(o.extraDrives[1].folder, "/f=g");
+  EXPECT_TRUE(o.quiet && o.noExclusions);
+  EXPECT_EQ(o.logFolder, "/l");
+  EXPECT_EQ(o.backupFolder, "/b");
+
+  p = ParseCommandLine(Split("repair --from edited.json --no-backup --yes --offline /w"));
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.command, CliCommand::kRepair);
+  EXPECT_EQ(p.options.fromReport, "edited.json");
+  EXPECT_TRUE(p.options.noBackup && p.options.yes);
+  EXPECT_TRUE(p.options.sections.empty());
+
+  p = ParseCommandLine(Split("backups restore one two --offline /w"));
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.backupsAction, BackupsAction::kRestore);
+  EXPECT_EQ(p.options.backupNames, (std::vector<std::string>{"one", "two"}));
+
+  // --help wins over anything, even a line that would be wrong.
+  for (const char* line : {"--help", "scan --help", "-h", "repair --bogus --help"}) {
+    p = ParseCommandLine(Split(line));
+    EXPECT_TRUE(p.ok && p.options.command == CliCommand::kHelp) << line;
+  }
+  const test::CliResult help = test::RunCliWith({"--help"});
+  EXPECT_EQ(help.status, kExitOk);
+  EXPECT_NE(help.out.find("--from REPORT.json"), std::string::npos);
+  EXPECT_NE(help.out.find("nothing the fresh scan"), std::string::npos);
+  const test::CliResult version = test::RunCliWith({"--version"});
+  EXPECT_EQ(version.status, kExitOk);
+  EXPECT_EQ(version.out.rfind("hivewright-cli 1.", 0), 0u) << version.out;
+}
+
+}  // namespace
+}  // namespace hw

@@ -1,0 +1,457 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <algorithm>
+#include <set>
+
+#include "cli/cli_target.h"
+#include "cli/scan_report.h"
+#include "cli/offline_environment.h"
+#include "cli/offline_installation.h"
+#include "cli/cli_run.h"
+#include "platform/blank_hive.h"
+#include "platform/hive_header.h"
+#include "platform/system_info.h"
+#include "checks/exclusions.h"
+#include "platform/interrupt.h"
+#include "registry/module1.h"
+#include "support/report_samples.h"
+#include "support/test_installation.h"
+
+namespace hw {
+namespace {
+namespace fs = std::filesystem;
+using test::TestInstallation;
+
+#define SKIP_WITHOUT_TESTDATA()                                              \
+  if (const std::string why = TestInstallation::SkipReason(); !why.empty()) \
+  GTEST_SKIP() << why
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The installation lookup over folders of several shapes, and what the
+// program says about each.
+TEST(OfflineTarget, FindsTheInstallationOrSaysWhatIsMissing) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation one;
+  TestInstallation two({{"anna", "Bert"}, "WINNT", "Documents and Settings"});
+  fs::create_directories(two.Root() + "/Documents and Settings/All Users");
+  fs::create_directories(two.Root() + "/Documents and Settings/Default User");
+  const std::string notAnInstallation = one.Scratch() + "/empty";
+  fs::create_directories(notAnInstallation + "/Windows/System32");
+
+  const struct {
+    const char* what;
+    std::string root, user;
+    std::vector<DriveMapping> drives;
+    int status;
+    std::string message, windows, chosen;
+  } cases[] = {
+      {"one profile, taken without --user", one.Root(), "", {}, 0, "", "C:\\Windows", "anna"},
+      {"a user named in another case", one.Root(), "ANNA", {}, 0, "", "C:\\Windows", "anna"},
+      {"an unknown user", one.Root(), "carl", {}, 2, "no profile 'carl'", "", ""},
+      {"several profiles, no --user", two.Root(), "", {}, 2,
+       "several profiles (Bert, anna); choose one with --user NAME", "", ""},
+      {"several profiles, one chosen; older layout", two.Root(), "bert", {}, 0, "", "C:\\WINNT", "Bert"},
+      {"a ROOT that does not exist", one.Scratch() + "/nowhere", "", {}, 3, "nowhere does not exist", "", ""},
+      {"a ROOT that is not an installation", notAnInstallation, "", {}, 3,
+       "is not a Windows installation: no Windows\\System32\\config\\SOFTWARE and SYSTEM", "", ""},
+      {"a --drive folder that is missing", one.Root(), "", {{'D', one.Scratch() + "/no-d"}}, 3,
+       "no-d of drive D: does not exist", "", ""},
+  };
+  for (const auto& c : cases) {
+    const InstallationLookup found = FindOfflineInstallation(c.root, c.user, c.drives);
+    EXPECT_EQ(found.status, c.status) << c.what << ": " << found.message;
+    EXPECT_NE(found.message.find(c.message), std::string::npos) << c.what << ": " << found.message;
+    if (c.status != 0) {
+      std::vector<std::string> args = {"scan", "--offline", c.root};
+      if (!c.user.empty()) args.insert(args.end(), {"--user", c.user});
+      for (const DriveMapping& d : c.drives) args.insert(args.end(), {"--drive", std::string(1, d.letter) + "=" + d.folder});
+      const test::CliResult r = test::RunCliWith(args);
+      EXPECT_EQ(r.status, c.status) << c.what;
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
+      continue;
+    }
+    EXPECT_EQ(found.installation.windowsFolder, c.windows) << c.what;
+    EXPECT_EQ(found.installation.user, c.chosen) << c.what;
+    EXPECT_TRUE(fs::exists(found.installation.userHive)) << c.what;
+  }
+  const test::CliResult live = test::RunCliWith({"scan"});
+  EXPECT_EQ(live.status, kExitUsage);
+  EXPECT_NE(live.err.find("there is no live registry here; use --offline ROOT"), std::string::npos) << live.err;
+}
+
+// Variables as the installation itself would expand them, none from this
+// process's environment.
+TEST(OfflineTarget, EnvironmentComesFromTheInstallation) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    b.String(kHkeyCurrentUser, "Environment", "ToolHome", "%ProgramFiles%\\Tool", kRegExpandSz);
+    b.String(kHkeyCurrentUser, "Environment", "Plain", "%ProgramFiles%\\Tool");
+  });
+  setenv("HW_FROM_LINUX", "leak", 1);
+  CliOptions o;
+  o.offline = true;
+  o.root = in.Root();
+  TargetOpening t = OpenCliTarget(o, false);
+  ASSERT_EQ(t.status, 0) << t.error;
+  SystemInfo& system = t.target->Get().system;
+  const struct {
+    const char* name;
+    const char* value;  // null: not defined
+  } cases[] = {
+      {"SystemRoot", "C:\\Windows"},
+      {"windir", "C:\\Windows"},
+      {"SystemDrive", "C:"},
+      {"ProgramFiles", "C:\\Program Files"},
+      {"programfiles(x86)", "C:\\Program Files (x86)"},
+      {"CommonProgramFiles", "C:\\Program Files\\Common Files"},
+      {"ProgramData", "C:\\ProgramData"},
+      {"ALLUSERSPROFILE", "C:\\ProgramData"},
+      {"PUBLIC", "C:\\Users\\Public"},
+      {"ComSpec", "C:\\Windows\\system32\\cmd.exe"},  // REG_EXPAND_SZ of SYSTEM
+      {"OS", "Windows_NT"},
+      {"COMPUTERNAME", "WKS-WIN732BITA"},
+      {"USERPROFILE", "C:\\Users\\anna"},  // ProfileList\<SID>\ProfileImagePath
+      {"USERNAME", "anna"},
+      {"APPDATA", "C:\\Users\\anna\\AppData\\Roaming"},
+      {"TEMP", "C:\\Users\\anna\\AppData\\Local\\Temp"},  // the user's own, over the machine's
+      {"ToolHome", "C:\\Program Files\\Tool"},
+      {"Plain", "%ProgramFiles%\\Tool"},  // REG_SZ is not expanded
+      {"Path",
+       "C:\\Windows\\system32;C:\\Windows;C:\\Windows\\System32\\Wbem;C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\;"
+       "C:\\Users\\anna\\AppData\\Local\\Microsoft\\WindowsApps;"},
+      {"HW_FROM_LINUX", nullptr},
+      {"HOME", nullptr},
+  };
+  for (const auto& c : cases) {
+    std::string value;
+    const bool defined = system.GetEnvironmentVariable(c.name, &value);
+    EXPECT_EQ(defined, c.value != nullptr) << c.name << " = " << value;
+    if (c.value) {
+      EXPECT_EQ(value, c.value) << c.name;
+    }
+  }
+  EXPECT_EQ(system.WindowsDirectory(), "C:\\Windows");
+  EXPECT_EQ(system.Family(), PlatformFamily::kWinNt);
+  EXPECT_EQ(t.target->Report().family, "WIN2K");
+  EXPECT_EQ(t.target->Report().user, "anna");
+  unsetenv("HW_FROM_LINUX");
+
+  const std::vector<std::pair<std::string, std::string>> vars = {{"A", "1"}, {"b", "%A%"}};
+  EXPECT_EQ(ExpandVariables(vars, "%a%%B%%c%%%A%"), "1%A%%c%%1");
+  EXPECT_EQ(ExpandVariables(vars, "50% of %A"), "50% of %A");
+}
+
+// A hive whose sequence numbers differ is scanned with a warning, and a
+// repair or a restore refuses before anything is written.
+TEST(OfflineTarget, HiveNotSavedCleanlyIsNeverWritten) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  const std::string hive = in.UserHive("anna");
+  {
+    // As Windows leaves it when it stops between its two writes: the
+    // secondary number behind, the checksum over the new header.
+    std::string block = Bytes(hive).substr(0, 512);
+    block[8] = char(block[4] - 1);
+    const std::uint32_t sum = HiveHeaderChecksum(block);
+    for (int i = 0; i < 4; ++i) block[508 + i] = char(sum >> (8 * i));
+    std::fstream f(hive, std::ios::in | std::ios::out | std::ios::binary);
+    f.write(block.data(), 512);
+  }
+  const HiveHeader h = ReadHiveHeader(hive);
+  ASSERT_EQ(h.read, HiveHeader::Read::kOk);
+  EXPECT_FALSE(h.Clean());
+  EXPECT_TRUE(ReadHiveHeader(in.SystemHive()).Clean());
+  EXPECT_EQ(ReadHiveHeader(in.Root()).read, HiveHeader::Read::kUnreadable);
+  in.MakeFile("short", "regf\1\0");
+  EXPECT_EQ(ReadHiveHeader(in.Root() + "/short").read, HiveHeader::Read::kNotAHive);
+
+  const std::string before[] = {Bytes(hive), Bytes(in.SoftwareHive()), Bytes(in.SystemHive())};
+  const std::vector<std::string> lines[] = {
+      {"repair", "--yes", "--offline", in.Root()},
+      {"repair", "--yes", "--no-backup", "--sections", "SL", "--offline", in.Root()},
+      {"backups", "restore", "any", "--offline", in.Root()},
+  };
+  for (const auto& args : lines) {
+    const test::CliResult r = test::RunCliWith(args);
+    EXPECT_EQ(r.status, kExitDirtyHive) << args[0];
+    EXPECT_NE(r.err.find(hive), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("hivex does not replay the logs; writing would lose the changes in them"), std::string::npos)
+        << r.err;
+  }
+  EXPECT_EQ(Bytes(hive), before[0]);
+  EXPECT_EQ(Bytes(in.SoftwareHive()), before[1]);
+  EXPECT_EQ(Bytes(in.SystemHive()), before[2]);
+  // Reading it is allowed, with the warning.
+  CliOptions o;
+  o.offline = true;
+  o.root = in.Root();
+  const TargetOpening t = OpenCliTarget(o, false);
+  ASSERT_EQ(t.status, 0) << t.error;
+  ASSERT_EQ(t.warnings.size(), 1u);
+  EXPECT_NE(t.warnings[0].find("was not saved cleanly"), std::string::npos);
+  EXPECT_EQ(t.target->DirtyHives(), std::vector<std::string>{hive});
+}
+
+constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+std::vector<std::string> AllValues(const TestInstallation& in) {
+  std::vector<std::string> all;
+  for (const std::string& hive : {in.SoftwareHive(), in.SystemHive(), in.UserHive("anna")})
+    for (const std::string& v : test::HiveValues(hive)) all.push_back(hive + v);
+  return Sorted(all);
+}
+
+ScanReport ReadReport(const std::string& text) {
+  ScanReport r;
+  std::string error;
+  EXPECT_TRUE(ReadReportJson(text, &r, &error)) << error;
+  return r;
+}
+
+// "ROOT\key#value" of each problem, to compare what a scan found.
+std::set<std::string> Places(const ScanReport& r) {
+  std::set<std::string> places;
+  for (const FoundProblem& p : r.problems)
+    places.insert(p.root + "\\" + p.key + "#" + (p.value ? *p.value : "<key>") + " -> " + p.path + " " + p.missing);
+  return places;
+}
+
+// The whole offline cycle a user goes through: scan to JSON, edit the
+// report, repair from it, scan again, restore the backup.
+TEST(OfflineCli, ScanEditRepairRestoreRoundTrip) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.MakeFile("Tools/ok.exe");
+  in.MakeFile("Windows/SysWOW64/OneDriveSetup.exe");  // the user hive's own Run entry
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    b.String(kHkeyLocalMachine, kRun, "Gone", "C:\\Tools\\gone.exe /min");
+    b.String(kHkeyLocalMachine, kRun, "Present", "C:\\Tools\\ok.exe");
+    b.String(kHkeyCurrentUser, kRun, "Old", "\"C:\\Tools\\old.exe\" /start");
+    b.String(kHkeyCurrentUser, kRun, "Zw\xc3\xb6lf \xe2\x82\xac", "C:\\Tools\\zw\xc3\xb6lf.exe");
+    b.String(kHkeyLocalMachine, std::string(kAppPaths) + "\\gone.exe", "", "C:\\Tools\\gone.exe");
+    b.String(kHkeyLocalMachine, std::string(kAppPaths) + "\\ok.exe", "", "C:\\Tools\\ok.exe");
+  });
+  const std::string json = in.Scratch() + "/report.json";
+  const std::vector<std::string> target = {"--offline", in.Root(), "--sections", "sup,SL"};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.end(), target.begin(), target.end());
+    return args;
+  };
+
+  test::CliResult scan = test::RunCliWith(with({"scan", "--format", "json", "--output", json}));
+  ASSERT_EQ(scan.status, kExitProblems) << scan.err;
+  const ScanReport report = ReadReport(Bytes(json));
+  const std::string run = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string userRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string appPaths = "HKEY_LOCAL_MACHINE\\" + std::string(kAppPaths);
+  const std::set<std::string> broken = {
+      appPaths + "\\gone.exe#<key> -> C:\\Tools\\gone.exe file",
+      run + "#Gone -> C:\\Tools\\gone.exe file",
+      userRun + "#Old -> C:\\Tools\\old.exe file",
+      userRun + "#Zw\xc3\xb6lf \xe2\x82\xac -> C:\\Tools\\zw\xc3\xb6lf.exe file",
+  };
+  EXPECT_EQ(Places(report), broken);
+  EXPECT_EQ(report.target.kind, "offline");
+  EXPECT_EQ(report.target.user, "anna");
+  EXPECT_EQ(report.target.windows, "C:\\Windows");
+
+  // The same scan as CSV: one record per problem, field by field.
+  scan = test::RunCliWith(with({"scan", "--format", "csv"}));
+  std::vector<test::CsvRecord> rows;
+  std::string csvError;
+  ASSERT_TRUE(test::ReadCsv(scan.out, &rows, &csvError)) << csvError;
+  ASSERT_EQ(rows.size(), report.problems.size() + 1);
+  for (std::size_t i = 0; i < report.problems.size(); ++i)
+    EXPECT_EQ(rows[i + 1], test::CsvRecordOf(report.problems[i])) << i;
+
+  // The user keeps "Old": it leaves the report.
+  ScanReport edited = report;
+  edited.problems.erase(std::remove_if(edited.problems.begin(), edited.problems.end(),
+                                       [](const FoundProblem& p) { return p.value == "Old"; }),
+                        edited.problems.end());
+  ASSERT_EQ(edited.problems.size(), 3u);
+  const std::string editedJson = in.Scratch() + "/edited.json";
+  std::ofstream(editedJson, std::ios::binary) << ReportJson(edited);
+
+  const std::vector<std::string> before = AllValues(in);
+  const test::CliResult repair = test::RunCliWith({"repair", "--from", editedJson, "--yes", "--backup", "kept", "--offline", in.Root()});
+  EXPECT_EQ(repair.status, kExitOk) << repair.out << repair.err;
+  EXPECT_NE(repair.out.find("Repaired 3 of 3 problems."), std::string::npos) << repair.out;
+  const std::vector<std::string> after = AllValues(in);
+  std::vector<std::string> gone;
+  std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(gone));
+  ASSERT_EQ(gone.size(), 3u);
+  for (const std::string& value : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe#=",
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run#Gone=",
+                                   "NTUSER.DAT\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run#Zw\xc3\xb6lf \xe2\x82\xac="})
+    EXPECT_EQ(std::count_if(gone.begin(), gone.end(), [&](const std::string& g) { return g.find(value) != std::string::npos; }), 1)
+        << value;
+  EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()));
+
+  scan = test::RunCliWith(with({"scan", "--format", "json"}));
+  EXPECT_EQ(scan.status, kExitProblems);
+  EXPECT_EQ(Places(ReadReport(scan.out)), std::set<std::string>{userRun + "#Old -> C:\\Tools\\old.exe file"});
+
+  const test::CliResult list = test::RunCliWith({"backups", "list", "--offline", in.Root()});
+  EXPECT_EQ(list.status, kExitOk);
+  EXPECT_EQ(list.out.rfind("kept\t", 0), 0u) << list.out;
+  const test::CliResult restore = test::RunCliWith({"backups", "restore", "kept", "--offline", in.Root()});
+  EXPECT_EQ(restore.status, kExitOk) << restore.out << restore.err;
+  EXPECT_EQ(AllValues(in), before);
+  EXPECT_FALSE(fs::exists(in.BackupFolder() + "/kept.bak"));  // used up
+}
+
+// Offline, the exclusion list is the one of the program's own offline
+// settings, never a key in the installation: honoured by default, passed
+// over with --no-exclusions.
+TEST(OfflineCli, ExclusionsOfTheProgramsOwnSettingsUnlessNoExclusions) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.MakeFile("Windows/SysWOW64/OneDriveSetup.exe");
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    b.String(kHkeyCurrentUser, kRun, "Excluded", "C:\\gone\\excluded.exe");
+    b.String(kHkeyCurrentUser, kRun, "Listed", "C:\\gone\\listed.exe");
+  });
+  const std::string hives[] = {Bytes(in.UserHive("anna")), Bytes(in.SoftwareHive())};
+  {
+    CliOptions o;
+    o.offline = true;
+    o.root = in.Root();
+    TargetOpening t = OpenCliTarget(o, true);
+    ASSERT_EQ(t.status, 0) << t.error;
+    Module1 m(t.target->Get());
+    Exclusions list;
+    ASSERT_TRUE(list.Add(m, Exclusions::LocationText("HKEY_CURRENT_USER", kRun, "Excluded")));
+    ASSERT_EQ(t.target->Get().registry.Flush(), kErrorSuccess);
+  }
+  EXPECT_EQ(Bytes(in.UserHive("anna")), hives[0]);
+  EXPECT_EQ(Bytes(in.SoftwareHive()), hives[1]);
+
+  const struct {
+    bool noExclusions;
+    std::vector<std::string> values;
+  } cases[] = {{false, {"Listed"}}, {true, {"Excluded", "Listed"}}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"scan", "--sections", "SuP", "--format", "json", "--offline", in.Root()};
+    if (c.noExclusions) args.push_back("--no-exclusions");
+    const test::CliResult r = test::RunCliWith(args);
+    EXPECT_EQ(r.status, kExitProblems) << r.err;
+    std::vector<std::string> values;
+    for (const FoundProblem& p : ReadReport(r.out).problems) values.push_back(p.value.value_or("<key>"));
+    EXPECT_EQ(Sorted(values), c.values) << c.noExclusions;
+  }
+}
+
+// Exit statuses a script relies on, one run each.
+TEST(OfflineCli, ExitStatusesSayHowTheRunEnded) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  TestInstallation broken;
+  broken.MakeFile("Windows/System32/config/SYSTEM", std::string(4096, 'x'));
+  in.MakeFile("report.json", "{\"problems\": [");
+  const std::string root = in.Root(), dir = in.Scratch();
+  const struct {
+    std::vector<std::string> args;
+    bool terminal;
+    std::vector<std::string> answers;
+    int status;
+    std::string said;  // on standard error or output
+  } cases[] = {
+      {{"scan", "--sections", "RI,XY", "--offline", root}, false, {}, kExitUsage, "unknown section 'XY'"},
+      {{"scan", "--fast", "--offline", root}, false, {}, kExitUsage, "unknown option '--fast'"},
+      {{"scan"}, false, {}, kExitUsage, "use --offline ROOT"},
+      {{"repair", "--offline", root}, false, {}, kExitUsage, "give --yes"},
+      {{"repair", "--backup", "NUL", "--yes", "--offline", root}, false, {}, kExitUsage, "name of a device"},
+      {{"repair", "--from", root + "/report.json", "--yes", "--offline", root}, false, {}, kExitUsage,
+       "is not a report"},
+      {{"scan", "--offline", broken.Root()}, false, {}, kExitCannotOpen,
+       broken.SystemHive() + " is not a registry hive"},
+      {{"repair", "--from", dir + "/none.json", "--yes", "--offline", root}, false, {}, kExitCannotOpen,
+       "the report " + dir + "/none.json cannot be read"},
+      {{"scan", "--output", dir + "/no/such/folder/r.txt", "--offline", root}, false, {}, kExitCannotOpen,
+       "the report " + dir + "/no/such/folder/r.txt cannot be written"},
+      {{"backups", "restore", "nothing", "--offline", root}, false, {}, kExitCannotOpen, "there is no backup"},
+      {{"scan", "--offline", root}, false, {}, kExitProblems, "problems found"},
+      {{"scan", "--sections", "HR,VD", "--offline", root}, false, {}, kExitOk, "No problems found"},
+      {{"repair", "--sections", "RI", "--offline", root}, true, {"n"}, kExitProblems, "Repair 20 problems? [y/N]"},
+      {{"repair", "--sections", "HR", "--yes", "--offline", root}, false, {}, kExitOk, "No problems to repair."},
+  };
+  for (const auto& c : cases) {
+    const test::CliResult r = test::RunCliWith(c.args, c.terminal, c.answers);
+    EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.said << "\n" << r.err;
+    EXPECT_NE((r.err + r.out).find(c.said), std::string::npos) << c.said << " not in:\n" << r.err << r.out;
+  }
+  // Declined: nothing was deleted.
+  const test::CliResult again = test::RunCliWith({"scan", "--sections", "RI", "--offline", root, "--format", "csv"});
+  EXPECT_EQ(std::count(again.out.begin(), again.out.end(), '\n'), 21);
+}
+
+// Ctrl+C: a scan ends at once with its logs closed; a repair at the end
+// of a batch, with what it did backed up and what it did not still found.
+TEST(OfflineCli, CtrlCStopsAScanAtOnceAndARepairAtASafePoint) {
+  SKIP_WITHOUT_TESTDATA();
+  TestInstallation in;
+  in.MakeFile("Windows/SysWOW64/OneDriveSetup.exe");
+  constexpr int kValues = 600;  // more than one batch of backup records
+  in.Edit([](test::RegistryBuilder& b, RegistryApi&) {
+    for (int i = 0; i < kValues; ++i)
+      b.String(kHkeyCurrentUser, kRun, "v" + std::to_string(i), "C:\\gone\\p" + std::to_string(i) + ".exe");
+  });
+  const std::vector<std::string> target = {"--sections", "SuP", "--offline", in.Root()};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.end(), target.begin(), target.end());
+    return args;
+  };
+  auto openLogs = [&] {
+    int open = 0;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+      std::error_code ec;
+      const fs::path to = fs::read_symlink(fd.path(), ec);
+      if (!ec && to.string().rfind(in.LogFolder(), 0) == 0) ++open;
+    }
+    return open;
+  };
+
+  int steps = 0;
+  test::CliResult r = test::RunCliWith(with({"scan"}), false, {}, [&](const std::string& stage) {
+    if (stage == "scan" && ++steps == 1) SetInterruptRequested(true);
+  });
+  SetInterruptRequested(false);
+  EXPECT_EQ(r.status, kExitStopped) << r.err;
+  EXPECT_NE(r.err.find("stopped by Ctrl+C"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty()) << r.out.size();  // no report of half a scan
+  EXPECT_EQ(openLogs(), 0);
+
+  r = test::RunCliWith(with({"repair", "--yes", "--backup", "half"}), false, {}, [](const std::string& stage) {
+    if (stage == "repair") SetInterruptRequested(true);
+  });
+  SetInterruptRequested(false);
+  EXPECT_EQ(r.status, kExitStopped) << r.out << r.err;
+  EXPECT_NE(r.out.find("Repaired 512 of 600 problems."), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("88 problems were not attempted"), std::string::npos) << r.err;
+  EXPECT_EQ(openLogs(), 0);
+
+  r = test::RunCliWith(with({"scan", "--format", "csv"}));
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 88);
+  r = test::RunCliWith({"backups", "restore", "half", "--offline", in.Root()});
+  EXPECT_NE(r.out.find("Restored 512 values"), std::string::npos) << r.out;
+  r = test::RunCliWith(with({"scan", "--format", "csv"}));
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + kValues);
+}
+
+}  // namespace
+}  // namespace hw

@@ -1,0 +1,3 @@
+#include "fuzz/fuzz_target.h"
+
+HW_FUZZ_TARGET(hw::fuzz::CheckCommandLine, nullptr)
