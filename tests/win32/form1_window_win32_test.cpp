@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -1185,6 +1186,33 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   const RECT list = window.ClientRectOf(ctl::ListVW1), ok = window.ClientRectOf(ctl::cmdCancel);
   EXPECT_GT(list.right - list.left, 1000);
   EXPECT_LT(list.bottom, ok.top);
+  // A click on a column's header sorts by it; the long name shows whole.
+  const std::string backups = form().settings.BackupFolder();
+  const std::string longName = "Before removing the old printer drivers and the trial programs of last spring";
+  for (const auto& [name, bytes] : {std::pair{longName, 5000}, std::pair{std::string("small"), 10}})
+    std::ofstream(backups + "\\" + name + ".bak", std::ios::binary) << std::string(static_cast<std::size_t>(bytes), 'z');
+  form().ListBackups();
+  PumpFor(100);
+  HWND listView = window.ControlWindow(ctl::ListVW1);
+  auto firstRow = [&] {
+    char text[256] = {};
+    ListView_GetItemText(listView, 0, 0, text, sizeof text);
+    return std::string(text);
+  };
+  for (const char* expected : {"small", longName.c_str()}) {
+    RECT sizeHeader{};
+    Header_GetItemRect(ListView_GetHeader(listView), 2, &sizeHeader);
+    MouseClick(ListView_GetHeader(listView), POINT{(sizeHeader.left + sizeHeader.right) / 2, sizeHeader.bottom / 2});
+    PumpFor(200);
+    EXPECT_EQ(expected, firstRow());
+  }
+  HDC listDc = GetDC(listView);
+  SIZE longExtent{};
+  HGDIOBJ oldFont = SelectObject(listDc, reinterpret_cast<HGDIOBJ>(SendMessageA(listView, WM_GETFONT, 0, 0)));
+  GetTextExtentPoint32A(listDc, longName.c_str(), static_cast<int>(longName.size()), &longExtent);
+  SelectObject(listDc, oldFont);
+  ReleaseDC(listView, listDc);
+  EXPECT_GT(ListView_GetColumnWidth(listView, 0), longExtent.cx + 20);  // no horizontal scrolling needed
   Screenshot(w, "backup_manager_1600x1000");
 
   // Maximised and closed: the next start comes back maximised at that place;
