@@ -1042,7 +1042,8 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   // A right click selects the problem, the pane explains it; Copy details.
   rightClick(b, "Copy details", "results_context_menu");
   const std::vector<std::string> registryItems = {"Open in Registry Editor", "Copy details", "Exclude",
-                                                  "Select all", "Select none", "Invert selection"};
+                                                  "Select all", "Select none", "Invert selection",
+                                                  "Sort by path"};
   EXPECT_EQ(registryItems, person.offered);
   const std::string details = form().controls.Text(ctl::txtDetails);
   EXPECT_EQ(0u, details.find("Section: Software Locations\r\nRoot: HKEY_LOCAL_MACHINE\r\n")) << details;
@@ -1082,6 +1083,30 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   EXPECT_EQ("AllReg", Node(b).image);
   EXPECT_EQ("AllReg", Node("SL").image);
 
+  // Sort by path: the section's problems A to Z in the control as in the
+  // model. The scan found them in that order, so the first is shown as one
+  // that sorts last, and given its text back afterwards.
+  const std::string bText = Node(b).text;
+  Node(b).text = "Z:\\sorts last.exe";
+  window.TreeChanged();
+  rightClick("SL", "Sort by path");
+  ASSERT_EQ(c, Node("SL").Children()[0]->key);
+  auto controlText = [&](HTREEITEM item) {
+    char text[512] = {};
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    TreeView_GetItem(tree, &tv);
+    return std::string(text);
+  };
+  HTREEITEM firstShown = TreeView_GetChild(tree, window.TreeItemOf(&Node("SL")));
+  EXPECT_EQ(Node(c).text, controlText(firstShown));
+  EXPECT_EQ("Z:\\sorts last.exe", controlText(TreeView_GetNextSibling(tree, firstShown)));
+  Node(b).text = bText;
+  window.TreeChanged();
+
   // Exclude: the problem leaves the results and the list keeps it.
   rightClick(c, "Exclude");
   EXPECT_EQ(nullptr, form().tvwTree.Find(c));
@@ -1093,7 +1118,7 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
 
   // A section node offers the selection only.
   rightClick("SL", "Select none");
-  EXPECT_EQ((std::vector<std::string>{"Select all", "Select none", "Invert selection"}), person.offered);
+  EXPECT_EQ((std::vector<std::string>{"Select all", "Select none", "Invert selection", "Sort by path"}), person.offered);
   EXPECT_EQ("NoneReg", Node(b).image);
   EXPECT_EQ("", form().controls.Text(ctl::txtDetails));
 
