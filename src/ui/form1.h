@@ -36,6 +36,15 @@
 
 namespace hw {
 
+/// Width of the command bar's buttons (twips): their German captions with
+/// their pictures need it.
+inline constexpr int kCommandButtonWidth = 1500;
+/// Left edges of Abort/Return (ext) and of Repair and Pause (nxt, cmdPause)
+/// on the scan page, and of ext, nxt and Backup on the results page: right
+/// aligned in the command bar, 90 twips apart.
+inline constexpr int kScanPageExtLeft = 4575, kScanPageNxtLeft = 2985;
+inline constexpr int kResultsExtLeft = 7640, kResultsNxtLeft = 6050, kResultsBackUpLeft = 4460;
+
 class Form1 : public ScanCountersView {
  public:
   Form1(Platform& platform, Form1View& view);

@@ -1135,6 +1135,28 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   EXPECT_EQ(0u, form().controls.Text(ctl::txtDetails).find("Bereich: ")) << form().controls.Text(ctl::txtDetails);
   EXPECT_NE(std::string::npos, form().controls.Text(ctl::txtDetails).find(u8"Geprüfter Pfad: "));
   Screenshot(window.Handle(), "results_details_de");
+  // The German captions fit their buttons: the face (picture and text) and
+  // the button's frame inside its width.
+  auto expectFits = [&](std::initializer_list<const char*> buttons) {
+    for (const char* name : buttons) {
+      HWND button = window.ControlWindow(name);
+      BITMAP face{};
+      ASSERT_TRUE(GetObjectA(ButtonFaceOf(button), sizeof face, &face)) << name;
+      RECT r{};
+      GetClientRect(button, &r);
+      EXPECT_LE(face.bmWidth + 2 * GetSystemMetrics(SM_CXEDGE) + 4, r.right) << name << " " << WindowText(button);
+    }
+  };
+  expectFits({ctl::cmdBackUp, ctl::nxt, ctl::ext});
+  ClickButton(window, ctl::ext);
+  PumpFor(150);
+  form().module1.EnsureFolderPath(form().settings.BackupFolder());
+  std::ofstream(form().settings.BackupFolder() + "\\Vor dem Aufraeumen.bak", std::ios::binary) << "x";
+  ClickButton(window, ctl::BackupBtn);
+  PumpFor(200);
+  ASSERT_TRUE(window.Showing(ctl::cmdRestore));
+  expectFits({ctl::cmdExport, ctl::cmdRestore, ctl::cmdCleanBackUp, ctl::cmdCancel});
+  Screenshot(window.Handle(), "backup_manager_de");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
