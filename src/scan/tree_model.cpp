@@ -62,6 +62,20 @@ void TreeModel::Clear() {
   storage_.clear();
 }
 
+bool TreeModel::SortChildren(TreeNode& parent,
+                             const std::function<bool(const TreeNode&, const TreeNode&)>& less) {
+  for (const TreeNode* child : parent.children_)
+    if (!child->children_.empty()) return false;
+  std::vector<std::size_t> places;
+  for (const TreeNode* child : parent.children_) places.push_back(child->index_ - 1);
+  std::sort(places.begin(), places.end());
+  std::stable_sort(parent.children_.begin(), parent.children_.end(),
+                   [&less](const TreeNode* a, const TreeNode* b) { return less(*a, *b); });
+  for (std::size_t i = 0; i < places.size(); ++i) order_[places[i]] = parent.children_[i];
+  Renumber();
+  return true;
+}
+
 void TreeModel::Renumber() {
   for (std::size_t i = 0; i < order_.size(); ++i) order_[i]->index_ = i + 1;
 }

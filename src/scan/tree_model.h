@@ -4,6 +4,7 @@
 // text flag, children in order and one collection of every node in the
 // order they were added. A platform tree control mirrors it.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -64,6 +65,11 @@ class TreeModel {
   /// collection.
   void Remove(TreeNode& node);
   void Clear();
+  /// Orders `parent`'s children by `less` (stably), in the display and in
+  /// the collection, where they take the places they held between them, so
+  /// every other node keeps its position. False, nothing changed, when a
+  /// child has children of its own.
+  bool SortChildren(TreeNode& parent, const std::function<bool(const TreeNode&, const TreeNode&)>& less);
 
  private:
   void Renumber();

@@ -114,7 +114,7 @@ void Form1::FirstPageRoutine() {
 void Form1::ShowResultsLayout() {
   controls.SetText(ctl::ext, texts.returnCaption);
   controls.SetPicture(ctl::ext, ctl::imgReturn);
-  controls.SetLeft(ctl::cmdBackUp, 5365);
+  controls.SetLeft(ctl::cmdBackUp, kResultsBackUpLeft);
   controls.SetVisible(ctl::Sec_scanPic, false);
   controls.SetWidth(ctl::Frame1, 9200);
   controls.SetLeft(ctl::Frame1, 100);
@@ -124,9 +124,9 @@ void Form1::ShowResultsLayout() {
   controls.SetLeft(ctl::basebox, 10);
   controls.SetWidth(ctl::basebox, 9375);
   controls.SetVisible(ctl::OnBaseBox, false);
-  controls.SetLeft(ctl::ext, 7800);
-  controls.SetLeft(ctl::nxt, 6580);
-  controls.SetLeft(ctl::nxtPic, 6690);
+  controls.SetLeft(ctl::ext, kResultsExtLeft);
+  controls.SetLeft(ctl::nxt, kResultsNxtLeft);
+  controls.SetLeft(ctl::nxtPic, kResultsNxtLeft + 110);
   controls.SetVisible(ctl::secondFram, false);
   controls.SetVisible(ctl::firstfrm, false);
   controls.SetLeft(ctl::pctErrHeading, 120);
@@ -180,9 +180,9 @@ void Form1::RestoreFirstPageLayout() {
   controls.SetLeft(ctl::tvwTree, 15);
   controls.SetTop(ctl::tvwTree, 240);
   controls.SetWidth(ctl::tvwTree, 2895);
-  controls.SetLeft(ctl::ext, 4845);
-  controls.SetLeft(ctl::nxt, 3630);
-  controls.SetLeft(ctl::nxtPic, 3750);
+  controls.SetLeft(ctl::ext, kScanPageExtLeft);
+  controls.SetLeft(ctl::nxt, kScanPageNxtLeft);
+  controls.SetLeft(ctl::nxtPic, kScanPageNxtLeft + 120);
   LayoutResultsDetails(*this, false);
 }
 

@@ -25,6 +25,7 @@
 #include "registry/module1.h"
 #include "platform/platform.h"
 #include "registry/settings.h"
+#include "repair/backup_store.h"
 #include "repair/repairer.h"
 #include "scan/scanner.h"
 #include "scan/tree_model.h"
@@ -34,6 +35,15 @@
 #include "ui/results_texts.h"
 
 namespace hw {
+
+/// Width of the command bar's buttons (twips): their German captions with
+/// their pictures need it.
+inline constexpr int kCommandButtonWidth = 1500;
+/// Left edges of Abort/Return (ext) and of Repair and Pause (nxt, cmdPause)
+/// on the scan page, and of ext, nxt and Backup on the results page: right
+/// aligned in the command bar, 90 twips apart.
+inline constexpr int kScanPageExtLeft = 4575, kScanPageNxtLeft = 2985;
+inline constexpr int kResultsExtLeft = 7640, kResultsNxtLeft = 6050, kResultsBackUpLeft = 4460;
 
 class Form1 : public ScanCountersView {
  public:
@@ -127,6 +137,13 @@ class Form1 : public ScanCountersView {
   // ---- backup manager (ui/form1_backups.cpp) ----------------------------
   void BackupBtn_Click();
   void ListBackups();
+  /// A click on the header of the backup list's column `column` (0 name,
+  /// 1 creation date, 2 size): sorts by it, ascending; a second click on the
+  /// same column reverses the order. Ticks stay with their backups.
+  void ListVW1_ColumnClick(int column);
+  /// The column the backup list is sorted by (-1: as the folder lists them).
+  int backupSortColumn = -1;
+  bool backupSortDescending = false;
   void cmdBackUp_Click();
   void cmdRestore_Click();
   /// Writes each ticked backup as "<name>.reg" beside it, for the registry
@@ -205,6 +222,9 @@ class Form1 : public ScanCountersView {
   std::string heldPlace_;
   bool placeHeld_ = false;
   std::chrono::steady_clock::time_point placeShownAt_{};
+  /// The backups the list shows, in its order.
+  std::vector<BackupListing> listedBackups_;
+  void ShowListedBackups();
 
  public:
   bool ScanRunning() const { return scanRunning_; }

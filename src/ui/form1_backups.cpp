@@ -1,5 +1,8 @@
 // The backup manager panel: list, restore and delete backup files, and the
 // results page's Backup button that names the next backup.
+#include <algorithm>
+#include <tuple>
+
 #include "platform/system_info.h"
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"
@@ -32,25 +35,57 @@ void Form1::BackupBtn_Click() {
 }
 
 void Form1::ListBackups() {
-  std::vector<ListItem>& items = controls.Items(ctl::ListVW1);
-  items.clear();
+  listedBackups_.clear();
   try {
     const std::string folder = settings.BackupFolder();
     module1.EnsureFolderPath(folder);
-    for (const BackupListing& b : BackupStore(p.registry, p.files, folder).List()) {
-      ListItem item;
-      item.text = b.name;
-      item.subItems = {p.system.FormatLongDate(b.created), std::to_string(b.size) + " byte"};
-      items.push_back(std::move(item));
-    }
+    listedBackups_ = BackupStore(p.registry, p.files, folder).List();
   } catch (const RuntimeError&) {
     // A folder that cannot be made or listed shows as an empty list.
   }
-  controls.ItemsChanged(ctl::ListVW1);
+  controls.Items(ctl::ListVW1).clear();
+  ShowListedBackups();
   const bool any = !controls.Items(ctl::ListVW1).empty();
   controls.SetVisible(ctl::cmdRestore, any);
   controls.SetVisible(ctl::cmdExport, any);
   controls.SetVisible(ctl::cmdCleanBackUp, any);
+}
+
+void Form1::ListVW1_ColumnClick(int column) {
+  if (column < 0 || column > 2) return;
+  backupSortDescending = column == backupSortColumn && !backupSortDescending;
+  backupSortColumn = column;
+  ShowListedBackups();
+}
+
+void Form1::ShowListedBackups() {
+  std::map<std::string, bool> ticked;
+  for (const ListItem& item : controls.Items(ctl::ListVW1)) ticked[item.text] = item.checked;
+  if (backupSortColumn >= 0) {
+    const int column = backupSortColumn;
+    // Dates and sizes compare as what they are, not as their texts; equal
+    // ones keep the names in order.
+    auto key = [column](const BackupListing& b) {
+      const FileTime& t = b.created;
+      return std::make_tuple(column == 1 ? std::make_tuple(t.year, t.month, t.day, t.hour, t.minute, t.second)
+                                         : std::make_tuple(0, 0, 0, 0, 0, 0),
+                             column == 2 ? b.size : 0, LCase(b.name));
+    };
+    std::stable_sort(listedBackups_.begin(), listedBackups_.end(),
+                     [&](const BackupListing& a, const BackupListing& b) {
+                       return backupSortDescending ? key(b) < key(a) : key(a) < key(b);
+                     });
+  }
+  std::vector<ListItem>& items = controls.Items(ctl::ListVW1);
+  items.clear();
+  for (const BackupListing& b : listedBackups_) {
+    ListItem item;
+    item.text = b.name;
+    item.subItems = {p.system.FormatLongDate(b.created), std::to_string(b.size) + " byte"};
+    item.checked = ticked[b.name];
+    items.push_back(std::move(item));
+  }
+  controls.ItemsChanged(ctl::ListVW1);
 }
 
 void Form1::cmdBackUp_Click() {

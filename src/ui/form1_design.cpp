@@ -72,10 +72,10 @@ void Form1::ApplyDesignLayout() {
       {ctl::ProbFoLb, 240, kSummaryTop + kSummaryRows * kSummaryRow + 60, kPageWidth - 480, kLineHeight},
       // Command bar: the page layouts place its buttons across.
       {ctl::Frame1, 3120, kCommandBarTop, 6135, kCommandBarHeight},
-      {ctl::cmdPause, 3630, 60, kButtonWidth, kButtonHeight},
-      {ctl::ext, 4845, 60, kButtonWidth, kButtonHeight},
-      {ctl::nxt, 3630, 60, kButtonWidth, kButtonHeight},
-      {ctl::cmdBackUp, 5365, 60, kButtonWidth, kButtonHeight},
+      {ctl::cmdPause, kScanPageNxtLeft, 60, kCommandButtonWidth, kButtonHeight},
+      {ctl::ext, kScanPageExtLeft, 60, kCommandButtonWidth, kButtonHeight},
+      {ctl::nxt, kScanPageNxtLeft, 60, kCommandButtonWidth, kButtonHeight},
+      {ctl::cmdBackUp, kResultsBackUpLeft, 60, kCommandButtonWidth, kButtonHeight},
       {ctl::imgErrInfo, 120, 150, 240, 240},
       {ctl::lblErrDetectedProb1, 450, 150, 4500, kLineHeight},
       {ctl::lblErrDetectedProb2, 450 + kShadow, 150 + kShadow, 4500, kLineHeight},
@@ -90,9 +90,10 @@ void Form1::ApplyDesignLayout() {
       {ctl::lblBackupManagerHead2, 90 + kShadow, 30 + kShadow, 4000, kLineHeight},
       {ctl::ListVW1, 60, 360, 6270, 3360},
       {ctl::pctBackupPanel, 0, 3780, 6390, 690},
-      {ctl::cmdExport, 1380, 135, kButtonWidth, kButtonHeight},
-      {ctl::cmdRestore, 2580, 135, kButtonWidth, kButtonHeight},
-      {ctl::cmdCleanBackUp, 3780, 135, kButtonWidth, kButtonHeight},
+      // Wide enough for the German "Exportieren" and "Wiederherstellen".
+      {ctl::cmdExport, 300, 135, 1500, kButtonHeight},
+      {ctl::cmdRestore, 1890, 135, 1950, kButtonHeight},
+      {ctl::cmdCleanBackUp, 3930, 135, kButtonWidth, kButtonHeight},
       {ctl::cmdCancel, 5145, 135, kButtonWidth, kButtonHeight},
   };
   for (const Place& p : kPlaces) {

@@ -65,6 +65,7 @@ std::vector<ResultsMenuItem> ResultsMenuFor(Form1& form, const TreeNode& node) {
   items.push_back({ResultsCommand::kSelectAll, t.selectAll, !items.empty()});
   items.push_back({ResultsCommand::kSelectNone, t.selectNone});
   items.push_back({ResultsCommand::kInvertSelection, t.invertSelection});
+  items.push_back({ResultsCommand::kSortByPath, t.sortByPath, true});
   return items;
 }
 
@@ -88,6 +89,13 @@ std::string RunResultsCommand(Form1& form, const std::string& nodeKey, ResultsCo
                                                                     : SubtreeChoice::kInvert);
       form.view.TreeChanged();
       return std::string();
+    case ResultsCommand::kSortByPath: {
+      const auto byText = [](const TreeNode& a, const TreeNode& b) { return LCase(a.text) < LCase(b.text); };
+      for (TreeNode* n : form.tvwTree.Nodes())
+        if (n->ChildCount() > 1) form.tvwTree.SortChildren(*n, byText);
+      form.view.TreeChanged();
+      return std::string();
+    }
     default:
       break;
   }

@@ -17,6 +17,7 @@ enum class ResultsCommand {
   kSelectAll,
   kSelectNone,
   kInvertSelection,
+  kSortByPath,
 };
 
 struct ResultsMenuItem {
@@ -40,13 +41,15 @@ void ShowProblemDetails(Form1& form, const TreeNode* node);
 
 /// The items of `node`'s context menu: the problem's own first (a registry
 /// problem opens in the editor, a shortcut at its file), then the
-/// selection of its subtree, offered on any node.
+/// selection of its subtree and the order of the results, offered on any
+/// node.
 std::vector<ResultsMenuItem> ResultsMenuFor(Form1& form, const TreeNode& node);
 
 /// Carries out a menu item on the node with key `nodeKey`. Returns the
 /// text for the clipboard (Copy details), else empty. Exclude adds the
 /// problem to the exclusion list and takes its node out of the results,
-/// so the repair leaves it alone.
+/// so the repair leaves it alone. Sort by path orders the problems of
+/// every section by their text, A to Z without regard to letter case.
 std::string RunResultsCommand(Form1& form, const std::string& nodeKey, ResultsCommand command);
 
 /// The LastKey text that opens regedit at `root`\`key`: with the first

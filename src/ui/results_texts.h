@@ -28,6 +28,7 @@ struct ResultsTexts {
   std::string invertSelection = "Invert selection";
   std::string exclusionsPage = "Exclusions";
   std::string removeButton = "Remove";
+  std::string sortByPath = "Sort by path";
 };
 
 /// Applies one line of a language file; false when `id` is not one of these.

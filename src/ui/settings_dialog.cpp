@@ -1,5 +1,7 @@
 #include "ui/settings_dialog.h"
 
+#include <algorithm>
+
 #include "engine/drives.h"
 #include "platform/system_info.h"
 #include "platform/file_services.h"
@@ -51,6 +53,8 @@ void SettingsDialog::ApplyFormDesign() {
   controls.SetText(cfg::TabCaption(1), "Options");
   controls.SetText(cfg::TabCaption(2), "Paths");
   controls.SetText(cfg::TabCaption(3), "About");
+  controls.SetText(cfg::TabCaption(4), "Exclusions");
+  controls.SetText(cfg::cmdRemoveExclusion, "Remove");
   controls.SetPicture(cfg::Image1, "Emblem");
   controls.SetWidth(cfg::TabStrip1, kTabStripWidth);
   controls.SetHeight(cfg::TabStrip1, kTabStripHeight);
@@ -107,6 +111,8 @@ void SettingsDialog::Form_Load() {
   controls.ItemsChanged(cfg::cboLanguage);
   languageInForce = controls.Text(cfg::cboLanguage);
 
+  form_.exclusions.Load(form_.module1);
+  ListExclusions();
   SelectTab(1);
 }
 
@@ -125,12 +131,15 @@ void SettingsDialog::SelectTab(int index) {
 
 void SettingsDialog::TabStrip1_Click() {
   const std::string key = LCase(tabKeys[static_cast<size_t>(selectedTab - 1)]);
-  const char* page = key == "options" ? cfg::optFrame : key == "about" ? cfg::frameAbout
-                                                      : key == "paths" ? cfg::frmPath
-                                                                       : nullptr;
+  const char* page = key == "options"      ? cfg::optFrame
+                     : key == "about"      ? cfg::frameAbout
+                     : key == "paths"      ? cfg::frmPath
+                     : key == "exclusions" ? cfg::frmExclusions
+                                           : nullptr;
   if (!page) return;
   controls.SetVisible(cfg::optFrame, false);
   controls.SetVisible(cfg::frameAbout, false);
+  controls.SetVisible(cfg::frmExclusions, false);
   controls.SetVisible(page, true);
   controls.BringToFront(page);
 }
@@ -144,6 +153,30 @@ void SettingsDialog::cmdBackupBrowse_Click() { Browse(cfg::txtBackupFilepath); }
 void SettingsDialog::cmdWaveBrowse_Click() { Browse(cfg::txtSoundFilePath); }
 void SettingsDialog::cmdRefBrowse_Click() { Browse(cfg::txtRefFilePath); }
 void SettingsDialog::cmdLogBrowse_Click() { Browse(cfg::txtLogFilePath); }
+
+void SettingsDialog::ListExclusions() {
+  std::vector<ListItem>& items = controls.Items(cfg::lstExclusions);
+  items.clear();
+  for (const std::string& entry : form_.exclusions.Entries()) items.push_back({entry, {}});
+  controls.ItemsChanged(cfg::lstExclusions);
+  SelectExclusion(-1);
+}
+
+void SettingsDialog::SelectExclusion(int index) {
+  if (index < 0 || index >= static_cast<int>(controls.Items(cfg::lstExclusions).size())) index = -1;
+  controls.SetValue(cfg::lstExclusions, index);
+  controls.SetEnabled(cfg::cmdRemoveExclusion, index >= 0);
+}
+
+void SettingsDialog::cmdRemoveExclusion_Click() {
+  const long index = controls.Get(cfg::lstExclusions).value;
+  const std::vector<ListItem>& items = controls.Items(cfg::lstExclusions);
+  if (index < 0 || index >= static_cast<long>(items.size())) return;
+  form_.exclusions.Remove(form_.module1, items[static_cast<size_t>(index)].text);
+  ListExclusions();
+  // The next entry takes the removed one's place, so several go by repeated clicks.
+  SelectExclusion(std::min(static_cast<int>(index), static_cast<int>(form_.exclusions.Entries().size()) - 1));
+}
 
 void SettingsDialog::cmdOk_Click() {
   Settings& s = form_.settings;
@@ -228,6 +261,8 @@ void SettingsDialog::ApplyDialogTexts() {
         case 1067: controls.SetText(cfg::TabCaption(2), t); break;
         case 1068: controls.SetText(cfg::TabCaption(3), t); break;
         case 1087: controls.SetText(cfg::chkAutoBackUp, t); break;
+        case 1142: controls.SetText(cfg::TabCaption(4), t); break;
+        case 1143: controls.SetText(cfg::cmdRemoveExclusion, t); break;
         default: break;
       }
     });

@@ -1,6 +1,7 @@
 #pragma once
 // The settings dialog's logic (`configForm`): folders, switches and the
-// language, read from the registry when it opens and written back on OK.
+// language, read from the registry when it opens and written back on OK,
+// and the exclusion list, whose Remove takes effect at once.
 // A platform window shows `controls` and forwards clicks; tests drive it
 // without a window.
 #include <functional>
@@ -40,8 +41,11 @@ inline constexpr char Image1[] = "Image1";
 inline constexpr char lblCopyRightText[] = "lblCopyRightText";
 inline constexpr char cmdOk[] = "cmdOk";
 inline constexpr char cmdCancel[] = "cmdCancel";
-/// Captions of the three tabs.
-std::string TabCaption(int index);  // "TabStrip1.Tab(i)", i = 1..3
+inline constexpr char frmExclusions[] = "frmExclusions";
+inline constexpr char lstExclusions[] = "lstExclusions";  // value: selected index, -1 for none
+inline constexpr char cmdRemoveExclusion[] = "cmdRemoveExclusion";
+/// Captions of the four tabs.
+std::string TabCaption(int index);  // "TabStrip1.Tab(i)", i = 1..4
 }  // namespace cfg
 
 class SettingsDialog {
@@ -55,12 +59,18 @@ class SettingsDialog {
   void Form_Load();
   /// Shows the page of the selected tab's key.
   void TabStrip1_Click();
-  /// A click on tab `index` (1 to 3).
+  /// A click on tab `index` (1 to 4).
   void SelectTab(int index);
   void cmdBackupBrowse_Click();
   void cmdWaveBrowse_Click();
   void cmdRefBrowse_Click();
   void cmdLogBrowse_Click();
+  /// Selects entry `index` of the exclusion list (-1 for none); Remove is
+  /// enabled only with an entry selected.
+  void SelectExclusion(int index);
+  /// Takes the selected entry off the list and out of the registry, so the
+  /// next scan reports it again; nothing when none is selected.
+  void cmdRemoveExclusion_Click();
   /// Saves everything, creates the backup and log folders, sets or removes
   /// the start-up entry, re-texts the main window when the language
   /// changed, and unloads.
@@ -90,7 +100,7 @@ class SettingsDialog {
   /// The language shown when the dialog finished loading.
   std::string languageInForce;
   /// Tab keys in order and the selected tab (1-based).
-  std::vector<std::string> tabKeys{"options", "Paths", "About"};
+  std::vector<std::string> tabKeys{"options", "Paths", "About", "Exclusions"};
   int selectedTab = 1;
   /// Set by OK and Cancel; the window closes itself then.
   bool unloaded = false;
@@ -99,6 +109,7 @@ class SettingsDialog {
 
  private:
   void Browse(const char* textBox);
+  void ListExclusions();
   void Unload();
 
   Form1& form_;

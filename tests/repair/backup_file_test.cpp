@@ -281,6 +281,32 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
 }
 
+TEST_F(BackupManagerTest, AColumnClickSortsTheListAndASecondOneReversesIt) {
+  Settings(form.module1).Write(kLocalMachine, kPathKey, "BackUpFile", folder);
+  form.module1.EnsureFolderPath(folder);
+  for (const auto& [name, bytes] : {std::pair{"beta", 30}, std::pair{"Alpha", 200}, std::pair{"gamma", 1000}})
+    tp.Folder().WriteFile(folder + "\\" + name + ".bak", std::string(static_cast<std::size_t>(bytes), 'z'));
+  form.BackupBtn_Click();
+  for (ListItem& i : form.controls.Items(ctl::ListVW1)) i.checked = i.text == "beta";
+  const struct {
+    int column;
+    std::vector<std::string> order;
+  } clicks[] = {{0, {"Alpha", "beta", "gamma"}},  // by name, letter case aside
+                {0, {"gamma", "beta", "Alpha"}},
+                {2, {"beta", "Alpha", "gamma"}},  // by size as a number: 30 < 200 < 1000
+                {2, {"gamma", "Alpha", "beta"}},
+                {0, {"Alpha", "beta", "gamma"}}};  // another column starts ascending
+  for (const auto& click : clicks) {
+    form.ListVW1_ColumnClick(click.column);
+    std::vector<std::string> order;
+    for (const ListItem& i : form.controls.Items(ctl::ListVW1)) {
+      order.push_back(i.text);
+      EXPECT_EQ(i.text == "beta", i.checked) << i.text;  // the tick moved with its backup
+    }
+    EXPECT_EQ(click.order, order) << click.column;
+  }
+}
+
 // A second restore, or values that exist again: one question before newer
 // data is overwritten; a value already back counts as restored.
 TEST_F(BackupManagerTest, NewerDataIsOverwrittenOnlyAfterOneQuestion) {

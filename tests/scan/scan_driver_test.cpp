@@ -348,7 +348,7 @@ TEST_F(ScanDriverTest, ReturnAfterTheResultsGoesBackToAFreshFirstPage) {
   EXPECT_FALSE(form.controls.Visible(ctl::cmdBackUp));
   EXPECT_FALSE(form.controls.Visible(ctl::lblErrDetectedProb1));
   EXPECT_EQ(2895, form.controls.Get(ctl::tvwTree).width);
-  EXPECT_EQ(4845, form.controls.Get(ctl::ext).left);
+  EXPECT_EQ(kScanPageExtLeft, form.controls.Get(ctl::ext).left);
   EXPECT_EQ("Custome Controls", form.tvwTree.Find("CC")->text);
   EXPECT_EQ(0u, form.tvwTree.Find("CC")->ChildCount());
   EXPECT_EQ("NoneReg", Image("CC"));

@@ -7,6 +7,7 @@
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
 #include "platform/runtime_error.h"
+#include "platform/vb_text.h"
 
 namespace hw {
 namespace {
@@ -44,6 +45,31 @@ TEST(TreeModel, KeepsCollectionOrderChildrenAndUniqueKeys) {
   t.Clear();
   EXPECT_EQ(0u, t.Count());
   EXPECT_TRUE(t.Roots().empty());
+}
+
+TEST(TreeModel, SortingChildrenReordersThemInTheirOwnPlacesOfTheCollection) {
+  TreeModel t;
+  BuildSectionTree(t);
+  // Problems as a scan adds them: two sections' found paths interleaved.
+  const std::pair<const char*, const char*> found[] = {{"RI", "c:\\zeta.dll"}, {"SL", "D:\\b"}, {"RI", "C:\\Alpha.dll"},
+                                                       {"SL", "d:\\A"},        {"RI", "C:\\mid.dll"}};
+  int n = 0;
+  for (const auto& [section, path] : found) t.Add(section, "Err" + std::to_string(++n), path, "AllReg");
+  const auto byText = [](const TreeNode& a, const TreeNode& b) { return LCase(a.text) < LCase(b.text); };
+  EXPECT_FALSE(t.SortChildren(*t.Find("Reg"), byText));  // its children have children
+  ASSERT_TRUE(t.SortChildren(*t.Find("RI"), byText));
+  ASSERT_TRUE(t.SortChildren(*t.Find("SL"), byText));
+  auto texts = [&](const std::vector<TreeNode*>& nodes, std::size_t from) {
+    std::vector<std::string> out;
+    for (std::size_t i = from; i < nodes.size(); ++i) out.push_back(nodes[i]->text);
+    return out;
+  };
+  EXPECT_EQ((std::vector<std::string>{"C:\\Alpha.dll", "C:\\mid.dll", "c:\\zeta.dll"}), texts(t.Find("RI")->Children(), 0));
+  // The collection: sections untouched, each problem in a place its section's held.
+  EXPECT_EQ("RI", t.Nodes()[2]->key);
+  EXPECT_EQ((std::vector<std::string>{"C:\\Alpha.dll", "d:\\A", "C:\\mid.dll", "D:\\b", "c:\\zeta.dll"}),
+            texts(t.Nodes(), 14));
+  for (std::size_t i = 0; i < t.Count(); ++i) EXPECT_EQ(i + 1, t.Nodes()[i]->Index());
 }
 
 TEST(TreeModel, SectionTotalsGoOnBoldNodesAndGreyTheEmptyOnes) {

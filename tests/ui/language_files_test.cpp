@@ -143,6 +143,7 @@ const std::vector<KnownText>& MainWindowTexts() {
       {1141, {"Invert selection"}},
       {1142, {"Exclusions"}},
       {1143, {"Remove"}},
+      {1144, {"Sort by path"}},
   };
   return texts;
 }

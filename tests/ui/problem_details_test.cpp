@@ -144,8 +144,9 @@ TEST_F(ProblemDetailsTest, TheContextMenuOpensTheEditorCopiesExcludesAndSelects)
     for (const ResultsMenuItem& i : ResultsMenuFor(form, n)) s += (i.separatorBefore ? "|" : "") + i.caption + ";";
     return s;
   };
-  EXPECT_EQ("Open in Registry Editor;Copy details;Exclude;|Select all;Select none;Invert selection;", captions(*sup->Children()[0]));
-  EXPECT_EQ("Select all;Select none;Invert selection;", captions(*sup));
+  EXPECT_EQ("Open in Registry Editor;Copy details;Exclude;|Select all;Select none;Invert selection;|Sort by path;",
+            captions(*sup->Children()[0]));
+  EXPECT_EQ("Select all;Select none;Invert selection;|Sort by path;", captions(*sup));
 
   // The editor starts at the problem's key, named as its own last key names
   // the computer.

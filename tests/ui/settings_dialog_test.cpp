@@ -185,6 +185,45 @@ TEST_F(SettingsDialogTest, TabsShowTheirPagesAndUnknownKeysChangeNothing) {
   EXPECT_TRUE(dlg.controls.Visible(cfg::frmPath));
 }
 
+TEST_F(SettingsDialogTest, TheExclusionsPageListsTheEntriesAndRemoveTakesTheSelectedOneOutOfTheRegistry) {
+  const std::string location = Exclusions::LocationText(kCurrentUser, "Software\\Gone", "Tool");
+  const std::string path = "C:\\Old\\App.exe";
+  Exclusions earlier;  // the list as an earlier run left it
+  ASSERT_TRUE(earlier.Add(form.module1, location));
+  ASSERT_TRUE(earlier.Add(form.module1, path));
+
+  SettingsDialog dlg(form);
+  dlg.Form_Load();
+  dlg.SelectTab(4);
+  EXPECT_TRUE(dlg.controls.Visible(cfg::frmExclusions));
+  EXPECT_FALSE(dlg.controls.Visible(cfg::optFrame));
+  const auto listed = [&] {
+    std::vector<std::string> texts;
+    for (const ListItem& item : dlg.controls.Items(cfg::lstExclusions)) texts.push_back(item.text);
+    return texts;
+  };
+  EXPECT_EQ((std::vector<std::string>{location, path}), listed());
+  EXPECT_FALSE(dlg.controls.Enabled(cfg::cmdRemoveExclusion));
+  dlg.cmdRemoveExclusion_Click();  // nothing selected: nothing removed
+  EXPECT_EQ(2u, listed().size());
+
+  dlg.SelectExclusion(0);
+  EXPECT_TRUE(dlg.controls.Enabled(cfg::cmdRemoveExclusion));
+  dlg.cmdRemoveExclusion_Click();
+  EXPECT_EQ(std::vector<std::string>{path}, listed());
+  EXPECT_EQ(0, dlg.controls.Get(cfg::lstExclusions).value);  // the next entry is selected
+  EXPECT_FALSE(form.exclusions.Contains(location));          // the scanner's list, too
+  Exclusions later;
+  later.Load(form.module1);
+  EXPECT_EQ(std::vector<std::string>{path}, later.Entries());
+
+  dlg.cmdRemoveExclusion_Click();
+  EXPECT_TRUE(listed().empty());
+  EXPECT_FALSE(dlg.controls.Enabled(cfg::cmdRemoveExclusion));
+  later.Load(form.module1);
+  EXPECT_TRUE(later.Entries().empty());
+}
+
 class LanguageListTest : public SettingsDialogTest {
  protected:
   void SetUp() override {

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -1041,7 +1042,8 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   // A right click selects the problem, the pane explains it; Copy details.
   rightClick(b, "Copy details", "results_context_menu");
   const std::vector<std::string> registryItems = {"Open in Registry Editor", "Copy details", "Exclude",
-                                                  "Select all", "Select none", "Invert selection"};
+                                                  "Select all", "Select none", "Invert selection",
+                                                  "Sort by path"};
   EXPECT_EQ(registryItems, person.offered);
   const std::string details = form().controls.Text(ctl::txtDetails);
   EXPECT_EQ(0u, details.find("Section: Software Locations\r\nRoot: HKEY_LOCAL_MACHINE\r\n")) << details;
@@ -1081,6 +1083,30 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   EXPECT_EQ("AllReg", Node(b).image);
   EXPECT_EQ("AllReg", Node("SL").image);
 
+  // Sort by path: the section's problems A to Z in the control as in the
+  // model. The scan found them in that order, so the first is shown as one
+  // that sorts last, and given its text back afterwards.
+  const std::string bText = Node(b).text;
+  Node(b).text = "Z:\\sorts last.exe";
+  window.TreeChanged();
+  rightClick("SL", "Sort by path");
+  ASSERT_EQ(c, Node("SL").Children()[0]->key);
+  auto controlText = [&](HTREEITEM item) {
+    char text[512] = {};
+    TVITEMA tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = sizeof text;
+    TreeView_GetItem(tree, &tv);
+    return std::string(text);
+  };
+  HTREEITEM firstShown = TreeView_GetChild(tree, window.TreeItemOf(&Node("SL")));
+  EXPECT_EQ(Node(c).text, controlText(firstShown));
+  EXPECT_EQ("Z:\\sorts last.exe", controlText(TreeView_GetNextSibling(tree, firstShown)));
+  Node(b).text = bText;
+  window.TreeChanged();
+
   // Exclude: the problem leaves the results and the list keeps it.
   rightClick(c, "Exclude");
   EXPECT_EQ(nullptr, form().tvwTree.Find(c));
@@ -1092,7 +1118,7 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
 
   // A section node offers the selection only.
   rightClick("SL", "Select none");
-  EXPECT_EQ((std::vector<std::string>{"Select all", "Select none", "Invert selection"}), person.offered);
+  EXPECT_EQ((std::vector<std::string>{"Select all", "Select none", "Invert selection", "Sort by path"}), person.offered);
   EXPECT_EQ("NoneReg", Node(b).image);
   EXPECT_EQ("", form().controls.Text(ctl::txtDetails));
 
@@ -1109,6 +1135,28 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   EXPECT_EQ(0u, form().controls.Text(ctl::txtDetails).find("Bereich: ")) << form().controls.Text(ctl::txtDetails);
   EXPECT_NE(std::string::npos, form().controls.Text(ctl::txtDetails).find(u8"Geprüfter Pfad: "));
   Screenshot(window.Handle(), "results_details_de");
+  // The German captions fit their buttons: the face (picture and text) and
+  // the button's frame inside its width.
+  auto expectFits = [&](std::initializer_list<const char*> buttons) {
+    for (const char* name : buttons) {
+      HWND button = window.ControlWindow(name);
+      BITMAP face{};
+      ASSERT_TRUE(GetObjectA(ButtonFaceOf(button), sizeof face, &face)) << name;
+      RECT r{};
+      GetClientRect(button, &r);
+      EXPECT_LE(face.bmWidth + 2 * GetSystemMetrics(SM_CXEDGE) + 4, r.right) << name << " " << WindowText(button);
+    }
+  };
+  expectFits({ctl::cmdBackUp, ctl::nxt, ctl::ext});
+  ClickButton(window, ctl::ext);
+  PumpFor(150);
+  form().module1.EnsureFolderPath(form().settings.BackupFolder());
+  std::ofstream(form().settings.BackupFolder() + "\\Vor dem Aufraeumen.bak", std::ios::binary) << "x";
+  ClickButton(window, ctl::BackupBtn);
+  PumpFor(200);
+  ASSERT_TRUE(window.Showing(ctl::cmdRestore));
+  expectFits({ctl::cmdExport, ctl::cmdRestore, ctl::cmdCleanBackUp, ctl::cmdCancel});
+  Screenshot(window.Handle(), "backup_manager_de");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -1185,6 +1233,33 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   const RECT list = window.ClientRectOf(ctl::ListVW1), ok = window.ClientRectOf(ctl::cmdCancel);
   EXPECT_GT(list.right - list.left, 1000);
   EXPECT_LT(list.bottom, ok.top);
+  // A click on a column's header sorts by it; the long name shows whole.
+  const std::string backups = form().settings.BackupFolder();
+  const std::string longName = "Before removing the old printer drivers and the trial programs of last spring";
+  for (const auto& [name, bytes] : {std::pair{longName, 5000}, std::pair{std::string("small"), 10}})
+    std::ofstream(backups + "\\" + name + ".bak", std::ios::binary) << std::string(static_cast<std::size_t>(bytes), 'z');
+  form().ListBackups();
+  PumpFor(100);
+  HWND listView = window.ControlWindow(ctl::ListVW1);
+  auto firstRow = [&] {
+    char text[256] = {};
+    ListView_GetItemText(listView, 0, 0, text, sizeof text);
+    return std::string(text);
+  };
+  for (const char* expected : {"small", longName.c_str()}) {
+    RECT sizeHeader{};
+    Header_GetItemRect(ListView_GetHeader(listView), 2, &sizeHeader);
+    MouseClick(ListView_GetHeader(listView), POINT{(sizeHeader.left + sizeHeader.right) / 2, sizeHeader.bottom / 2});
+    PumpFor(200);
+    EXPECT_EQ(expected, firstRow());
+  }
+  HDC listDc = GetDC(listView);
+  SIZE longExtent{};
+  HGDIOBJ oldFont = SelectObject(listDc, reinterpret_cast<HGDIOBJ>(SendMessageA(listView, WM_GETFONT, 0, 0)));
+  GetTextExtentPoint32A(listDc, longName.c_str(), static_cast<int>(longName.size()), &longExtent);
+  SelectObject(listDc, oldFont);
+  ReleaseDC(listView, listDc);
+  EXPECT_GT(ListView_GetColumnWidth(listView, 0), longExtent.cx + 20);  // no horizontal scrolling needed
   Screenshot(w, "backup_manager_1600x1000");
 
   // Maximised and closed: the next start comes back maximised at that place;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "checks/exclusions.h"
 #include "registry/settings.h"
 #include "support/test_paths.h"
 #include "support/test_platform.h"
@@ -45,6 +46,20 @@ std::string Shot(HWND hwnd, const std::string& name) {
   EXPECT_TRUE(SaveWindowPng(hwnd, png)) << png;
   return png;
 }
+
+/// A real mouse press and release at a point of a control's client area.
+void RealClick(HWND control, POINT at) {
+  ClientToScreen(control, &at);
+  SetCursorPos(at.x, at.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  PumpFor(200);
+}
+
+POINT Middle(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
 class SettingsWindowTest : public ::testing::Test {
  protected:
@@ -174,6 +189,51 @@ TEST_F(SettingsWindowTest, AColourChangeRecomposesTheFacesAndClosingLeavesNoBitm
   EXPECT_EQ(0, GetObjectType(newOk));
 }
 
+TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksInGermanAndEnglish) {
+  for (const char* language : {"Deutsch", "English"}) {
+    SCOPED_TRACE(language);
+    Settings(form.module1).Write(kCurrentUser, kLanguageKey, "default", language);
+    const std::string location = Exclusions::LocationText(kCurrentUser, "Software\\Gone\\Tool", "Path");
+    const std::string longPath =
+        "C:\\Program Files\\A Vendor With A Long Name\\Its Product\\Version 12\\bin\\x64\\helper-service.exe";
+    Exclusions earlier;
+    ASSERT_TRUE(earlier.Add(form.module1, location));
+    ASSERT_TRUE(earlier.Add(form.module1, longPath));
+
+    SettingsDialogWindow dlg(form);
+    ASSERT_TRUE(dlg.Create(nullptr));
+    SetWindowPos(dlg.Handle(), nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(dlg.Handle(), SW_SHOW);
+    SetForegroundWindow(dlg.Handle());
+    PumpFor(200);
+    HWND tab = dlg.Control(cfg::TabStrip1), list = dlg.Control(cfg::lstExclusions);
+    HWND remove = dlg.Control(cfg::cmdRemoveExclusion);
+    RECT r{};
+    SendMessageA(tab, TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&r));
+    RealClick(tab, Middle(r));
+    ASSERT_TRUE(IsWindowVisible(list));
+    EXPECT_FALSE(IsWindowVisible(dlg.Control(cfg::chkStartUp)));
+    EXPECT_EQ(std::string(language) == "Deutsch" ? "Entfernen" : "Remove", Text(remove));
+    EXPECT_EQ(2, SendMessageA(list, LB_GETCOUNT, 0, 0));
+    EXPECT_FALSE(IsWindowEnabled(remove));
+    Shot(dlg.Handle(), std::string("settings_exclusions_") + (language[0] == 'D' ? "de" : "en") + ".png");
+
+    SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    RealClick(list, Middle(r));
+    EXPECT_EQ(0, SendMessageA(list, LB_GETCURSEL, 0, 0));
+    ASSERT_TRUE(IsWindowEnabled(remove));
+    GetClientRect(remove, &r);
+    RealClick(remove, Middle(r));
+
+    EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0));
+    Exclusions later;
+    later.Load(form.module1);  // what the registry holds now
+    EXPECT_EQ(std::vector<std::string>{longPath}, later.Entries());
+    EXPECT_TRUE(form.module1.getstr(kCurrentUser, kExclusionsKey, "1").find("Gone") == std::string::npos);
+    earlier.Remove(form.module1, longPath);
+  }
+}
+
 /// What a person does in the modal dialog, one step a timer tick.
 std::vector<std::function<void()>> g_steps;
 void CALLBACK NextStep(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -225,8 +285,8 @@ TEST_F(SettingsWindowTest, TabReachesThePageStripAndCtrlTabTurnsThePages) {
   SetTimer(nullptr, 0, 60, &NextStep);
   dlg.RunModal();
   EXPECT_TRUE(reached);
-  // Options -> Paths (shown) -> Options -> About, round the end.
-  EXPECT_EQ((std::vector<int>{1, 1, 0, 2}), pages);
+  // Options -> Paths (shown) -> Options -> Exclusions, round the end.
+  EXPECT_EQ((std::vector<int>{1, 1, 0, 3}), pages);
 }
 
 }  // namespace

@@ -1145,6 +1145,20 @@ LRESULT Form1Window::HandleNotify(const NMHDR& header) {
         return 0;
     }
   }
+  if (name == ctl::ListVW1 && header.code == LVN_COLUMNCLICK) {
+    form_.ListVW1_ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+    // The header's arrow shows the order.
+    HWND head = ListView_GetHeader(header.hwndFrom);
+    for (int i = 0; i < Header_GetItemCount(head); ++i) {
+      HDITEMA item{};
+      item.mask = HDI_FORMAT;
+      Header_GetItem(head, i, &item);
+      item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+      if (i == form_.backupSortColumn) item.fmt |= form_.backupSortDescending ? HDF_SORTDOWN : HDF_SORTUP;
+      Header_SetItem(head, i, &item);
+    }
+    return 0;
+  }
   if (name == ctl::ListVW1 && header.code == LVN_ITEMCHANGED && !mirroring_) {
     const auto& lv = reinterpret_cast<const NMLISTVIEW&>(header);
     if (!(lv.uChanged & LVIF_STATE) || lv.iItem < 0) return 0;

@@ -107,7 +107,7 @@ bool SettingsDialogWindow::Create(HWND owner) {
 
   tab_ = Make(cfg::TabStrip1, WC_TABCONTROLA, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kTabX, kTabY, kTabW, kTabH,
               nullptr);
-  for (int i = 1; i <= 3; ++i) {
+  for (int i = 1; i <= TabCount(); ++i) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>("");
@@ -155,6 +155,12 @@ bool SettingsDialogWindow::Create(HWND owner) {
   SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(emblem_.Get()));
   Make(cfg::lblCopyRightText, "STATIC", SS_CENTER, kPageX, kPageY + 110, kTabW - 24, 40, cfg::frameAbout);
 
+  // Exclusions page: the list over the page's width, Remove under its right end.
+  Make(cfg::lstExclusions, "LISTBOX", WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+       kPageX, kPageY + 4, kTabW - 24, kTabH - 92, cfg::frmExclusions);
+  Make(cfg::cmdRemoveExclusion, "BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kPageX + kTabW - 24 - kButtonW,
+       kPageY + kTabH - 80, kButtonW, kButtonH, cfg::frmExclusions);
+
   const int by = kTabY + kTabH + 10;
   Make(cfg::cmdOk, "BUTTON", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kClientW - 2 * (kButtonW + 8), by, kButtonW,
        kButtonH, nullptr);
@@ -178,7 +184,7 @@ bool SettingsDialogWindow::Create(HWND owner) {
 void SettingsDialogWindow::ApplyAll() {
   syncing_ = true;
   SetWindowTextA(hwnd_, logic_.controls.Text(cfg::configForm).c_str());
-  for (int i = 1; i <= 3; ++i) {
+  for (int i = 1; i <= TabCount(); ++i) {
     std::string caption = logic_.controls.Text(cfg::TabCaption(i));
     TCITEMA item{};
     item.mask = TCIF_TEXT;
@@ -186,7 +192,8 @@ void SettingsDialogWindow::ApplyAll() {
     SendMessageA(tab_, TCM_SETITEMA, static_cast<WPARAM>(i - 1), reinterpret_cast<LPARAM>(&item));
   }
   for (auto& [name, c] : controls_) {
-    if (name == cfg::TabStrip1 || name == cfg::cboLanguage || name == cfg::Image1) continue;
+    if (name == cfg::TabStrip1 || name == cfg::cboLanguage || name == cfg::Image1 || name == cfg::lstExclusions)
+      continue;
     SetWindowTextA(c, logic_.controls.Text(name).c_str());
   }
   for (const char* box : {cfg::chkNoConfirmation, cfg::chkStartUp, cfg::chkAutoBackUp})
@@ -197,6 +204,7 @@ void SettingsDialogWindow::ApplyAll() {
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(language.c_str()));
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(logic_.controls.Get(cfg::cboLanguage).value), 0);
   SendMessageA(tab_, TCM_SETCURSEL, static_cast<WPARAM>(logic_.selectedTab - 1), 0);
+  FillExclusionList();
   syncing_ = false;
   SkinDialogButtons();
   ShowFrontPage();
@@ -217,10 +225,14 @@ void SettingsDialogWindow::OnModelChange(const std::string& name, FormModel::Cha
       SendMessageA(tab_, TCM_SETCURSEL, static_cast<WPARAM>(logic_.controls.Get(name).value - 1), 0);
     } else if (name == cfg::cboLanguage) {
       SendMessageA(c, CB_SETCURSEL, static_cast<WPARAM>(logic_.controls.Get(name).value), 0);
+    } else if (name == cfg::lstExclusions) {
+      SendMessageA(c, LB_SETCURSEL, static_cast<WPARAM>(logic_.controls.Get(name).value), 0);
     } else {
       SendMessageA(c, BM_SETCHECK, logic_.controls.Get(name).value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
     }
   }
+  if (what == FormModel::Change::kItems && name == cfg::lstExclusions) FillExclusionList();
+  if (what == FormModel::Change::kEnabled && c) EnableWindow(c, logic_.controls.Enabled(name));
   syncing_ = false;
   if (what == FormModel::Change::kVisible || what == FormModel::Change::kZOrder) ShowFrontPage();
 }
@@ -230,7 +242,7 @@ void SettingsDialogWindow::OnModelChange(const std::string& name, FormModel::Cha
 void SettingsDialogWindow::ShowFrontPage() {
   std::string front;
   unsigned long best = 0;
-  for (const char* frame : {cfg::optFrame, cfg::frmPath, cfg::frameAbout}) {
+  for (const char* frame : {cfg::optFrame, cfg::frmPath, cfg::frameAbout, cfg::frmExclusions}) {
     const ControlState& s = logic_.controls.Get(frame);
     if (s.visible && (front.empty() || s.zOrder > best)) {
       front = frame;
@@ -238,6 +250,26 @@ void SettingsDialogWindow::ShowFrontPage() {
     }
   }
   for (auto& [name, page] : pageOf_) ShowWindow(Control(name), page == front ? SW_SHOWNA : SW_HIDE);
+}
+
+void SettingsDialogWindow::FillExclusionList() {
+  HWND list = Control(cfg::lstExclusions);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  // Long paths scroll sideways rather than being cut off.
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (const ListItem& item : logic_.controls.Items(cfg::lstExclusions)) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.text.c_str()));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, item.text.c_str(), static_cast<int>(item.text.size()), &size);
+    widest = std::max(widest, size.cx);
+  }
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + Scaled(8)), 0);
+  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(logic_.controls.Get(cfg::lstExclusions).value), 0);
+  EnableWindow(Control(cfg::cmdRemoveExclusion), logic_.controls.Enabled(cfg::cmdRemoveExclusion));
 }
 
 void SettingsDialogWindow::SkinDialogButtons() {
@@ -279,6 +311,10 @@ void SettingsDialogWindow::OnCommand(int id, int code) {
     logic_.cmdRefBrowse_Click();
   } else if (name == cfg::cmdLogBrowse && code == BN_CLICKED) {
     logic_.cmdLogBrowse_Click();
+  } else if (name == cfg::cmdRemoveExclusion && code == BN_CLICKED) {
+    logic_.cmdRemoveExclusion_Click();
+  } else if (name == cfg::lstExclusions) {
+    if (code == LBN_SELCHANGE) logic_.SelectExclusion(static_cast<int>(SendMessageA(c, LB_GETCURSEL, 0, 0)));
   } else if (code == BN_CLICKED && pageOf_[name] == cfg::optFrame && name != cfg::cboLanguage &&
              name != cfg::lblLanguage) {
     syncing_ = true;

@@ -1,6 +1,7 @@
 #pragma once
-// The settings dialog's window: a tab control with three pages, check
-// boxes, the language list, four folder boxes with browse buttons, and OK
+// The settings dialog's window: a tab control with four pages, check
+// boxes, the language list, four folder boxes with browse buttons, the
+// exclusion list with Remove, and OK
 // and Cancel with picture faces. The logic is SettingsDialog.
 #include "platform/windows_win32.h"
 
@@ -50,6 +51,8 @@ class SettingsDialogWindow {
   void OnCommand(int id, int code);
   void OnModelChange(const std::string& name, FormModel::Change what);
   void ShowFrontPage();
+  void FillExclusionList();
+  int TabCount() const { return static_cast<int>(logic_.tabKeys.size()); }
   void ApplyAll();
 
   /// Pixels at the dialog's dots per inch of a length designed at 96.
