@@ -12,6 +12,7 @@
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"
 #include "registry/settings.h"
+#include "repair/backup_store.h"
 #include "repair/device_names.h"
 #include "repair/repairer.h"
 
@@ -38,14 +39,6 @@ bool ReadFile(const std::string& path, std::string* text) {
   const bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
-}
-
-/// The window's automatic name: the first "Automatic Backup[N]" not taken.
-std::string AutomaticBackupName(FileServices& files, const std::string& folder) {
-  for (long n = 1;; ++n) {
-    const std::string name = "Automatic Backup[" + std::to_string(n) + "]";
-    if (!files.FileExists(folder + "\\" + name + ".bak")) return name;
-  }
 }
 
 std::string PlaceOf(const FoundProblem& p) {
@@ -123,7 +116,8 @@ int RunRepairCommand(const CliOptions& o, CliTarget& target, CliConsole& console
   try {
     if (!o.noBackup) {
       module1.EnsureFolderPath(target.BackupFolder());
-      if (backupName.empty()) backupName = AutomaticBackupName(target.Get().files, target.BackupFolder());
+      if (backupName.empty())
+        backupName = BackupStore(target.Get().registry, target.Get().files, target.BackupFolder()).AutomaticName();
     }
   } catch (const RuntimeError& e) {
     Say(console, "the backup folder " + target.BackupFolder() + " cannot be made: " + e.Description());

@@ -150,6 +150,25 @@ class FileServices {
   /// Identity of the real folder behind `path` (links followed); false when
   /// it cannot be had.
   virtual bool GetFolderIdentity(const std::string& path, FolderIdentity* identity) = 0;
+
+  /// While held (during a scan, which asks about the same folders many
+  /// thousand times), a backend may answer from what it has already read of
+  /// a folder. Changes made through this object are seen at once; changes
+  /// made by other programs meanwhile may not be. Holds nest; the last
+  /// release forgets everything.
+  virtual void HoldFolderListings(bool hold) { (void)hold; }
+};
+
+/// Holds a FileServices' folder listings for the lifetime of the object.
+class FolderListingsHeld {
+ public:
+  explicit FolderListingsHeld(FileServices& files) : files_(files) { files_.HoldFolderListings(true); }
+  ~FolderListingsHeld() { files_.HoldFolderListings(false); }
+  FolderListingsHeld(const FolderListingsHeld&) = delete;
+  FolderListingsHeld& operator=(const FolderListingsHeld&) = delete;
+
+ private:
+  FileServices& files_;
 };
 
 }  // namespace hw

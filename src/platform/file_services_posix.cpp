@@ -364,6 +364,22 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
     r.host = host;
     return r;
   }
+  if (held_ > 0) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      std::string candidate;
+      unsigned char type = DT_UNKNOWN;
+      const bool exists = FindEntry(host, parts[i], &candidate, &type);
+      if (i + 1 == parts.size()) {
+        r.parentFound = true;
+        r.found = exists;
+        r.type = exists ? type : static_cast<unsigned char>(DT_UNKNOWN);
+        r.host = candidate;
+        return r;
+      }
+      if (!exists) return r;
+      host = candidate;
+    }
+  }
   // Most paths are spelt as on disk: one lstat of the whole path settles
   // them, instead of one per component.
   {
@@ -407,6 +423,80 @@ PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) co
   return r;
 }
 
+PosixFileServices::Listing& PosixFileServices::ListingOf(const std::string& hostFolder) const {
+  auto it = listings_.find(hostFolder);
+  if (it != listings_.end()) return it->second;
+  Listing& l = listings_[hostFolder];
+  DirHandle dir(hostFolder);
+  struct stat st;
+  if (!dir.Get() || fstat(dirfd(dir.Get()), &st) != 0) return l;
+  l.listed = true;
+  l.device = static_cast<unsigned long long>(st.st_dev);
+  l.inode = static_cast<unsigned long long>(st.st_ino);
+  while (dirent* e = readdir(dir.Get())) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    l.exact.emplace(name, static_cast<int>(l.names.size()));
+    l.names.push_back(std::move(name));
+    l.types.push_back(e->d_type);
+  }
+  return l;
+}
+
+bool PosixFileServices::FindEntry(const std::string& hostFolder, const std::string& part,
+                                  std::string* host, unsigned char* type) const {
+  Listing& l = ListingOf(hostFolder);
+  *host = JoinHost(hostFolder, part);
+  if (!l.listed) {
+    // A folder that may be searched but not read: only the exact name can
+    // be found, as without the listings.
+    struct stat st;
+    *type = DT_UNKNOWN;
+    return lstat(host->c_str(), &st) == 0;
+  }
+  int index = -1;
+  if (auto e = l.exact.find(part); e != l.exact.end()) {
+    index = e->second;
+  } else if (auto a = l.asked.find(part); a != l.asked.end()) {
+    index = a->second;
+  } else {
+    for (std::size_t i = 0; i < l.names.size(); ++i)
+      if (EqualsNoCase(l.names[i], part)) {
+        index = static_cast<int>(i);
+        break;
+      }
+    l.asked.emplace(part, index);
+  }
+  if (index < 0) return false;
+  *host = JoinHost(hostFolder, l.names[static_cast<std::size_t>(index)]);
+  *type = l.types[static_cast<std::size_t>(index)];
+  return true;
+}
+
+void PosixFileServices::Forget(const std::string& host) {
+  if (listings_.empty() || host.empty()) return;
+  const std::size_t slash = host.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : host.substr(0, slash);
+  struct stat st;
+  const bool known = stat(folder.c_str(), &st) == 0;
+  for (auto it = listings_.begin(); it != listings_.end();) {
+    const std::string& key = it->first;
+    const bool stale = key == folder || key == host ||
+                       (key.size() > host.size() && key.compare(0, host.size(), host) == 0 && key[host.size()] == '/') ||
+                       (known && it->second.listed && it->second.device == static_cast<unsigned long long>(st.st_dev) &&
+                        it->second.inode == static_cast<unsigned long long>(st.st_ino));
+    it = stale ? listings_.erase(it) : std::next(it);
+  }
+}
+
+void PosixFileServices::HoldFolderListings(bool hold) {
+  held_ += hold ? 1 : -1;
+  if (held_ <= 0) {
+    held_ = 0;
+    listings_.clear();
+  }
+}
+
 PosixFileServices::Lookup PosixFileServices::ResolveOrThrow(const std::string& path,
                                                             bool mustExist) const {
   if (path.size() < 2 || path[1] != ':' || path.find('\0') != std::string::npos)
@@ -426,12 +516,14 @@ bool PosixFileServices::HostPath(const std::string& windowsPath, std::string* ho
 
 bool PosixFileServices::FileExists(const std::string& path) {
   Lookup r = Resolve(path);
+  if (r.found && (r.type == DT_REG || r.type == DT_DIR)) return r.type == DT_REG;
   struct stat st;
   return r.found && stat(r.host.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool PosixFileServices::FolderExists(const std::string& path) {
   Lookup r = Resolve(path);
+  if (r.found && (r.type == DT_REG || r.type == DT_DIR)) return r.type == DT_DIR;
   struct stat st;
   return r.found && stat(r.host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
@@ -444,6 +536,7 @@ bool PosixFileServices::DriveExists(const std::string& root) {
 
 void PosixFileServices::CreateFolder(const std::string& path) {
   Lookup r = ResolveOrThrow(path, false);
+  Forgetting forget{*this, r.host};
   if (r.found) Fail(kErrFileExists);
   if (::mkdir(r.host.c_str(), 0777) != 0) FailErrno();
 }
@@ -482,6 +575,7 @@ std::vector<FolderFile> PosixFileServices::GetFolderFiles(const std::string& fol
 
 void PosixFileServices::DeleteFile(const std::string& path, bool force) {
   Lookup r = ResolveOrThrow(path, true);
+  Forgetting forget{*this, r.host};
   struct stat st;
   if (lstat(r.host.c_str(), &st) != 0) FailErrno();
   if (S_ISDIR(st.st_mode)) Fail(kErrFileNotFound);
@@ -497,6 +591,7 @@ void PosixFileServices::CopyFile(const std::string& source, const std::string& d
   if (stat(s.host.c_str(), &sst) != 0) FailErrno();
   if (S_ISDIR(sst.st_mode)) Fail(kErrFileNotFound);
   Lookup d = ResolveOrThrow(destination, false);
+  Forgetting forget{*this, d.host};
   struct stat dst;
   if (d.found && stat(d.host.c_str(), &dst) == 0) {
     if (S_ISDIR(dst.st_mode)) Fail(kErrPermissionDenied);
@@ -520,6 +615,7 @@ void PosixFileServices::ReplaceFile(const std::string& source, const std::string
   if (lstat(s.host.c_str(), &sst) != 0) FailErrno();
   if (S_ISDIR(sst.st_mode)) Fail(kErrFileNotFound);
   Lookup d = ResolveOrThrow(destination, false);
+  Forgetting forgetSource{*this, s.host}, forgetDestination{*this, d.host};
   struct stat dst;
   if (d.found && stat(d.host.c_str(), &dst) == 0) {
     if (S_ISDIR(dst.st_mode)) Fail(kErrPermissionDenied);
@@ -584,6 +680,7 @@ void PosixFileServices::MoveFile(const std::string& source, const std::string& d
   if (lstat(s.host.c_str(), &sst) != 0) FailErrno();
   if (S_ISDIR(sst.st_mode)) Fail(kErrFileNotFound);
   Lookup d = ResolveOrThrow(destination, false);
+  Forgetting forgetSource{*this, s.host}, forgetDestination{*this, d.host};
   if (d.found) Fail(kErrFileExists);
   if (::renameat2(AT_FDCWD, s.host.c_str(), AT_FDCWD, d.host.c_str(), RENAME_NOREPLACE) == 0) return;
   if (errno == EXDEV) return CopyAcross(s.host, d.host);
@@ -592,6 +689,7 @@ void PosixFileServices::MoveFile(const std::string& source, const std::string& d
 
 void PosixFileServices::RecycleFile(const std::string& path) {
   Lookup r = ResolveOrThrow(path, true);
+  Forgetting forget{*this, r.host};
   struct stat st;
   if (lstat(r.host.c_str(), &st) != 0) FailErrno();
   if (S_ISDIR(st.st_mode)) Fail(kErrFileNotFound);
@@ -650,6 +748,9 @@ void PosixFileServices::RecycleFile(const std::string& path) {
       ::unlink(infoPath.c_str());
       throw;
     }
+    // The trash may lie on a mapped drive too.
+    Forget(infoPath);
+    Forget(trash + "/files/" + name);
     return;
   }
   Fail(kErrFileExists);
@@ -657,6 +758,7 @@ void PosixFileServices::RecycleFile(const std::string& path) {
 
 void PosixFileServices::DeleteFolder(const std::string& path) {
   Lookup r = ResolveOrThrow(path, true);
+  Forgetting forget{*this, r.host};
   if (::rmdir(r.host.c_str()) != 0) FailErrno();
 }
 
@@ -672,6 +774,7 @@ std::unique_ptr<TextReader> PosixFileServices::OpenTextFile(const std::string& p
 
 std::unique_ptr<TextWriter> PosixFileServices::CreateTextFile(const std::string& path, bool overwrite) {
   Lookup r = ResolveOrThrow(path, false);
+  Forgetting forget{*this, r.host};
   struct stat st;
   if (r.found && stat(r.host.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) Fail(kErrPermissionDenied);
@@ -685,6 +788,8 @@ std::unique_ptr<TextWriter> PosixFileServices::CreateTextFile(const std::string&
 
 std::unique_ptr<RecordFile> PosixFileServices::OpenRecordFile(const std::string& path) {
   Lookup r = ResolveOrThrow(path, false);
+  // Opening a missing file makes it.
+  Forgetting forget{*this, r.found ? std::string() : r.host};
   struct stat st;
   bool readOnly = false;
   if (r.found && stat(r.host.c_str(), &st) == 0) {

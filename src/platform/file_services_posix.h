@@ -17,6 +17,11 @@
 //   the form Wine writes) has bit 2;
 // - system (4): "user.DOSATTRIB" has bit 4;
 // - archive (32): every file, as Wine reports them.
+// While folder listings are held, each folder is read once and the
+// component lookups (exact, then without regard to case) are answered from
+// that listing; every change made through this object forgets the listings
+// of the folders it touches.
+//
 // Read-only files are refused by DeleteFile without force, CopyFile,
 // CreateTextFile and ReplaceFile onto them, and record files open them for
 // reading only, also when the process could write them (root).
@@ -27,6 +32,8 @@
 // call fails and the file stays).
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/file_services.h"
 
@@ -62,8 +69,37 @@ class PosixFileServices : public FileServices {
                                       bool includeFolders) override;
   std::uint32_t GetAttributes(const std::string& path) override;
   bool GetFolderIdentity(const std::string& path, FolderIdentity* identity) override;
+  void HoldFolderListings(bool hold) override;
 
  private:
+  // One folder as read while listings are held: its names in the order the
+  // file system lists them, with their entry types (DT_*), and the answers
+  // given so far to names not spelt as on disk (-1: none matches).
+  struct Listing {
+    bool listed = false;
+    unsigned long long device = 0, inode = 0;
+    std::vector<std::string> names;
+    std::vector<unsigned char> types;
+    std::unordered_map<std::string, int> exact;
+    std::unordered_map<std::string, int> asked;
+  };
+  Listing& ListingOf(const std::string& hostFolder) const;
+  // The entry of `hostFolder` named `part` (exactly, else the first without
+  // regard to case); false when there is none. `type` is DT_UNKNOWN when
+  // the listing cannot tell.
+  bool FindEntry(const std::string& hostFolder, const std::string& part, std::string* host,
+                 unsigned char* type) const;
+  // Forgets the listings that a change of the host path `host` can make
+  // stale: its folder's (under any host path that reaches it) and its own
+  // and those below it.
+  void Forget(const std::string& host);
+  // Calls Forget when it goes, also when the change failed half-way.
+  struct Forgetting {
+    PosixFileServices& files;
+    std::string host;
+    ~Forgetting() { files.Forget(host); }
+  };
+
   // Result of a lookup: `parentFound` when every folder on the way exists;
   // `found` when the last component exists too; `host` the host path (the
   // last component as given when it is missing); `root` for a drive root.
@@ -72,6 +108,8 @@ class PosixFileServices : public FileServices {
     bool parentFound = false;
     bool found = false;
     bool root = false;
+    // The entry's type (DT_*) when known from a held listing.
+    unsigned char type = 0;
     std::string host;
   };
   Lookup Resolve(const std::string& windowsPath) const;
@@ -80,6 +118,8 @@ class PosixFileServices : public FileServices {
   Lookup ResolveOrThrow(const std::string& windowsPath, bool mustExist) const;
 
   std::map<char, std::string> drives_;
+  int held_ = 0;
+  mutable std::unordered_map<std::string, Listing> listings_;
 };
 
 /// Whether `name` matches the wildcard `pattern` the way a Windows directory

@@ -9,6 +9,13 @@
 
 namespace hw {
 
+std::string BackupStore::AutomaticName() const {
+  for (long n = 1;; ++n) {
+    const std::string name = "Automatic Backup[" + std::to_string(n) + "]";
+    if (!files_.FileExists(PathOf(name))) return name;
+  }
+}
+
 std::vector<BackupListing> BackupStore::List() {
   std::vector<BackupListing> out;
   for (const FolderFile& file : files_.GetFolderFiles(folder_)) {

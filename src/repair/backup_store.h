@@ -61,6 +61,10 @@ class BackupStore {
   /// Deletes the backup and its kept shortcut files. Throws RuntimeError.
   void Delete(const std::string& name);
 
+  /// The name a repair gives its backup when the user names none: the
+  /// first "Automatic Backup[N]", N counting from 1, without a file here.
+  std::string AutomaticName() const;
+
   std::string PathOf(const std::string& name) const { return folder_ + "\\" + name + ".bak"; }
   std::string RegPathOf(const std::string& name) const { return folder_ + "\\" + name + ".reg"; }
 

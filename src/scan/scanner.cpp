@@ -140,6 +140,8 @@ ScanOutcome Scanner::Run(const ScanSelection& selection, ScanObserver& observer)
     return out;
   }
   const auto started = std::chrono::steady_clock::now();
+  // A scan asks about the same few folders for thousands of entries.
+  FolderListingsHeld listingsHeld(p_.files);
   running_ = true;
   observer_ = &observer;
   outcome_ = &out;

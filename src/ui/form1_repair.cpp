@@ -7,6 +7,7 @@
 #include "platform/runtime_error.h"
 #include "platform/user_dialogs.h"
 #include "platform/vb_text.h"
+#include "repair/backup_store.h"
 #include "repair/device_names.h"
 #include "repair/repairer.h"
 #include "ui/control_names.h"
@@ -147,10 +148,7 @@ void Form1::DeleteShortcutFile(const std::string& path) {
 std::string Form1::MakeAutoBackupName() {
   const std::string folder = settings.BackupFolder();
   module1.EnsureFolderPath(folder);
-  for (long n = 1;; ++n) {
-    const std::string name = "Automatic Backup[" + std::to_string(n) + "]";
-    if (!p.files.FileExists(folder + "\\" + name + ".bak")) return name;
-  }
+  return BackupStore(p.registry, p.files, folder).AutomaticName();
 }
 
 std::string Form1::BackupFilePath() { return Repairer::BackupFilePath(settings, BackupName); }

@@ -295,7 +295,7 @@ TEST(OfflineCli, ScanEditRepairRestoreRoundTrip) {
   std::vector<std::string> gone;
   std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(gone));
   ASSERT_EQ(gone.size(), 3u);
-  for (const std::string& value : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe#=",
+  for (const char* value : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\gone.exe#=",
                                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run#Gone=",
                                    "NTUSER.DAT\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run#Zw\xc3\xb6lf \xe2\x82\xac="})
     EXPECT_EQ(std::count_if(gone.begin(), gone.end(), [&](const std::string& g) { return g.find(value) != std::string::npos; }), 1)

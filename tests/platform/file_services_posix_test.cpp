@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/runtime_error.h"
 #include "support/test_paths.h"
@@ -114,6 +115,48 @@ TEST_F(PosixFiles, EveryComponentIsFoundWithoutRegardToCase) {
   Write(c_ + "/case/X.txt", "upper");
   EXPECT_EQ("upper", files_->OpenTextFile("C:\\case\\X.txt")->ReadLine());
   EXPECT_EQ("lower", files_->OpenTextFile("C:\\case\\x.txt")->ReadLine());
+}
+
+// While a scan holds the listings, every change made through the object is
+// seen at once, also through another drive that reaches the same folder.
+TEST_F(PosixFiles, HeldListingsSeeEveryChangeMadeThroughThem) {
+  Write(c_ + "/App/a.txt", "a");
+  fs::create_directory_symlink(d_, c_ + "/ToD");
+  FolderListingsHeld held(*files_);
+  auto text = [&](const std::string& path) { files_->CreateTextFile(path, true)->Close(); };
+  const struct {
+    const char* change;
+    std::function<void()> act;
+    const char* path;
+    bool file, folder;
+  } steps[] = {
+      {"before", [] {}, "C:\\app\\A.TXT", true, false},
+      {"before", [] {}, "C:\\APP", false, true},
+      {"before", [] {}, "C:\\app\\new.txt", false, false},
+      {"created", [&] { text("C:\\APP\\New.txt"); }, "C:\\app\\NEW.TXT", true, false},
+      {"deleted", [&] { files_->DeleteFile("c:\\app\\new.txt", false); }, "C:\\App\\New.txt", false, false},
+      {"folder made", [&] { files_->CreateFolder("C:\\app\\Sub"); }, "C:\\APP\\SUB", false, true},
+      {"looked into", [] {}, "C:\\app\\sub\\in.txt", false, false},
+      {"folder gone", [&] { files_->DeleteFolder("C:\\app\\sub"); }, "C:\\app\\Sub", false, false},
+      {"made again", [&] { files_->CreateFolder("C:\\app\\Sub"); text("C:\\app\\sub\\In.txt"); },
+       "C:\\APP\\SUB\\IN.TXT", true, false},
+      {"copied", [&] { files_->CopyFile("C:\\app\\a.txt", "C:\\app\\Copy.txt", false); }, "C:\\app\\copy.txt", true,
+       false},
+      {"replaced", [&] { files_->ReplaceFile("C:\\app\\copy.txt", "C:\\app\\R.txt"); }, "C:\\app\\COPY.TXT", false,
+       false},
+      {"replaced", [] {}, "C:\\app\\r.txt", true, false},
+      {"before", [] {}, "C:\\tod\\moved.txt", false, false},
+      {"moved", [&] { files_->MoveFile("C:\\app\\r.txt", "D:\\Moved.txt"); }, "C:\\TOD\\MOVED.TXT", true, false},
+      {"moved", [] {}, "C:\\app\\r.txt", false, false},
+      {"record file", [&] { files_->OpenRecordFile("D:\\Slots.bin")->Close(); }, "C:\\ToD\\slots.BIN", true, false},
+  };
+  for (const auto& step : steps) {
+    step.act();
+    EXPECT_EQ(step.file, files_->FileExists(step.path)) << step.change << ": " << step.path;
+    EXPECT_EQ(step.folder, files_->FolderExists(step.path)) << step.change << ": " << step.path;
+  }
+  EXPECT_EQ("a", Read(c_ + "/App/a.txt"));
+  EXPECT_TRUE(fs::exists(d_ + "/Moved.txt"));
 }
 
 TEST_F(PosixFiles, HiddenAndSystemFollowWineConventions) {
