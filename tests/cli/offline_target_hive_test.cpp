@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 #include <fstream>
@@ -428,7 +429,7 @@ TEST(OfflineCli, CtrlCStopsAScanAtOnceAndARepairAtASafePoint) {
 
   int steps = 0;
   test::CliResult r = test::RunCliWith(with({"scan"}), false, {}, [&](const std::string& stage) {
-    if (stage == "scan" && ++steps == 1) SetInterruptRequested(true);
+    if (stage == "scan" && ++steps == 1) raise(SIGINT);  // through the program's own handler
   });
   SetInterruptRequested(false);
   EXPECT_EQ(r.status, kExitStopped) << r.err;
@@ -437,7 +438,7 @@ TEST(OfflineCli, CtrlCStopsAScanAtOnceAndARepairAtASafePoint) {
   EXPECT_EQ(openLogs(), 0);
 
   r = test::RunCliWith(with({"repair", "--yes", "--backup", "half"}), false, {}, [](const std::string& stage) {
-    if (stage == "repair") SetInterruptRequested(true);
+    if (stage == "repair") raise(SIGINT);
   });
   SetInterruptRequested(false);
   EXPECT_EQ(r.status, kExitStopped) << r.out << r.err;
