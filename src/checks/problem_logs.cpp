@@ -49,6 +49,13 @@ void ProblemLogs::CloseProblemLogs(ScanState& state) {
     }
     log->reset();
   }
+  if (state.BinaryLog) {
+    try {
+      state.BinaryLog->Close();
+    } catch (const RuntimeError&) {
+    }
+    state.BinaryLog.reset();
+  }
 }
 
 void ProblemLogs::StartProblemLogs(ScanState& state) {
@@ -64,14 +71,17 @@ void ProblemLogs::StartProblemLogs(ScanState& state) {
   state.AlErrLog = CreateTwinnedLog(files, alerr);
 }
 
-void ProblemLogs::AppendBinaryEntry(const BinaryEntry& record) {
-  auto file = m_.platform().files.OpenRecordFile(BinaryEntriesLogPath());
+void ProblemLogs::AppendBinaryEntry(const BinaryEntry& record, ScanState* scan) {
+  std::unique_ptr<RecordFile> once;
+  if (scan && !scan->BinaryLog) scan->BinaryLog = m_.platform().files.OpenRecordFile(BinaryEntriesLogPath());
+  if (!scan) once = m_.platform().files.OpenRecordFile(BinaryEntriesLogPath());
+  RecordFile& file = scan ? *scan->BinaryLog : *once;
   // Straight behind the last slot, a partial one included, instead of
   // reading every slot to find the end.
-  std::uint64_t slots = (file->Length() + kEntrySlotLength - 1) / kEntrySlotLength;
+  std::uint64_t slots = (file.Length() + kEntrySlotLength - 1) / kEntrySlotLength;
   auto slot = record.ToSlot();
-  file->WriteAt(slots * kEntrySlotLength, slot.data(), slot.size());
-  file->Close();
+  file.WriteAt(slots * kEntrySlotLength, slot.data(), slot.size());
+  if (once) once->Close();
 }
 
 void ProblemLogs::CopyEntryBytes(const std::vector<std::uint8_t>& source,

@@ -51,12 +51,13 @@ class ProblemLogs {
   /// streams left open by an aborted scan first.
   void StartProblemLogs(ScanState& state);
 
-  /// Closes both streams at the normal end of a scan.
+  /// Closes the scan's logs at the normal end of a scan.
   static void FinishProblemLogs(ScanState& state) { CloseProblemLogs(state); }
 
   /// Appends a record behind every slot already in BinaryEntries.log (the
-  /// file is created when missing). Throws RuntimeError on failure.
-  void AppendBinaryEntry(const BinaryEntry& record);
+  /// file is created when missing). With a scan, the file stays open in it
+  /// until its logs are closed. Throws RuntimeError on failure.
+  void AppendBinaryEntry(const BinaryEntry& record, ScanState* scan = nullptr);
 
   /// Copies `source[i]` into `destination[i]` for i up to 256; the rest of
   /// the destination keeps its content. A source longer than a 16-bit

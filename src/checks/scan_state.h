@@ -20,6 +20,9 @@ struct ScanState {
   /// err.log and alerr.log, open for writing while a scan runs.
   std::unique_ptr<TextWriter> ErrLog;
   std::unique_ptr<TextWriter> AlErrLog;
+  /// BinaryEntries.log, opened at the scan's first record and kept open
+  /// until the logs are closed (each record is written straight through).
+  std::unique_ptr<RecordFile> BinaryLog;
   /// The shortcut file whose target is being judged.
   std::string ShortcutFilePath;
   /// Set once the scan has recorded as many problems as the counters hold;

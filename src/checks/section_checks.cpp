@@ -175,7 +175,7 @@ void SectionChecks::RecordProblem(const std::string& logText, const std::string&
     BinaryEntry record;
     logs_.CopyEntryBytes(bytes, record.Bytes);
     record.SetText(byteLogText);
-    logs_.AppendBinaryEntry(record);
+    logs_.AppendBinaryEntry(record, &state_);
   }
   state_.ProblemNumber = CheckedAdd16(state_.ProblemNumber, 1);
   state_.ProblemsFound = CheckedAdd16(state_.ProblemsFound, 1);

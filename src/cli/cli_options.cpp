@@ -73,13 +73,13 @@ DriveMapping ParseDriveMapping(const std::string& text) {
 
 enum class Scope { kAll, kSelection, kScan, kRepair, kBackups, kOffline };
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;
   bool takesValue;
   Scope scope;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--sections", true, Scope::kSelection},   {"--drives", true, Scope::kSelection},
     {"--no-exclusions", false, Scope::kSelection}, {"--format", true, Scope::kScan},
     {"--output", true, Scope::kAll},           {"--from", true, Scope::kRepair},
@@ -91,8 +91,8 @@ constexpr OptionSpec kOptions[] = {
     {"--version", false, Scope::kAll},
 };
 
-const OptionSpec* FindOption(const std::string& name) {
-  for (const OptionSpec& o : kOptions)
+const OptionRule* FindOption(const std::string& name) {
+  for (const OptionRule& o : kOptions)
     if (name == o.name) return &o;
   return nullptr;
 }
@@ -132,12 +132,12 @@ CliOptions Parse(const std::vector<std::string>& args) {
         value = a.substr(eq + 1);
         inlineValue = true;
       }
-      const OptionSpec* spec = FindOption(name);
-      if (!spec) Fail("unknown option '" + name + "'");
-      if (spec->takesValue && !inlineValue) {
+      const OptionRule* option = FindOption(name);
+      if (!option) Fail("unknown option '" + name + "'");
+      if (option->takesValue && !inlineValue) {
         if (i + 1 >= args.size()) Fail(name + " needs a value");
         value = args[++i];
-      } else if (!spec->takesValue && inlineValue) {
+      } else if (!option->takesValue && inlineValue) {
         Fail(name + " takes no value");
       }
       if (name == "--help") help = true;
@@ -171,19 +171,19 @@ CliOptions Parse(const std::vector<std::string>& args) {
 
   std::map<std::string, int> seen;
   for (const Given& g : given) {
-    const OptionSpec* spec = FindOption(g.name);
+    const OptionRule* option = FindOption(g.name);
     const bool repeatable = g.name == "--drive";
     if (!repeatable && seen[g.name]++) Fail(g.name + " is given twice");
     const bool allowed =
-        spec->scope == Scope::kAll || spec->scope == Scope::kOffline ||
-        (spec->scope == Scope::kSelection && o.command != CliCommand::kBackups) ||
-        (spec->scope == Scope::kScan && o.command == CliCommand::kScan) ||
-        (spec->scope == Scope::kRepair && o.command == CliCommand::kRepair);
+        option->scope == Scope::kAll || option->scope == Scope::kOffline ||
+        (option->scope == Scope::kSelection && o.command != CliCommand::kBackups) ||
+        (option->scope == Scope::kScan && o.command == CliCommand::kScan) ||
+        (option->scope == Scope::kRepair && o.command == CliCommand::kRepair);
     // --output names the report (scan) or the folder of exported files.
     const bool outputAllowed = g.name != "--output" || o.command != CliCommand::kRepair;
     if (!allowed || !outputAllowed)
       Fail(g.name + " does not go with '" + CommandName(o.command) + "'");
-    if (spec->takesValue && g.value.empty()) Fail(g.name + " needs a value");
+    if (option->takesValue && g.value.empty()) Fail(g.name + " needs a value");
 
     if (g.name == "--sections") o.sections = ParseSections(g.value);
     else if (g.name == "--drives") o.drives = ParseDrives(g.value);

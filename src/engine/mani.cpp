@@ -5,33 +5,11 @@
 #include <cstdio>
 
 #include "registry/module1.h"
+#include "registry/scoped_key.h"
 #include "platform/runtime_error.h"
 #include "platform/vb_text.h"
 
 namespace hw {
-namespace {
-
-// One open key per level of the walk, closed when the level is done.
-class OpenedKey {
- public:
-  OpenedKey(RegistryApi& reg, RegKey root, const std::string& path) : reg_(reg) {
-    ok_ = reg_.OpenKeyEx(root, path, 0, kKeyRead, &key_) == kErrorSuccess;
-  }
-  ~OpenedKey() {
-    if (ok_) reg_.CloseKey(key_);
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  bool ok() const { return ok_; }
-  RegKey get() const { return key_; }
-
- private:
-  RegistryApi& reg_;
-  RegKey key_ = 0;
-  bool ok_ = false;
-};
-
-}  // namespace
 
 std::string Mani::GetRegData(std::uint32_t lType, const std::vector<std::uint8_t>& abData) {
   Yield();
@@ -89,7 +67,7 @@ void Mani::DoSearch() {
 
 void Mani::SearchKeys(RegKey root, const std::string& keyPath) {
   if (lStopSearch != 0) return;
-  OpenedKey key(reg_, root, keyPath);
+  ScopedKey key(reg_, root, keyPath);
   if (!key.ok()) return;
   const std::string rootName = Module1::RootKeyName(root);
   const bool withValues = (params_.lSearchFlags & (kSearchValueNames | kSearchValueData)) != 0;
@@ -126,7 +104,7 @@ void Mani::SearchKeys(RegKey root, const std::string& keyPath) {
 
 bool Mani::SearchValues(RegKey root, const std::string& keyPath) {
   if (lStopSearch != 0) return false;
-  OpenedKey key(reg_, root, keyPath);
+  ScopedKey key(reg_, root, keyPath);
   if (!key.ok()) return false;
   const std::string rootName = Module1::RootKeyName(root);
   bool found = false;
