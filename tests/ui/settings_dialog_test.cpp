@@ -120,6 +120,7 @@ TEST_F(SettingsDialogTest, TheRunValueIsQuotedWrittenOverAnOlderOneAndRemovedWhe
     if (s.ticked >= 0) dlg.controls.SetValue(cfg::chkStartUp, s.ticked);
     dlg.cmdOk_Click();
     EXPECT_EQ(s.after, Get(kLocalMachine, kRunKey, kRunValueName)) << s.ticked;
+    EXPECT_EQ(s.after == expected ? "1" : "0", Get(kCurrentUser, kOptionsKey, "Startup")) << s.ticked;
   }
   EXPECT_TRUE(tp.dialogs.messages.empty());  // already absent: no message either
 }

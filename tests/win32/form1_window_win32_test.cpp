@@ -40,6 +40,12 @@ TEST_F(Form1WindowTest, TheFirstPageShowsTheLogicAndTakesClicksAndKeys) {
   SendMessageA(FindWindowExA(w, nullptr, STATUSCLASSNAMEA, nullptr), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(panel));
   EXPECT_STREQ("  Hivewright: Version 1.0 (20020225)", panel);
   EXPECT_TRUE(TreeMirrorsModel());
+  TVITEMA root{};
+  root.mask = TVIF_STATE;
+  root.hItem = TreeView_GetRoot(Control(ctl::tvwTree));
+  root.stateMask = TVIS_BOLD | TVIS_EXPANDED;
+  SendMessageA(Control(ctl::tvwTree), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&root));
+  EXPECT_EQ(static_cast<UINT>(TVIS_BOLD | TVIS_EXPANDED), root.state & (TVIS_BOLD | TVIS_EXPANDED));
   // Nothing of the left column or the first page is cut off or lies over another control.
   const std::vector<const char*> firstPage = {
       ctl::emblemImg, ctl::HivewrightLB, ctl::hlpBtn,    ctl::SuprBtn,       ctl::lblVersion,      ctl::CopyrightLb,
