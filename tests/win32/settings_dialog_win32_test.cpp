@@ -135,7 +135,7 @@ TEST_F(SettingsWindowTest, TheLayoutAndTheFontScaleWithTheDotsPerInch) {
   EXPECT_NEAR(at96.fontHeight * 3 / 2, at144.fontHeight, 1);
 }
 
-TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksInGermanAndEnglish) {
+TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksFromTheListTheRegistryAndTheScanner) {
   const std::string location = Exclusions::LocationText(kCurrentUser, "Software\\Gone\\Tool", "Path");
   const std::string longPath =
       "C:\\Program Files\\A Vendor With A Long Name\\Its Product\\Version 12\\bin\\x64\\helper-service.exe";
@@ -145,6 +145,7 @@ TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksInGerman
     Exclusions earlier;
     ASSERT_TRUE(earlier.Add(form.module1, location));
     ASSERT_TRUE(earlier.Add(form.module1, longPath));
+    form.exclusions.Load(form.module1);  // the scanner's list, which Remove must update too
     SettingsDialogWindow dlg(form);
     Open(dlg);
     HWND list = dlg.Control(cfg::lstExclusions), remove = dlg.Control(cfg::cmdRemoveExclusion);
@@ -154,6 +155,8 @@ TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksInGerman
     EXPECT_EQ(language[0] == 'D' ? "Entfernen" : "Remove", WindowText(remove));
     EXPECT_EQ(2, SendMessageA(list, LB_GETCOUNT, 0, 0));
     EXPECT_FALSE(IsWindowEnabled(remove));
+    SendMessageA(dlg.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(remove), BN_CLICKED), reinterpret_cast<LPARAM>(remove));
+    EXPECT_EQ(2, SendMessageA(list, LB_GETCOUNT, 0, 0)) << "removed with nothing selected";
     Screenshot(dlg.Handle(), std::string("settings_exclusions_") + language);
     RECT r{};
     SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
@@ -165,6 +168,9 @@ TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksInGerman
     test::RealClick(remove, Middle(r));
     PumpFor(200);
     EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0));
+    EXPECT_EQ(0, SendMessageA(list, LB_GETCURSEL, 0, 0));  // the next entry is selected
+    EXPECT_FALSE(form.exclusions.Contains(location));
+    EXPECT_TRUE(form.exclusions.Contains(longPath));
     Exclusions later;
     later.Load(form.module1);  // what the registry holds now
     EXPECT_EQ(std::vector<std::string>{longPath}, later.Entries());
