@@ -341,13 +341,6 @@ TEST_F(Form1WindowScanTest, TheKeyboardStartsAScanAndReachesPauseAndAbortOnItsPa
   EXPECT_FALSE(form().scanFinished);
   EXPECT_TRUE(window.Showing(ctl::ScanBtn));
   EXPECT_NE(std::string(ctl::ext), window.FocusedControl()) << "the focus left with the scan page";
-  // Enter on Scan starts one too (the Abort unticked the tree), and it runs through.
-  ClickNode("SL");
-  window.SetFocus(ctl::ScanBtn);
-  post(VK_RETURN);
-  PumpFor(300, window.Handle());
-  EXPECT_TRUE(form().scanFinished);
-  EXPECT_EQ(2u, Node("SL").ChildCount());
 }
 
 TEST_F(Form1WindowScanTest, AbortDuringAScanShowsAFreshFirstPageAndRepairsNothing) {
@@ -633,15 +626,13 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   const RECT list = window.ClientRectOf(ctl::ListVW1), cancel = window.ClientRectOf(ctl::cmdCancel);
   EXPECT_GT(list.right - list.left, 1000);
   EXPECT_LT(list.bottom, cancel.top);
-  for (const char* expected : {"small", longName.c_str()}) {
-    RECT header{};
-    Header_GetItemRect(ListView_GetHeader(listView), 2, &header);
-    PostClick(ListView_GetHeader(listView), POINT{(header.left + header.right) / 2, header.bottom / 2});
-    PumpFor(200);
-    char text[256] = {};
-    ListView_GetItemText(listView, 0, 0, text, sizeof text);
-    EXPECT_STREQ(expected, text);
-  }
+  RECT header{};  // the size column; the order and its reversal are the logic's
+  Header_GetItemRect(ListView_GetHeader(listView), 2, &header);
+  PostClick(ListView_GetHeader(listView), POINT{(header.left + header.right) / 2, header.bottom / 2});
+  PumpFor(200);
+  char text[256] = {};
+  ListView_GetItemText(listView, 0, 0, text, sizeof text);
+  EXPECT_STREQ("small", text);
   HDC listDc = GetDC(listView);
   SIZE extent{};
   HGDIOBJ oldFont = SelectObject(listDc, reinterpret_cast<HGDIOBJ>(SendMessageA(listView, WM_GETFONT, 0, 0)));
