@@ -86,14 +86,6 @@ TEST(Gradient, TwoHundredPixelBandRunsToTheSecondColourAtTheMiddleInVerticalLine
   PicGradient painter(&pump);
   painter.SetClassColor(0x000000, 0x0000FF);
   EXPECT_EQ(0.0f, painter.Angle());
-  // Two ends per line, the lines at x = 0 .. 200, each across more than the height.
-  const auto points = PicGradient().LinePoints(200, 30);
-  ASSERT_EQ(402u, points.size());
-  for (size_t k = 0; k < points.size(); k += 2) {
-    EXPECT_EQ(static_cast<int>(k / 2), points[k].x);
-    EXPECT_EQ(points[k].x, points[k + 1].x);
-    EXPECT_TRUE(points[k].y >= 30 && points[k + 1].y < 0) << k;
-  }
   PixelCanvas canvas(200, 20, 0x00FF00);
   ASSERT_TRUE(painter.Draw(canvas));
   EXPECT_EQ(1, canvas.refreshes);
