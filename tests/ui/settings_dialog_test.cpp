@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "platform/system_info.h"
 #include "registry/settings.h"
@@ -19,17 +17,23 @@ namespace {
 class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { form.Form_Load(); }
-  std::string Get(const char* root, const char* key, const char* value) {
-    return form.module1.getstr(root, key, value);
-  }
+  std::string Get(const char* root, const char* key, const char* value) { return form.module1.getstr(root, key, value); }
   void Set(const char* root, const char* key, const char* value, const std::string& text) {
     Settings(form.module1).Write(root, key, value, text);
   }
   std::string Program() { return tp.ProgramFolder(); }
+  /// A language folder with the given files (name, content).
+  void Languages(const std::vector<std::pair<std::string, std::string>>& files, const std::string& chosen) {
+    tp.Folder().MakeFolder(ref);
+    for (const auto& [name, content] : files) tp.Folder().WriteFile(ref + "\\" + name, content);
+    Set(kLocalMachine, kPathKey, "RefFile", ref);
+    Set(kCurrentUser, kLanguageKey, "default", chosen);
+  }
 
   test::TestPlatform tp;
   NullForm1View view;
   Form1 form{tp.Get(), view};
+  std::string ref = tp.Root() + "\\Lang";
 };
 
 TEST_F(SettingsDialogTest, WithNoSettingsItShowsTheDefaultsAndOkStoresThem) {
@@ -37,50 +41,42 @@ TEST_F(SettingsDialogTest, WithNoSettingsItShowsTheDefaultsAndOkStoresThem) {
   dlg.Form_Load();
   EXPECT_EQ("Custom Settings", dlg.controls.Text(cfg::configForm));
   EXPECT_EQ("Choose Directory..", dlg.browseTitle);
-  EXPECT_EQ(Program() + "\\Backup", dlg.controls.Text(cfg::txtBackupFilepath));
-  EXPECT_EQ(Program() + "\\Log", dlg.controls.Text(cfg::txtLogFilePath));
-  EXPECT_EQ(Program() + "\\Ref", dlg.controls.Text(cfg::txtRefFilePath));
-  EXPECT_EQ(Program() + "\\Sound", dlg.controls.Text(cfg::txtSoundFilePath));
-  for (const char* box : {cfg::chkNoConfirmation, cfg::chkAutoBackUp, cfg::chkStartUp})
-    EXPECT_EQ(0, dlg.controls.Get(box).value) << box;
+  struct Path {
+    const char *box, *value, *folder;
+    bool made;
+  };
+  const Path paths[] = {{cfg::txtBackupFilepath, "BackUpFile", "\\Backup", true}, {cfg::txtLogFilePath, "LogFile", "\\Log", true},
+                        {cfg::txtRefFilePath, "RefFile", "\\Ref", false}, {cfg::txtSoundFilePath, "SoundFile", "\\Sound", false}};
+  for (const Path& p : paths) EXPECT_EQ(Program() + p.folder, dlg.controls.Text(p.box));
+  for (const char* box : {cfg::chkNoConfirmation, cfg::chkAutoBackUp, cfg::chkStartUp}) EXPECT_EQ(0, dlg.controls.Get(box).value) << box;
   // No language folder: the single entry English.
   EXPECT_EQ(std::vector<std::string>{"English"}, dlg.LanguageList());
   EXPECT_EQ("English", dlg.controls.Text(cfg::cboLanguage));
-  EXPECT_EQ("English", dlg.languageInForce);
   // Opens on Options; the dialog is the tab strip plus its margins.
   EXPECT_TRUE(dlg.controls.Visible(cfg::optFrame));
   EXPECT_FALSE(dlg.controls.Visible(cfg::frameAbout));
   EXPECT_EQ(dlg.controls.Get(cfg::TabStrip1).width + 100, dlg.controls.Get(cfg::configForm).width);
   EXPECT_EQ(dlg.controls.Get(cfg::TabStrip1).height + 500, dlg.controls.Get(cfg::configForm).height);
   EXPECT_EQ("imgOk", dlg.controls.Get(cfg::cmdOk).picture);
-  EXPECT_EQ("imgCross", dlg.controls.Get(cfg::cmdCancel).picture);
-
   bool closed = false;
   dlg.onUnload = [&] { closed = true; };
   dlg.cmdOk_Click();
-  EXPECT_TRUE(closed);
-  EXPECT_TRUE(dlg.unloaded);
-  EXPECT_EQ(Program() + "\\Backup", Get(kLocalMachine, kPathKey, "BackUpFile"));
-  EXPECT_EQ(Program() + "\\Log", Get(kLocalMachine, kPathKey, "LogFile"));
-  EXPECT_EQ(Program() + "\\Ref", Get(kLocalMachine, kPathKey, "RefFile"));
-  EXPECT_EQ(Program() + "\\Sound", Get(kLocalMachine, kPathKey, "SoundFile"));
-  EXPECT_EQ("0", Get(kCurrentUser, kOptionsKey, "NoConfirmation"));
-  EXPECT_EQ("0", Get(kCurrentUser, kOptionsKey, "AutoBackup"));
-  EXPECT_EQ("0", Get(kCurrentUser, kOptionsKey, "Startup"));
+  EXPECT_TRUE(closed && dlg.unloaded);
+  for (const Path& p : paths) {
+    EXPECT_EQ(Program() + p.folder, Get(kLocalMachine, kPathKey, p.value));
+    EXPECT_EQ(p.made, tp.Files().FolderExists(Program() + p.folder)) << p.folder;
+  }
+  for (const char* option : {"NoConfirmation", "AutoBackup", "Startup"}) EXPECT_EQ("0", Get(kCurrentUser, kOptionsKey, option));
   EXPECT_EQ("English", Get(kCurrentUser, kLanguageKey, "default"));
-  EXPECT_TRUE(tp.Files().FolderExists(Program() + "\\Backup"));
-  EXPECT_TRUE(tp.Files().FolderExists(Program() + "\\Log"));
-  EXPECT_FALSE(tp.Files().FolderExists(Program() + "\\Sound"));
   EXPECT_EQ(" ", Get(kLocalMachine, kRunKey, kRunValueName));
   EXPECT_TRUE(tp.dialogs.messages.empty());
 }
 
-TEST_F(SettingsDialogTest, StoredSettingsAreShownAndSwitchesNeedExactlyOne) {
+TEST_F(SettingsDialogTest, StoredSettingsAreShownSwitchesNeedExactlyOneAndCancelWritesNothing) {
   Set(kLocalMachine, kPathKey, "BackUpFile", "  D:\\My Backups\\  ");
   Set(kLocalMachine, kPathKey, "LogFile", "   ");
-  Set(kCurrentUser, kOptionsKey, "NoConfirmation", " 1 ");
-  Set(kCurrentUser, kOptionsKey, "AutoBackup", "true");
-  Set(kCurrentUser, kOptionsKey, "Startup", "1");
+  for (const auto& [option, text] : {std::pair{"NoConfirmation", " 1 "}, {"AutoBackup", "true"}, {"Startup", "1"}})
+    Set(kCurrentUser, kOptionsKey, option, text);
   SettingsDialog dlg(form);
   dlg.Form_Load();
   EXPECT_EQ("D:\\My Backups\\", dlg.controls.Text(cfg::txtBackupFilepath));
@@ -88,8 +84,6 @@ TEST_F(SettingsDialogTest, StoredSettingsAreShownAndSwitchesNeedExactlyOne) {
   EXPECT_EQ(1, dlg.controls.Get(cfg::chkNoConfirmation).value);
   EXPECT_EQ(0, dlg.controls.Get(cfg::chkAutoBackUp).value);
   EXPECT_EQ(1, dlg.controls.Get(cfg::chkStartUp).value);
-
-  // Cancel writes nothing.
   dlg.controls.SetValue(cfg::chkAutoBackUp, 1);
   dlg.controls.SetText(cfg::txtSoundFilePath, "X:\\elsewhere");
   dlg.cmdCancel_Click();
@@ -97,150 +91,84 @@ TEST_F(SettingsDialogTest, StoredSettingsAreShownAndSwitchesNeedExactlyOne) {
   EXPECT_EQ("true", Get(kCurrentUser, kOptionsKey, "AutoBackup"));
   EXPECT_EQ(" ", Get(kLocalMachine, kPathKey, "SoundFile"));
 
-  // An emptied box is stored empty, which readers take as not set.
+  // An emptied box is stored empty, which readers take as not set; paths
+  // are stored as they stand, untrimmed.
   SettingsDialog again(form);
   again.Form_Load();
   again.controls.SetText(cfg::txtSoundFilePath, "");
   again.controls.SetValue(cfg::chkAutoBackUp, 1);
-  again.controls.SetValue(cfg::chkStartUp, 0);
   again.cmdOk_Click();
   EXPECT_EQ(" ", Get(kLocalMachine, kPathKey, "SoundFile"));
   EXPECT_EQ(Program() + "\\Sound", form.settings.SoundFolder());
   EXPECT_EQ("1", Get(kCurrentUser, kOptionsKey, "AutoBackup"));
-  // Paths are stored as they stand, untrimmed.
   EXPECT_EQ("D:\\My Backups\\", Get(kLocalMachine, kPathKey, "BackUpFile"));
 }
 
-TEST_F(SettingsDialogTest, TheRunValueIsQuotedAndRemovedWhenUnticked) {
-  SettingsDialog dlg(form);
-  dlg.Form_Load();
-  const std::string expected =
-      "\"" + tp.Get().system.ProgramFolder() + "\\" + tp.Get().system.ProgramName() + ".exe\" /S";
-  EXPECT_EQ(expected, dlg.StartupCommand());
-  dlg.controls.SetValue(cfg::chkStartUp, 1);
-  dlg.cmdOk_Click();
-  EXPECT_EQ(expected, Get(kLocalMachine, kRunKey, kRunValueName));
-  EXPECT_EQ("1", Get(kCurrentUser, kOptionsKey, "Startup"));
-
-  // Ticked again: written again, also over an older value.
-  Set(kLocalMachine, kRunKey, kRunValueName, "C:\\old path\\prog.exe /S");
-  SettingsDialog again(form);
-  again.Form_Load();
-  EXPECT_EQ(1, again.controls.Get(cfg::chkStartUp).value);
-  again.cmdOk_Click();
-  EXPECT_EQ(expected, Get(kLocalMachine, kRunKey, kRunValueName));
-
-  SettingsDialog off(form);
-  off.Form_Load();
-  off.controls.SetValue(cfg::chkStartUp, 0);
-  off.cmdOk_Click();
-  EXPECT_EQ(" ", Get(kLocalMachine, kRunKey, kRunValueName));
-  // Already absent: no message either.
-  SettingsDialog twice(form);
-  twice.Form_Load();
-  twice.cmdOk_Click();
-  EXPECT_TRUE(tp.dialogs.messages.empty());
+TEST_F(SettingsDialogTest, TheRunValueIsQuotedWrittenOverAnOlderOneAndRemovedWhenUnticked) {
+  const std::string expected = "\"" + tp.Get().system.ProgramFolder() + "\\" + tp.Get().system.ProgramName() + ".exe\" /S";
+  struct Step {
+    const char* before;  // the Run value beforehand, or none
+    int ticked;          // -1: as loaded
+    const char* after;
+  };
+  for (const Step& s : {Step{nullptr, 1, expected.c_str()}, Step{"C:\\old path\\prog.exe /S", -1, expected.c_str()},
+                        Step{nullptr, 0, " "}, Step{nullptr, -1, " "}}) {
+    if (s.before) Set(kLocalMachine, kRunKey, kRunValueName, s.before);
+    SettingsDialog dlg(form);
+    dlg.Form_Load();
+    EXPECT_EQ(expected, dlg.StartupCommand());
+    if (s.ticked >= 0) dlg.controls.SetValue(cfg::chkStartUp, s.ticked);
+    dlg.cmdOk_Click();
+    EXPECT_EQ(s.after, Get(kLocalMachine, kRunKey, kRunValueName)) << s.ticked;
+    EXPECT_EQ(s.after == expected ? "1" : "0", Get(kCurrentUser, kOptionsKey, "Startup")) << s.ticked;
+  }
+  EXPECT_TRUE(tp.dialogs.messages.empty());  // already absent: no message either
 }
 
-TEST_F(SettingsDialogTest, BrowseFillsTheBoxBesideTheButtonUnlessCancelled) {
+TEST_F(SettingsDialogTest, BrowseFillsTheBoxBesideTheButtonUnlessCancelledAndTabsShowTheirPages) {
   SettingsDialog dlg(form);
   dlg.Form_Load();
   const std::string before = dlg.controls.Text(cfg::txtLogFilePath);
   tp.dialogs.folders = {"E:\\Picked", "   ", "F:\\Refs", "G:\\Waves", "H:\\Backups"};
   dlg.cmdLogBrowse_Click();
-  EXPECT_EQ("E:\\Picked", dlg.controls.Text(cfg::txtLogFilePath));
   dlg.cmdLogBrowse_Click();  // spaces only: as cancelled
-  EXPECT_EQ("E:\\Picked", dlg.controls.Text(cfg::txtLogFilePath));
   dlg.cmdRefBrowse_Click();
   dlg.cmdWaveBrowse_Click();
   dlg.cmdBackupBrowse_Click();
+  dlg.cmdLogBrowse_Click();  // nothing left: cancelled
+  EXPECT_EQ("E:\\Picked", dlg.controls.Text(cfg::txtLogFilePath));
   EXPECT_EQ("F:\\Refs", dlg.controls.Text(cfg::txtRefFilePath));
   EXPECT_EQ("G:\\Waves", dlg.controls.Text(cfg::txtSoundFilePath));
   EXPECT_EQ("H:\\Backups", dlg.controls.Text(cfg::txtBackupFilepath));
-  dlg.cmdLogBrowse_Click();  // nothing left: cancelled
-  EXPECT_EQ("E:\\Picked", dlg.controls.Text(cfg::txtLogFilePath));
-  ASSERT_EQ(6u, tp.dialogs.prompts.size());
-  for (const auto& p : tp.dialogs.prompts) EXPECT_EQ("Choose Directory..", p);
+  EXPECT_EQ(std::vector<std::string>(6, "Choose Directory.."), tp.dialogs.prompts);
   // Each picker opens at the folder its box names at the time.
   EXPECT_EQ(before, tp.dialogs.startFolders.at(0));
   EXPECT_EQ("E:\\Picked", tp.dialogs.startFolders.at(1));
   EXPECT_EQ("E:\\Picked", tp.dialogs.startFolders.at(5));
-  EXPECT_NE(before, dlg.controls.Text(cfg::txtLogFilePath));
-}
 
-TEST_F(SettingsDialogTest, TabsShowTheirPagesAndUnknownKeysChangeNothing) {
-  SettingsDialog dlg(form);
-  dlg.Form_Load();
-  dlg.SelectTab(3);
-  EXPECT_TRUE(dlg.controls.Visible(cfg::frameAbout));
-  EXPECT_FALSE(dlg.controls.Visible(cfg::optFrame));
-  dlg.SelectTab(2);
-  EXPECT_FALSE(dlg.controls.Visible(cfg::frameAbout));
-  EXPECT_FALSE(dlg.controls.Visible(cfg::optFrame));
-  EXPECT_TRUE(dlg.controls.Visible(cfg::frmPath));
-  EXPECT_GT(dlg.controls.Get(cfg::frmPath).zOrder, dlg.controls.Get(cfg::optFrame).zOrder);
-  dlg.tabKeys[0] = "elsewhere";
-  dlg.SelectTab(1);
-  EXPECT_FALSE(dlg.controls.Visible(cfg::optFrame));
-  EXPECT_TRUE(dlg.controls.Visible(cfg::frmPath));
-}
-
-TEST_F(SettingsDialogTest, TheExclusionsPageListsTheEntriesAndRemoveTakesTheSelectedOneOutOfTheRegistry) {
-  const std::string location = Exclusions::LocationText(kCurrentUser, "Software\\Gone", "Tool");
-  const std::string path = "C:\\Old\\App.exe";
-  Exclusions earlier;  // the list as an earlier run left it
-  ASSERT_TRUE(earlier.Add(form.module1, location));
-  ASSERT_TRUE(earlier.Add(form.module1, path));
-
-  SettingsDialog dlg(form);
-  dlg.Form_Load();
-  dlg.SelectTab(4);
-  EXPECT_TRUE(dlg.controls.Visible(cfg::frmExclusions));
-  EXPECT_FALSE(dlg.controls.Visible(cfg::optFrame));
-  const auto listed = [&] {
-    std::vector<std::string> texts;
-    for (const ListItem& item : dlg.controls.Items(cfg::lstExclusions)) texts.push_back(item.text);
-    return texts;
+  struct Page {
+    int tab;
+    const char* shown;
   };
-  EXPECT_EQ((std::vector<std::string>{location, path}), listed());
-  EXPECT_FALSE(dlg.controls.Enabled(cfg::cmdRemoveExclusion));
-  dlg.cmdRemoveExclusion_Click();  // nothing selected: nothing removed
-  EXPECT_EQ(2u, listed().size());
-
-  dlg.SelectExclusion(0);
-  EXPECT_TRUE(dlg.controls.Enabled(cfg::cmdRemoveExclusion));
-  dlg.cmdRemoveExclusion_Click();
-  EXPECT_EQ(std::vector<std::string>{path}, listed());
-  EXPECT_EQ(0, dlg.controls.Get(cfg::lstExclusions).value);  // the next entry is selected
-  EXPECT_FALSE(form.exclusions.Contains(location));          // the scanner's list, too
-  Exclusions later;
-  later.Load(form.module1);
-  EXPECT_EQ(std::vector<std::string>{path}, later.Entries());
-
-  dlg.cmdRemoveExclusion_Click();
-  EXPECT_TRUE(listed().empty());
-  EXPECT_FALSE(dlg.controls.Enabled(cfg::cmdRemoveExclusion));
-  later.Load(form.module1);
-  EXPECT_TRUE(later.Entries().empty());
+  for (const Page& p : {Page{3, cfg::frameAbout}, Page{2, cfg::frmPath}, Page{4, cfg::frmExclusions}, Page{1, cfg::optFrame}}) {
+    dlg.SelectTab(p.tab);
+    // The paths page stays put; the others show alone, in front of it.
+    for (const char* frame : {cfg::optFrame, cfg::frameAbout, cfg::frmExclusions, cfg::frmPath})
+      if (frame == p.shown || frame != std::string(cfg::frmPath)) {
+        EXPECT_EQ(frame == p.shown, dlg.controls.Visible(frame)) << p.tab << " " << frame;
+      }
+    if (p.tab == 2) {
+      EXPECT_GT(dlg.controls.Get(cfg::frmPath).zOrder, dlg.controls.Get(cfg::optFrame).zOrder);
+    }
+  }
+  dlg.SelectTab(2);
+  dlg.tabKeys[0] = "elsewhere";  // an unknown key changes nothing
+  dlg.SelectTab(1);
+  EXPECT_TRUE(dlg.controls.Visible(cfg::frmPath));
 }
 
-class LanguageListTest : public SettingsDialogTest {
- protected:
-  void SetUp() override {
-    SettingsDialogTest::SetUp();
-    Set(kLocalMachine, kPathKey, "RefFile", ref);
-    tp.Folder().MakeFolder(ref);
-  }
-  std::string ref = tp.Root() + "\\Lang";
-};
-
-TEST_F(LanguageListTest, OnlyLowerCaseIniFilesAreListedAndTheNameMatchesInAnyCase) {
-  tp.Folder().WriteFile(ref + "\\English.ini", "");
-  tp.Folder().WriteFile(ref + "\\Deutsch.ini", "");
-  tp.Folder().WriteFile(ref + "\\readme.txt", "");
-  tp.Folder().WriteFile(ref + "\\FRENCH.INI", "");
-  tp.Folder().WriteFile(ref + "\\.ini", "");
-  Set(kCurrentUser, kLanguageKey, "default", " deutsch ");
+TEST_F(SettingsDialogTest, OnlyIniFilesInLowerCaseAreLanguagesAndTheStoredOneMatchesInAnyCase) {
+  Languages({{"English.ini", ""}, {"Deutsch.ini", ""}, {"readme.txt", ""}, {"FRENCH.INI", ""}, {".ini", ""}}, " deutsch ");
   SettingsDialog dlg(form);
   dlg.Form_Load();
   std::vector<std::string> list = dlg.LanguageList();
@@ -248,74 +176,37 @@ TEST_F(LanguageListTest, OnlyLowerCaseIniFilesAreListedAndTheNameMatchesInAnyCas
   EXPECT_EQ((std::vector<std::string>{"Deutsch", "English"}), list);
   EXPECT_EQ("Deutsch", dlg.controls.Text(cfg::cboLanguage));
   EXPECT_EQ("Deutsch", dlg.languageInForce);
-}
-
-TEST_F(LanguageListTest, AGoneLanguageSelectsTheLastEntryAndAnEmptyFolderOffersEnglish) {
-  tp.Folder().WriteFile(ref + "\\Alpha.ini", "");
-  tp.Folder().WriteFile(ref + "\\Beta.ini", "");
+  // A language that has gone: the last entry is selected, and stored by OK.
   Set(kCurrentUser, kLanguageKey, "default", "Klingon");
-  SettingsDialog dlg(form);
-  dlg.Form_Load();
-  ASSERT_EQ(2u, dlg.LanguageList().size());
-  EXPECT_EQ(dlg.LanguageList().back(), dlg.controls.Text(cfg::cboLanguage));
-  dlg.cmdOk_Click();
-  EXPECT_EQ(dlg.LanguageList().back(), Get(kCurrentUser, kLanguageKey, "default"));
-
-  const std::string empty = tp.Root() + "\\NoLanguages";
-  tp.Folder().MakeFolder(empty);
-  Set(kLocalMachine, kPathKey, "RefFile", empty);
-  SettingsDialog none(form);
-  none.Form_Load();
-  EXPECT_EQ(std::vector<std::string>{"English"}, none.LanguageList());
+  SettingsDialog gone(form);
+  gone.Form_Load();
+  EXPECT_EQ(gone.LanguageList().back(), gone.controls.Text(cfg::cboLanguage));
+  gone.cmdOk_Click();
+  EXPECT_EQ(gone.LanguageList().back(), Get(kCurrentUser, kLanguageKey, "default"));
 }
 
-TEST_F(LanguageListTest, ChangingTheLanguageReTextsTheMainWindowButNotForLetterCase) {
-  tp.Folder().WriteFile(ref + "\\English.ini", test::ReadSourceFile("/resources/Ref/English.ini"));
-  tp.Folder().WriteFile(ref + "\\Deutsch.ini", test::ReadSourceFile("/resources/Ref/Deutsch.ini"));
-  Set(kCurrentUser, kLanguageKey, "default", "English");
+TEST_F(SettingsDialogTest, TheLanguageInForceInAnotherLetterCaseDoesNotRetextTheMainWindow) {
+  Languages({{"English.ini", test::ReadSourceFile("/resources/Ref/English.ini")}}, "English");
   form.FormUpdateCode(false, true);
-  const std::string englishNode = form.tvwTree.Find("My")->text;
-  EXPECT_EQ("My Computer", englishNode);
-
+  EXPECT_EQ("My Computer", form.tvwTree.Find("My")->text);
   SettingsDialog dlg(form);
   dlg.Form_Load();
-  EXPECT_EQ("English", dlg.languageInForce);
-  // Only the letter case changes: the main window is left as it is.
   form.tvwTree.Find("My")->text = "marker";
   dlg.LanguageList().push_back("english");
   dlg.SelectLanguage(static_cast<int>(dlg.LanguageList().size()) - 1);
   dlg.cmdOk_Click();
   EXPECT_EQ("marker", form.tvwTree.Find("My")->text);
   EXPECT_EQ("english", Get(kCurrentUser, kLanguageKey, "default"));
-
-  SettingsDialog de(form);
-  de.Form_Load();
-  const auto& list = de.LanguageList();
-  const int deutsch = static_cast<int>(std::find(list.begin(), list.end(), "Deutsch") - list.begin());
-  de.SelectLanguage(deutsch);
-  de.cmdOk_Click();
-  EXPECT_EQ("Arbeitsplatz", form.tvwTree.Find("My")->text);
-  EXPECT_NE("Scan", form.controls.Text(ctl::ScanBtn));
   EXPECT_TRUE(tp.dialogs.messages.empty());
 }
 
-TEST_F(LanguageListTest, DialogTextsComeFromTheFileAndABadLineRestoresTheDesign) {
-  tp.Folder().WriteFile(ref + "\\Deutsch.ini", test::ReadSourceFile("/resources/Ref/Deutsch.ini"));
-  Set(kCurrentUser, kLanguageKey, "default", "Deutsch");
-  SettingsDialog de(form);
-  de.Form_Load();
-  EXPECT_NE("Custom Settings", de.controls.Text(cfg::configForm));
-  EXPECT_NE("Options", de.controls.Text(cfg::TabCaption(1)));
-  EXPECT_NE("Choose Directory..", de.browseTitle);
-  EXPECT_EQ("&Abbrechen", de.controls.Text(cfg::cmdCancel));
-  EXPECT_TRUE(tp.dialogs.messages.empty());
-
+TEST_F(SettingsDialogTest, DialogTextsComeFromTheFileAndABadLineRestoresTheDesign) {
   // Main-window lines leave the dialog alone; the fifth character is skipped,
   // spaces are kept, later lines win.
-  tp.Folder().WriteFile(ref + "\\Mine.ini",
-                        "1016=Analyse\r\n1057 Einstellungen\r\n1060=  Sprache \r\n1060=Sprache\r\n"
-                        "1065=Ordner?\r\n1087=Sicherung\r\n1028=(c) Wir\r\n");
-  Set(kCurrentUser, kLanguageKey, "default", "Mine");
+  Languages({{"Mine.ini", "1016=Analyse\r\n1057 Einstellungen\r\n1060=  Sprache \r\n1060=Sprache\r\n"
+                          "1065=Ordner?\r\n1087=Sicherung\r\n1028=(c) Wir\r\n"},
+             {"Bad.ini", "1057=Einstellungen\r\n\r\n1060=Sprache\r\n"}},
+            "Mine");
   SettingsDialog mine(form);
   mine.Form_Load();
   EXPECT_EQ("Einstellungen", mine.controls.Text(cfg::configForm));
@@ -324,9 +215,9 @@ TEST_F(LanguageListTest, DialogTextsComeFromTheFileAndABadLineRestoresTheDesign)
   EXPECT_EQ("Sicherung", mine.controls.Text(cfg::chkAutoBackUp));
   EXPECT_EQ("(c) Wir", mine.controls.Text(cfg::lblCopyRightText));
   EXPECT_EQ("Remove All Problems Automatically", mine.controls.Text(cfg::chkNoConfirmation));
-
-  // An empty line in the middle: the design captions back, one message.
-  tp.Folder().WriteFile(ref + "\\Bad.ini", "1057=Einstellungen\r\n\r\n1060=Sprache\r\n");
+  EXPECT_TRUE(tp.dialogs.messages.empty());
+  // An empty line in the middle: the design captions back, one message, and
+  // the dialog still works.
   Set(kCurrentUser, kLanguageKey, "default", "Bad");
   SettingsDialog bad(form);
   bad.Form_Load();
@@ -335,7 +226,6 @@ TEST_F(LanguageListTest, DialogTextsComeFromTheFileAndABadLineRestoresTheDesign)
   ASSERT_EQ(1u, tp.dialogs.messages.size());
   EXPECT_EQ(0u, tp.dialogs.messages[0].text.find("Error Description : "));
   EXPECT_NE(std::string::npos, tp.dialogs.messages[0].text.find("\r\nError Source :ApplyDialogTexts function"));
-  // The dialog still works: the language list and the Options page are there.
   EXPECT_EQ("Bad", bad.controls.Text(cfg::cboLanguage));
   EXPECT_TRUE(bad.controls.Visible(cfg::optFrame));
 }

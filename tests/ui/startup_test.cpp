@@ -6,20 +6,21 @@ namespace hw {
 namespace {
 
 TEST(StartupTest, OnlyTheArgumentsDecideTheStartupScan) {
-  EXPECT_EQ(" /S", ArgumentsOf("\"C:\\Program Files\\Hivewright\\hivewright.exe\" /S"));
-  EXPECT_EQ(" /s", ArgumentsOf("C:\\Hive\\hivewright.exe /s"));
-  EXPECT_EQ("", ArgumentsOf("\"C:\\Program Files\\Hivewright\\hivewright.exe\""));
-  EXPECT_EQ("", ArgumentsOf("C:\\S\\hivewright.exe"));
-
-  EXPECT_TRUE(IsStartupScanRequest(" /S"));
+  struct Row {
+    const char *commandLine, *arguments;
+    bool scan;
+  };
+  for (const Row& r : {Row{"\"C:\\Program Files\\Hivewright\\hivewright.exe\" /S", " /S", true},
+                       Row{"C:\\Hive\\hivewright.exe /s", " /s", true}, Row{"C:\\Hive\\hivewright.exe   /Silent now", "   /Silent now", true},
+                       Row{"\"C:\\Program Files\\Hivewright\\hivewright.exe\"", "", false}, Row{"C:\\S\\hivewright.exe", "", false},
+                       Row{"C:\\Hive\\hivewright.exe -S", " -S", false}, Row{"C:\\Hive\\hivewright.exe S", " S", false},
+                       Row{"C:\\Hive\\hivewright.exe /", " /", false},
+                       // A quoted program path that itself holds "/S" does not count.
+                       Row{"\"/Sx\\hivewright.exe\" -x", " -x", false}}) {
+    EXPECT_EQ(r.arguments, ArgumentsOf(r.commandLine)) << r.commandLine;
+    EXPECT_EQ(r.scan, IsStartupScanRequest(ArgumentsOf(r.commandLine))) << r.commandLine;
+  }
   EXPECT_TRUE(IsStartupScanRequest("/s"));
-  EXPECT_TRUE(IsStartupScanRequest("   /Silent now"));
-  EXPECT_FALSE(IsStartupScanRequest(""));
-  EXPECT_FALSE(IsStartupScanRequest("-S"));
-  EXPECT_FALSE(IsStartupScanRequest("S"));
-  EXPECT_FALSE(IsStartupScanRequest("/"));
-  // A quoted program path that itself holds "/S" does not count.
-  EXPECT_FALSE(IsStartupScanRequest(ArgumentsOf("\"/Sx\\hivewright.exe\" -x")));
 }
 
 }  // namespace

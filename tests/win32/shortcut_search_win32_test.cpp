@@ -1,6 +1,5 @@
-// The shortcut section under Windows (Wine): shortcuts made by the real
-// shell, Wine's user folders that are links to one home folder, and a
-// search of the real drives.
+// The shortcut section under Windows (Wine): a search of the real drives,
+// whose user folders are links to one home folder.
 #include <gtest/gtest.h>
 
 #include "platform/windows_win32.h"
@@ -15,13 +14,11 @@
 #include "checks/caption_view.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
-#include "engine/shortcut_search_events.h"
 #include "platform/system_info.h"
 #include "platform/vb_text.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"
-#include "ui/control_names.h"
-#include "ui/form1.h"
+#include "registry/module1.h"
 
 namespace hw {
 namespace {
@@ -32,143 +29,41 @@ std::string SpecialFolder(int csidl) {
   return path;
 }
 
-bool MakeWebShortcut(const std::string& linkPath, const wchar_t* address) {
-  LPITEMIDLIST item = nullptr;
-  if (FAILED(SHParseDisplayName(address, nullptr, &item, 0, nullptr))) return false;
-  IShellLinkW* link = nullptr;
-  IPersistFile* file = nullptr;
-  bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                       reinterpret_cast<void**>(&link))) &&
-            SUCCEEDED(link->SetIDList(item)) &&
-            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
-  if (ok) ok = SUCCEEDED(file->Save(std::wstring(linkPath.begin(), linkPath.end()).c_str(), TRUE));
-  if (file) file->Release();
-  if (link) link->Release();
-  CoTaskMemFree(item);
-  return ok;
-}
-
-TEST(ShortcutSearchWin32, RealShellShortcutsAreJudgedByWhatExistsAtTheirTargets) {
-  test::TestPlatform tp;
-  NullForm1View view;
-  Form1 form{tp.Get(), view};
-  form.Form_Load();
-  ASSERT_TRUE(form.sReg);
-  auto& f = tp.Folder();
-  const std::string R = tp.Root(), S = R + "\\S";
-  std::string missingDrive;
-  for (char c = 'Y'; c > 'D' && missingDrive.empty(); --c)
-    if (!tp.Files().DriveExists(std::string(1, c) + ":\\")) missingDrive = std::string(1, c) + ":\\";
-  ASSERT_FALSE(missingDrive.empty());
-
-  f.WriteFile(R + "\\T\\app.exe", "MZ");
-  f.MakeFolder(R + "\\T\\Folder");
-  f.MakeFolder(R + "\\T\\data.old");
-  const std::vector<std::pair<std::string, std::string>> links = {
-      {"file.lnk", R + "\\T\\app.exe"},      {"gonefile.lnk", R + "\\T\\gone.exe"},
-      {"folder.lnk", R + "\\T\\Folder"},     {"gonefolder.lnk", R + "\\T\\Gone"},
-      {"dataold.lnk", R + "\\T\\data.old"},  {"root.lnk", "C:\\"},
-      {"goneroot.lnk", missingDrive}};
-  for (const auto& l : links) ASSERT_TRUE(test::MakeShortcutFile(f, S + "\\" + l.first, l.second)) << l.first;
-  // A shortcut to a web address, as the shell makes one: an item of its
-  // Internet folder, with no file-system path. (Wine's SetPath would take the
-  // address for a relative file name.)
-  CreateDirectoryA((S + "\\Web").c_str(), nullptr);
-  const bool web = MakeWebShortcut(S + "\\Web\\web.lnk", L"http://example.org/");
-  if (web) {
-    EXPECT_EQ("", tp.Get().shortcuts.TargetPath(S + "\\Web\\web.lnk"));
-  }
-
-  for (int i = 0; i <= 10; ++i) form.controls.SetText(ctl::NumSecEr(i), "0");
-  form.scanState.StartCounting();
-  form.problemLogs.StartProblemLogs(form.scanState);
-  form.sReg->SetlStartSearch();
-  form.sReg->DoSearchFiles(S, "*.lnk");
-  ProblemLogs::FinishProblemLogs(form.scanState);
-
-  // Three broken: the missing file, the missing folder, the missing drive.
-  EXPECT_EQ("3", form.controls.Text(ctl::NumSecEr(10)));
-  const std::string err = f.ReadFile(form.module1.GetLogFolder() + "\\err.log");
-  const std::string alerr = f.ReadFile(form.module1.GetLogFolder() + "\\alerr.log");
-  for (const char* name : {"gonefile.lnk", "gonefolder.lnk", "goneroot.lnk"})
-    EXPECT_TRUE(Contains(err, "." + S + "\\" + name + "\r\n", true)) << name << "\n" << err;
-  EXPECT_TRUE(Contains(alerr, "." + S + "\\gonefile.lnk\r\n", true)) << alerr;
-  EXPECT_TRUE(Contains(alerr, "." + R + "\\T\\Gone\r\n", true)) << alerr;
-  EXPECT_TRUE(Contains(alerr, "." + S + "\\goneroot.lnk\r\n", true)) << alerr;
-  EXPECT_FALSE(Contains(err, "web.lnk", true));
-  if (!web) std::printf("note: this shell cannot parse a web address into a shortcut; not tested\n");
-  EXPECT_TRUE(tp.dialogs.messages.empty());
-}
-
-// A shortcut placed in the user's real Desktop folder for one test.
-class DesktopShortcut {
- public:
-  DesktopShortcut(test::ScratchFolder& scratch, const std::string& folder, const std::string& target)
-      : path_(folder + "\\hw-once-" + std::to_string(GetCurrentProcessId()) + ".lnk") {
-    made_ = test::MakeShortcutFile(scratch, path_, target);
-  }
-  ~DesktopShortcut() { DeleteFileA(path_.c_str()); }
-  bool made() const { return made_; }
-
- private:
-  std::string path_;
-  bool made_ = false;
-};
-
-TEST(ShortcutSearchWin32, UserFoldersLinkedToOneHomeAreSearchedOnce) {
-  test::TestPlatform tp;
-  const std::string profile = SpecialFolder(CSIDL_PROFILE), desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-  ASSERT_FALSE(profile.empty());
-  ASSERT_FALSE(desktop.empty());
-  std::set<FolderIdentity> distinct;
-  int linked = 0;
-  for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYMUSIC, CSIDL_MYPICTURES, CSIDL_MYVIDEO}) {
-    FolderIdentity id;
-    const std::string path = SpecialFolder(csidl);
-    if (!path.empty() && tp.Files().GetFolderIdentity(path, &id)) {
-      ++linked;
-      distinct.insert(id);
-    }
-  }
-  std::printf("%d user folders, %zu real folders behind them\n", linked, distinct.size());
-
-  const std::string target = tp.Root() + "\\gone-" + std::to_string(GetCurrentProcessId()) + ".exe";
-  DesktopShortcut once(tp.Folder(), desktop, target);
-  ASSERT_TRUE(once.made());
-
-  SearchParameters params;
-  Mani sReg{tp.Registry(), tp.pump, params};
-  std::string shortcutFile;
-  test::SearchRecorder rec{shortcutFile};
-  sReg.SetEvents(&rec);
-  sReg.UseFiles(tp.Files(), tp.Get().shortcuts, shortcutFile);
-  sReg.SetlStartSearch();
-  sReg.DoSearchFiles(profile, "*.lnk");
-
-  int ours = 0;
-  for (const auto& e : rec.Shortcuts()) ours += EqualsNoCase(e.target, target);
-  EXPECT_EQ(1, ours);
-}
-
-// Counts what the search reports and hands it on to the checks.
+// Counts what the search reports, and the shortcuts to `target`, and hands
+// it on to the checks.
 class CountingChecks : public ManiEvents {
  public:
-  explicit CountingChecks(SectionChecks& checks) : checks_(checks) {}
-  long shortcuts = 0, withTarget = 0;
+  CountingChecks(SectionChecks& checks, const std::string& target) : checks_(checks), target_(target) {}
+  long shortcuts = 0, withTarget = 0, toTarget = 0;
   std::set<std::string> folders;
   void ShortFound(const std::string& short_path) override {
     ++shortcuts;
     withTarget += !short_path.empty();
+    toTarget += EqualsNoCase(short_path, target_);
     checks_.ShortFound(short_path);
   }
   void FolderSearched(const std::string& folder) override { folders.insert(folder); }
 
  private:
   SectionChecks& checks_;
+  std::string target_;
 };
 
-TEST(ShortcutSearchWin32, ASearchOfWinesFixedDrivesEnds) {
+// Drive C: always, the other fixed drives when HW_SCAN_ALL_DRIVES is set.
+// Wine's user folders are links to one home folder: a shortcut on the real
+// Desktop is found once.
+TEST(ShortcutSearchWin32, ASearchOfWinesFixedDrivesEndsAndMeetsTheUserFoldersOnce) {
   test::TestPlatform tp;
+  const std::string desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  ASSERT_EQ(0u, desktop.rfind("C:\\", 0)) << desktop;
+  const std::string target = tp.Root() + "\\gone-" + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string once = desktop + "\\hw-once-" + std::to_string(GetCurrentProcessId()) + ".lnk";
+  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), once, target));
+  struct Remove {
+    std::string path;
+    ~Remove() { DeleteFileA(path.c_str()); }
+  } removeAfter{once};
+
   Module1 m(tp.Get());
   PathTests paths(tp.Files(), tp.Get().system);
   ProblemLogs logs(m);
@@ -177,20 +72,17 @@ TEST(ShortcutSearchWin32, ASearchOfWinesFixedDrivesEnds) {
   SearchParameters params;
   Mani sReg{tp.Registry(), tp.pump, params};
   SectionChecks checks(m, paths, logs, state, view, [&] { sReg.StopSearch(); });
-  CountingChecks counting(checks);
+  CountingChecks counting(checks, target);
   sReg.SetEvents(&counting);
   sReg.UseFiles(tp.Files(), tp.Get().shortcuts, state.ShortcutFilePath);
-
-  // Drive C: always; the other fixed drives when HW_SCAN_ALL_DRIVES is set.
   std::vector<std::string> drives;
   const std::string all = tp.Get().system.LogicalDriveStrings();
   for (std::size_t at = 0; at + 3 <= all.size(); at = all.find('\0', at) + 1) {
     const std::string root = all.substr(at, 3);
-    if (tp.Get().system.DriveType(root) != kDriveFixed) continue;
-    if (root[0] == 'C' || std::getenv("HW_SCAN_ALL_DRIVES")) drives.push_back(root.substr(0, 2));
+    if (tp.Get().system.DriveType(root) == kDriveFixed && (root[0] == 'C' || std::getenv("HW_SCAN_ALL_DRIVES")))
+      drives.push_back(root.substr(0, 2));
   }
   ASSERT_FALSE(drives.empty());
-
   state.StartCounting();
   logs.StartProblemLogs(state);
   sReg.SetlStartSearch();
@@ -205,9 +97,9 @@ TEST(ShortcutSearchWin32, ASearchOfWinesFixedDrivesEnds) {
                 counting.withTarget, view.numSecEr[10].c_str());
   }
   ProblemLogs::FinishProblemLogs(state);
+  EXPECT_EQ(1, counting.toTarget);
   EXPECT_EQ(0, sReg.lStopSearch);
   EXPECT_TRUE(tp.dialogs.messages.empty());
-  EXPECT_GT(tp.pump.Count(), 0);
   EXPECT_EQ(state.ProblemsFound, CaptionNumber(view.numSecEr[10]));
 }
 

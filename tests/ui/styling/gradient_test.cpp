@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "platform/message_pump.h"
@@ -66,108 +67,43 @@ class CountingPump : public MessagePump {
   int count = 0;
 };
 
-std::uint32_t Red(std::uint32_t c) { return c & 0xFF; }
-std::uint32_t Green(std::uint32_t c) { return (c >> 8) & 0xFF; }
-std::uint32_t Blue(std::uint32_t c) { return (c >> 16) & 0xFF; }
-
-TEST(Gradient, HelpersRoundHalvesToEvenDivideSafelyAndFillOnTheLeft) {
-  EXPECT_EQ(128, RoundHalfEven(127.5));
-  EXPECT_EQ(126, RoundHalfEven(126.5));
-  EXPECT_EQ(192, RoundHalfEven(191.75));
-  EXPECT_EQ(-2, RoundHalfEven(-2.5));
-  EXPECT_EQ(-3, RoundHalfEven(-2.6));
-  EXPECT_EQ(0.0, SafeDivision(5, 0));
-  EXPECT_DOUBLE_EQ(2.5, SafeDivision(5, 2));
-  EXPECT_EQ("0000FF", FillLeft("FF", "000000"));
-  EXPECT_EQ("0A", FillLeft("A", "00"));
-  EXPECT_EQ("12", FillLeft("123", "00"));
-  EXPECT_EQ("00", FillLeft("", "00"));
-
-  float x = 10, y = 0;
-  RotatePoint(0, 0, x, y, 90);
-  EXPECT_NEAR(0.0, x, 1e-4);
-  EXPECT_NEAR(-10.0, y, 1e-4);  // y grows downwards on screen
-  x = 3, y = 4;
-  RotatePoint(1, 1, x, y, 0);
-  EXPECT_FLOAT_EQ(3, x);
-  EXPECT_FLOAT_EQ(4, y);
-}
-
-TEST(Gradient, ColourTableStepsEachComponentToTheSecondColour) {
+TEST(Gradient, ColourTableStepsEachComponentToTheSecondColourRoundingHalvesToEven) {
   // Black to pure red in 4 steps: 63.75 a step, 127.5 rounds to the even 128.
   CountingPump pump;
-  const auto table = BuildColorTable(0x000000, 0x0000FF, 4, &pump);
-  ASSERT_EQ(4u, table.size());
-  EXPECT_EQ(64u, Red(table[0]));
-  EXPECT_EQ(128u, Red(table[1]));
-  EXPECT_EQ(191u, Red(table[2]));
-  EXPECT_EQ(255u, Red(table[3]));
-  for (auto c : table) EXPECT_EQ(0u, c & 0xFFFF00u);
+  EXPECT_EQ((std::vector<std::uint32_t>{64, 128, 191, 255}), BuildColorTable(0x000000, 0x0000FF, 4, &pump));
   EXPECT_EQ(4, pump.count);
-
   // Components are blue, green, red from the left of BBGGRR: each moves on
-  // its own, and downwards too.
-  const auto mixed = BuildColorTable(0xFF0010, 0x00FF20, 2);
-  ASSERT_EQ(2u, mixed.size());
-  EXPECT_EQ(0x80u, Blue(mixed[0]));  // 255 - 127.5 = 127.5 -> 128
-  EXPECT_EQ(0x80u, Green(mixed[0]));
-  EXPECT_EQ(0x18u, Red(mixed[0]));
-  EXPECT_EQ(0x00FF20u, mixed[1]);
-
-  const auto flat = BuildColorTable(0x336699, 0x336699, 5);
-  ASSERT_EQ(5u, flat.size());
-  for (auto c : flat) EXPECT_EQ(0x336699u, c);
-
+  // its own, and downwards too (255 - 127.5 = 127.5 -> 128).
+  EXPECT_EQ((std::vector<std::uint32_t>{0x808018, 0x00FF20}), BuildColorTable(0xFF0010, 0x00FF20, 2));
+  EXPECT_EQ(std::vector<std::uint32_t>(5, 0x336699), BuildColorTable(0x336699, 0x336699, 5));
   EXPECT_TRUE(BuildColorTable(0, 0xFFFFFF, 0).empty());
+  for (const auto& [value, rounded] : {std::pair{127.5, 128L}, {126.5, 126L}, {191.75, 192L}, {-2.5, -2L}, {-2.6, -3L}})
+    EXPECT_EQ(rounded, RoundHalfEven(value)) << value;
 }
 
-TEST(Gradient, VerticalLinesCrossTheBoxOnePixelAPart) {
-  PicGradient painter;
-  painter.SetClassColor(0x000000, 0xFFFFFF);
-  EXPECT_EQ(0.0f, painter.Angle());
-  const auto points = painter.LinePoints(200, 30);
-  // Two ends per line, the lines at x = 0 .. 200: 402 points.
-  ASSERT_EQ(402u, points.size());
-  for (size_t k = 0; k < points.size(); k += 2) {
-    EXPECT_EQ(static_cast<int>(k / 2), points[k].x);
-    EXPECT_EQ(points[k].x, points[k + 1].x);
-    // Each line spans more than the box's height.
-    EXPECT_GE(points[k].y, 30);
-    EXPECT_LT(points[k + 1].y, 0);
-  }
-}
-
-TEST(Gradient, TwoHundredPixelBandRunsToTheSecondColourAtTheMiddle) {
+TEST(Gradient, TwoHundredPixelBandRunsToTheSecondColourAtTheMiddleInVerticalLines) {
   CountingPump pump;
   PicGradient painter(&pump);
   painter.SetClassColor(0x000000, 0x0000FF);
+  EXPECT_EQ(0.0f, painter.Angle());
   PixelCanvas canvas(200, 20, 0x00FF00);
   ASSERT_TRUE(painter.Draw(canvas));
   EXPECT_EQ(1, canvas.refreshes);
   EXPECT_EQ((std::vector<bool>{true, false}), canvas.locks);
   EXPECT_EQ(101, canvas.lines);
-  // One yield per point, per colour entry and per line.
-  EXPECT_EQ(400 + 201 + 101, pump.count);
-
-  // Entries 0, 2, .. 200 of a 201-step table towards pure red.
-  std::uint32_t previous = 0;
-  for (int x = 0; x <= 100; ++x) {
-    SCOPED_TRACE(x);
+  EXPECT_EQ(400 + 201 + 101, pump.count);  // one yield per point, per colour entry and per line
+  // Entries 0, 2, .. 200 of a 201-step table towards pure red; the right
+  // half keeps the background.
+  for (int x = 0; x < 200; ++x) {
     const std::uint32_t c = canvas.At(x, 0);
-    EXPECT_EQ(c, canvas.At(x, 19));
-    EXPECT_EQ(0u, c & 0xFFFF00u);
-    EXPECT_EQ(static_cast<std::uint32_t>(RoundHalfEven(static_cast<double>(2 * x + 1) * static_cast<double>(255.0f / 201))), Red(c));
-    if (x > 0) {
-      EXPECT_GE(Red(c), previous);
-    }
-    previous = Red(c);
+    EXPECT_EQ(c, canvas.At(x, 19)) << x;
+    const double step = static_cast<double>(255.0f / 201);
+    EXPECT_EQ(x <= 100 ? static_cast<std::uint32_t>(RoundHalfEven((2 * x + 1) * step)) : 0x00FF00u, c) << x;
   }
   EXPECT_EQ(0x0000FFu, canvas.At(100, 10));
-  // The right half keeps the background.
-  for (int x = 101; x < 200; ++x) EXPECT_EQ(0x00FF00u, canvas.At(x, 10)) << x;
 }
 
-TEST(Gradient, SystemColoursAreResolvedThroughTheCanvasAndThePixelKept) {
+TEST(Gradient, SystemColoursAreResolvedThroughTheCanvasAndThinBoxesAreNotPainted) {
   PicGradient painter;
   painter.SetClassColor(static_cast<GradientColor>(0x8000000C), static_cast<GradientColor>(0x8000000F));
   PixelCanvas canvas(10, 4, 0x123456);
@@ -176,29 +112,18 @@ TEST(Gradient, SystemColoursAreResolvedThroughTheCanvasAndThePixelKept) {
   EXPECT_EQ(0xF0F0F0u, static_cast<std::uint32_t>(painter.Color2()));
   // Lines x = 0..5 step from grey AB to F0; the last drawn is the second colour.
   EXPECT_EQ(0xF0F0F0u, canvas.At(5, 0));
-  EXPECT_GT(Red(canvas.At(0, 0)), 0xABu);
+  EXPECT_GT(canvas.At(0, 0) & 0xFF, 0xABu);
   EXPECT_EQ(0x123456u, canvas.At(6, 0));
-
-  // Equal colours: a uniform band.
-  painter.SetClassColor(0x445566, 0x445566);
-  PixelCanvas flat(40, 3, 0);
-  ASSERT_TRUE(painter.Draw(flat));
-  for (int x = 0; x <= 20; ++x) EXPECT_EQ(0x445566u, flat.At(x, 1));
-}
-
-TEST(Gradient, BoxesOnePixelWideOrHighAreNotPainted) {
-  PicGradient painter;
   painter.SetClassColor(0, 0xFFFFFF);
-  PixelCanvas thin(1, 50, 7);
-  EXPECT_FALSE(painter.Draw(thin));
-  EXPECT_EQ(0, thin.lines);
-  EXPECT_EQ((std::vector<bool>{true, false}), thin.locks);
-  PixelCanvas flat(50, 1, 7);
-  EXPECT_FALSE(painter.Draw(flat));
-  EXPECT_EQ(7u, flat.At(0, 0));
-  PixelCanvas small(2, 2, 7);
-  EXPECT_TRUE(painter.Draw(small));
-  EXPECT_EQ(2, small.lines);
+  for (const auto& [w, h, drawn, lines] : {std::tuple{1, 50, false, 0}, {50, 1, false, 0}, {2, 2, true, 2}}) {
+    PixelCanvas box(w, h, 7);
+    EXPECT_EQ(drawn, painter.Draw(box)) << w << "x" << h;
+    EXPECT_EQ(lines, box.lines);
+    EXPECT_EQ((std::vector<bool>{true, false}), box.locks);
+    if (!drawn) {
+      EXPECT_EQ(7u, box.At(0, 0));
+    }
+  }
 }
 
 // A yield that reaches the painter again (a colour change during a paint)
@@ -214,8 +139,7 @@ class ReenteringPump : public MessagePump {
     }
   }
   PicGradient* painter = nullptr;
-  bool tried = false;
-  bool nested = true;
+  bool tried = false, nested = true;
   int nestedLines = -1;
 };
 
