@@ -33,6 +33,18 @@ using test::TestInstallation;
 
 using test::HostFileBytes;
 
+TargetOpening OpenOffline(const TestInstallation& in, bool writable) {
+  CliOptions o;
+  o.offline = true;
+  o.root = in.Root();
+  return OpenCliTarget(o, writable);
+}
+
+std::vector<std::string> Joined(std::vector<std::string> args, const std::vector<std::string>& more) {
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
+}
+
 // The installation lookup over folders of several shapes, and what the
 // program says about each.
 TEST(OfflineTarget, FindsTheInstallationOrSaysWhatIsMissing) {
@@ -95,10 +107,7 @@ TEST(OfflineTarget, EnvironmentComesFromTheInstallation) {
     b.String(kHkeyCurrentUser, "Environment", "Plain", "%ProgramFiles%\\Tool");
   });
   setenv("HW_FROM_LINUX", "leak", 1);
-  CliOptions o;
-  o.offline = true;
-  o.root = in.Root();
-  TargetOpening t = OpenCliTarget(o, false);
+  TargetOpening t = OpenOffline(in, false);
   ASSERT_EQ(t.status, 0) << t.error;
   SystemInfo& system = t.target->Get().system;
   const struct {
@@ -189,10 +198,7 @@ TEST(OfflineTarget, HiveNotSavedCleanlyIsNeverWritten) {
   EXPECT_EQ(HostFileBytes(in.SoftwareHive()), before[1]);
   EXPECT_EQ(HostFileBytes(in.SystemHive()), before[2]);
   // Reading it is allowed, with the warning.
-  CliOptions o;
-  o.offline = true;
-  o.root = in.Root();
-  const TargetOpening t = OpenCliTarget(o, false);
+  const TargetOpening t = OpenOffline(in, false);
   ASSERT_EQ(t.status, 0) << t.error;
   ASSERT_EQ(t.warnings.size(), 1u);
   EXPECT_NE(t.warnings[0].find("was not saved cleanly"), std::string::npos);
@@ -246,10 +252,7 @@ TEST(OfflineCli, ScanEditRepairRestoreRoundTrip) {
   });
   const std::string json = in.Scratch() + "/report.json";
   const std::vector<std::string> target = {"--offline", in.Root(), "--sections", "sup,SL"};
-  auto with = [&](std::vector<std::string> args) {
-    args.insert(args.end(), target.begin(), target.end());
-    return args;
-  };
+  auto with = [&](std::vector<std::string> args) { return Joined(args, target); };
 
   test::CliResult scan = test::RunCliWith(with({"scan", "--format", "json", "--output", json}));
   ASSERT_EQ(scan.status, kExitProblems) << scan.err;
@@ -318,10 +321,7 @@ TEST(OfflineCli, ExclusionsOfTheProgramsOwnSettingsUnlessNoExclusions) {
   });
   const std::string hives[] = {HostFileBytes(in.UserHive("anna")), HostFileBytes(in.SoftwareHive())};
   {
-    CliOptions o;
-    o.offline = true;
-    o.root = in.Root();
-    TargetOpening t = OpenCliTarget(o, true);
+    TargetOpening t = OpenOffline(in, true);
     ASSERT_EQ(t.status, 0) << t.error;
     Module1 m(t.target->Get());
     Exclusions list;
@@ -400,10 +400,7 @@ TEST(OfflineCli, CtrlCStopsAScanAtOnceAndARepairAtASafePoint) {
       b.String(kHkeyCurrentUser, kRun, "v" + std::to_string(i), "C:\\gone\\p" + std::to_string(i) + ".exe");
   });
   const std::vector<std::string> target = {"--sections", "SuP", "--offline", in.Root()};
-  auto with = [&](std::vector<std::string> args) {
-    args.insert(args.end(), target.begin(), target.end());
-    return args;
-  };
+  auto with = [&](std::vector<std::string> args) { return Joined(args, target); };
   auto openLogs = [&] {
     int open = 0;
     for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
