@@ -147,27 +147,26 @@ TEST_F(PosixFiles, HeldListingsSeeEveryChangeMadeThroughThem) {
   EXPECT_TRUE(fs::exists(d_ + "/Moved.txt"));
 }
 
+// A leading dot is hidden; else Wine's (and Samba's) "user.DOSATTRIB".
 TEST_F(PosixFiles, HiddenAndSystemFollowWineConventions) {
-  Write(c_ + "/dir/.profile", "");
-  Write(c_ + "/dir/plain.lnk", "");
-  Write(c_ + "/dir/hidden.lnk", "");
-  Write(c_ + "/dir/system.lnk", "");
-  Write(c_ + "/dir/both.lnk", "");
-  Write(c_ + "/dir/Hid/in.lnk", "");
   Write(c_ + "/dir/.cache/in.lnk", "");
-  if (!SetDosAttrib(c_ + "/dir/hidden.lnk", "0x2")) GTEST_SKIP() << "no user extended attributes here";
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/system.lnk", "0x4"));
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/both.lnk", std::string("0x26\0\3\0", 7)));  // Samba's trailer
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/Hid", "0x12"));
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/plain.lnk", "0x20"));
-
-  EXPECT_EQ(kAttrHidden, files_->GetAttributes("C:\\dir\\.profile") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrHidden, files_->GetAttributes("C:\\dir\\hidden.lnk") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrSystem, files_->GetAttributes("C:\\dir\\system.lnk") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrHidden | kAttrSystem, files_->GetAttributes("C:\\dir\\both.lnk") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrDirectory | kAttrHidden, files_->GetAttributes("C:\\dir\\hid") & (kAttrDirectory | kAttrHidden));
-  EXPECT_EQ(0u, files_->GetAttributes("C:\\dir\\plain.lnk") & (kAttrHidden | kAttrSystem));
-
+  const struct {
+    const char* name;
+    std::string attrib;  // empty: none set
+    std::uint32_t attributes;
+  } cases[] = {{".profile", "", kAttrHidden},
+               {"plain.lnk", "0x20", 0},
+               {"hidden.lnk", "0x2", kAttrHidden},
+               {"system.lnk", "0x4", kAttrSystem},
+               {"both.lnk", std::string("0x26\0\3\0", 7), kAttrHidden | kAttrSystem},  // Samba's trailer
+               {"Hid", "0x12", kAttrDirectory | kAttrHidden}};
+  for (const auto& c : cases) {
+    Write(c_ + "/dir/" + c.name + (c.attributes & kAttrDirectory ? "/in.lnk" : ""), "");
+    if (!c.attrib.empty() && !SetDosAttrib(c_ + "/dir/" + c.name, c.attrib)) GTEST_SKIP() << "no user extended attributes here";
+  }
+  for (const auto& c : cases)
+    EXPECT_EQ(c.attributes, files_->GetAttributes(std::string("C:\\dir\\") + c.name) &
+                                (kAttrHidden | kAttrSystem | kAttrDirectory)) << c.name;
   EXPECT_EQ(std::vector<std::string>{"plain.lnk"}, Listed("C:\\dir", "*.lnk", false));
   EXPECT_EQ((std::vector<std::string>{".", "..", "plain.lnk"}), Listed("C:\\dir", "*", true));
   // The folder listing behind a backup list shows hidden files too.
