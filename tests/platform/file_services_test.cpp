@@ -54,6 +54,8 @@ TEST(FileServicesContract, ExistenceAttributesFoldersAndTheirIdentity) {
     EXPECT_EQ(c.folder, fs.FolderExists(c.path)) << c.path;
   }
   EXPECT_TRUE(fs.DriveExists(r.substr(0, 2) + "\\"));
+  EXPECT_TRUE(fs.FolderExists(r.substr(0, 2)));
+  EXPECT_FALSE(fs.DriveExists("Q:\\"));
   EXPECT_FALSE(fs.DriveExists("nonsense"));
 
   const std::uint32_t mask = kAttrDirectory | kAttrReadOnly | kAttrHidden;
