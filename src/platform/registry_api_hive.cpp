@@ -351,29 +351,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool
   return true;
 }
 
-std::string FindNoCase(const fs::path& folder, const std::vector<std::string>& parts) {
-  fs::path at = folder;
-  for (const std::string& part : parts) {
-    std::error_code ec;
-    fs::path exact = at / part;
-    if (fs::exists(exact, ec)) {
-      at = exact;
-      continue;
-    }
-    bool found = false;
-    const Folded want = FoldText(part);
-    for (auto it = fs::directory_iterator(at, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-      if (FoldText(it->path().filename().string()) == want) {
-        at = it->path();
-        found = true;
-        break;
-      }
-    }
-    if (!found) return "";
-  }
-  return at.string();
-}
-
 }  // namespace
 
 struct HiveHandle {
@@ -1059,30 +1036,6 @@ struct HiveRegistry::Impl {
     return true;
   }
 };
-
-// ---- OfflineMachine ----------------------------------------------------------
-
-OfflineMachine OfflineMachine::FromWindowsFolder(const std::string& installRoot,
-                                                 const std::string& userProfile,
-                                                 const std::string& settingsHive) {
-  std::error_code ec;
-  if (!fs::is_directory(installRoot, ec))
-    throw RuntimeError(kErrPathNotFound, "The Windows folder " + installRoot + " does not exist");
-  OfflineMachine m;
-  m.softwareHive = FindNoCase(installRoot, {"Windows", "System32", "config", "SOFTWARE"});
-  m.systemHive = FindNoCase(installRoot, {"Windows", "System32", "config", "SYSTEM"});
-  if (!userProfile.empty()) {
-    std::string profile = userProfile;
-    std::replace(profile.begin(), profile.end(), '\\', '/');
-    std::vector<std::string> parts;
-    fs::path base = fs::path(profile).is_absolute() ? fs::path("/") : fs::path(installRoot);
-    for (const auto& part : fs::path(profile).relative_path()) parts.push_back(part.string());
-    parts.push_back("NTUSER.DAT");
-    m.userHive = FindNoCase(base, parts);
-  }
-  m.settingsHive = settingsHive;
-  return m;
-}
 
 // ---- HiveRegistry ------------------------------------------------------------
 

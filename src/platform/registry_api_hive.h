@@ -30,17 +30,6 @@ struct OfflineMachine {
   /// Every write through this machine fails with status 5, and nothing is
   /// ever written to any file (the settings hive is still made if missing).
   bool readOnly = false;
-
-  /// The hives of a Windows installation whose system drive is the host
-  /// folder `installRoot`: Windows\System32\config\SOFTWARE and SYSTEM, and
-  /// NTUSER.DAT in `userProfile` (a host folder; relative paths are taken
-  /// below `installRoot`). Names are looked up without regard to case, as
-  /// Windows does; a file that is not there leaves its path empty.
-  /// `settingsHive` is copied as it is. Throws RuntimeError 76 when
-  /// `installRoot` is not a folder.
-  static OfflineMachine FromWindowsFolder(const std::string& installRoot,
-                                          const std::string& userProfile,
-                                          const std::string& settingsHive = "");
 };
 
 class HiveRegistry : public RegistryApi {

@@ -100,9 +100,7 @@ TEST(CliOptions, ValidLinesGiveTheirOptions) {
     EXPECT_TRUE(ParseCommandLine(Split(line)).ok) << line;
     EXPECT_NO_THROW(fuzz::CheckCommandLine(Joined(line))) << line;
   }
-  CliParse p = ParseCommandLine(Split("scan --sections scan,ri,SUP,Ri --drives c:,d,C --format=json --output r.json "
-                                      "--offline /mnt/win --user Anna --drive e=/mnt/e --drive F=/f=g --quiet "
-                                      "--no-exclusions --log-folder /l --backup-folder /b"));
+  CliParse p = ParseCommandLine(Split(valid[0]));
   ASSERT_TRUE(p.ok) << p.error;
   const CliOptions& o = p.options;
   EXPECT_EQ(o.command, CliCommand::kScan);

@@ -1,10 +1,10 @@
 #include <fstream>
-#include <sstream>
 
 #include "engine/mani.h"
 #include "fuzz/fuzz_checks.h"
 #include "platform/blank_hive.h"
 #include "platform/registry_api_hive.h"
+#include "support/host_file.h"
 #include "support/registry_builder.h"
 #include "support/test_paths.h"
 
@@ -17,13 +17,6 @@ struct HiveRig {
   std::string system = folder + "/SYSTEM";
   ~HiveRig() { test::RemoveTree(folder); }
 };
-
-std::string ReadHost(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Counts what the walk reports; a handler that asks for nothing more.
 struct WalkCounter : ManiEvents {
@@ -68,7 +61,7 @@ void CheckHive(const std::string& input) {
     registry->CloseKey(key);
   Require(registry->OpenHandleCount() == 0, "the walk left keys open");
   registry.reset();
-  Require(ReadHost(rig.file) == input && ReadHost(rig.system) == input, "reading a hive changed its file");
+  Require(test::HostFileBytes(rig.file) == input && test::HostFileBytes(rig.system) == input, "reading a hive changed its file");
 }
 
 std::vector<std::string> HiveSeeds() {
@@ -92,7 +85,7 @@ std::vector<std::string> HiveSeeds() {
       registry->Flush();
     }
   }
-  std::vector<std::string> seeds = {MakeBlankHive(), ReadHost(m.softwareHive)};
+  std::vector<std::string> seeds = {MakeBlankHive(), test::HostFileBytes(m.softwareHive)};
   test::RemoveTree(folder);
   return seeds;
 }

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
-#include "platform/runtime_error.h"
+#include "support/error_number_of.h"
+#include "support/host_file.h"
 #include "support/test_paths.h"
 
 namespace hw {
@@ -36,20 +36,8 @@ class PosixFiles : public ::testing::Test {
     fs::create_directories(fs::path(host).parent_path());
     std::ofstream(host, std::ios::binary) << bytes;
   }
-  static std::string Read(const std::string& host) {
-    std::ifstream in(host, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   static bool SetDosAttrib(const std::string& host, const std::string& value) {
     return setxattr(host.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) == 0;
-  }
-  long ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const RuntimeError& e) {
-      return e.Number();
-    }
-    return 0;
   }
   std::vector<std::string> Listed(const std::string& folder, const std::string& pattern, bool folders) {
     std::vector<std::string> names;
@@ -64,29 +52,29 @@ class PosixFiles : public ::testing::Test {
 
 TEST_F(PosixFiles, DriveMapResolvesLettersRootsAndSeparators) {
   Write(d_ + "/tools/run.exe", "MZ");
-  EXPECT_TRUE(files_->FileExists("D:\\tools\\run.exe"));
-  EXPECT_TRUE(files_->FileExists("d:/tools/run.exe"));
-  EXPECT_TRUE(files_->FileExists("D:\\tools\\\\run.exe"));
-  EXPECT_TRUE(files_->FileExists("D:\\tools\\.\\sub\\..\\run.exe"));
-  EXPECT_TRUE(files_->FolderExists("C:"));
-  EXPECT_TRUE(files_->FolderExists("C:\\"));
-  EXPECT_TRUE(files_->DriveExists("D:\\"));
-  EXPECT_TRUE(files_->DriveExists("d:"));
-  EXPECT_FALSE(files_->DriveExists("E:\\"));
-  EXPECT_FALSE(files_->DriveExists("D:\\tools"));
-  EXPECT_FALSE(files_->FileExists("C:\\tools\\run.exe"));
-  EXPECT_FALSE(files_->FileExists("E:\\tools\\run.exe"));
-  EXPECT_FALSE(files_->FileExists("tools\\run.exe"));
-  EXPECT_FALSE(files_->FileExists(std::string("D:\\tools\\run.exe\0x", 19)));
-  EXPECT_EQ(kAttrDirectory, files_->GetAttributes("C:"));
-
   // ".." stops at the drive's root: the host file beside the drive folders
   // stays out of reach.
-  EXPECT_FALSE(files_->FileExists("C:\\..\\outside.txt"));
-  EXPECT_FALSE(files_->FileExists("C:\\..\\..\\outside.txt"));
-  EXPECT_EQ(kErrPathNotFound, ErrorOf([&] { files_->CreateTextFile("E:\\x.txt", true); }));
-  EXPECT_EQ(kErrBadFileName, ErrorOf([&] { files_->CreateTextFile("x.txt", true); }));
-
+  const struct {
+    std::string path;
+    bool file, folder, drive;
+  } cases[] = {
+      {"D:\\tools\\run.exe", true, false, false},       {"d:/tools/run.exe", true, false, false},
+      {"D:\\tools\\\\run.exe", true, false, false},    {"D:\\tools\\.\\sub\\..\\run.exe", true, false, false},
+      {"C:", false, true, true},                        {"C:\\", false, true, true},
+      {"D:\\", false, true, true},                      {"d:", false, true, true},                      {"E:\\", false, false, false},
+      {"D:\\tools", false, true, false},                {"C:\\tools\\run.exe", false, false, false},
+      {"E:\\tools\\run.exe", false, false, false},      {"tools\\run.exe", false, false, false},
+      {std::string("D:\\tools\\run.exe\0x", 19), false, false, false},
+      {"C:\\..\\outside.txt", false, false, false},     {"C:\\..\\..\\outside.txt", false, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.file, files_->FileExists(c.path)) << c.path;
+    EXPECT_EQ(c.folder, files_->FolderExists(c.path)) << c.path;
+    EXPECT_EQ(c.drive, files_->DriveExists(c.path)) << c.path;
+  }
+  EXPECT_EQ(kAttrDirectory, files_->GetAttributes("C:"));
+  EXPECT_EQ(kErrPathNotFound, test::ErrorNumberOf([&] { files_->CreateTextFile("E:\\x.txt", true); }));
+  EXPECT_EQ(kErrBadFileName, test::ErrorNumberOf([&] { files_->CreateTextFile("x.txt", true); }));
   std::string host;
   ASSERT_TRUE(files_->HostPath("D:\\TOOLS\\new.txt", &host));
   EXPECT_EQ(d_ + "/tools/new.txt", host);
@@ -108,7 +96,7 @@ TEST_F(PosixFiles, EveryComponentIsFoundWithoutRegardToCase) {
   auto w = files_->CreateTextFile("C:\\PROGRAM FILES\\SOME APP\\data\\Log.txt", true);
   w->WriteLine("x");
   w->Close();
-  EXPECT_EQ("x\r\n", Read(c_ + "/Program Files/Some App/Data/Log.txt"));
+  EXPECT_EQ("x\r\n", test::HostFileBytes(c_ + "/Program Files/Some App/Data/Log.txt"));
 
   // When the host holds both spellings the exact one wins.
   Write(c_ + "/case/x.txt", "lower");
@@ -155,31 +143,30 @@ TEST_F(PosixFiles, HeldListingsSeeEveryChangeMadeThroughThem) {
     EXPECT_EQ(step.file, files_->FileExists(step.path)) << step.change << ": " << step.path;
     EXPECT_EQ(step.folder, files_->FolderExists(step.path)) << step.change << ": " << step.path;
   }
-  EXPECT_EQ("a", Read(c_ + "/App/a.txt"));
+  EXPECT_EQ("a", test::HostFileBytes(c_ + "/App/a.txt"));
   EXPECT_TRUE(fs::exists(d_ + "/Moved.txt"));
 }
 
+// A leading dot is hidden; else Wine's (and Samba's) "user.DOSATTRIB".
 TEST_F(PosixFiles, HiddenAndSystemFollowWineConventions) {
-  Write(c_ + "/dir/.profile", "");
-  Write(c_ + "/dir/plain.lnk", "");
-  Write(c_ + "/dir/hidden.lnk", "");
-  Write(c_ + "/dir/system.lnk", "");
-  Write(c_ + "/dir/both.lnk", "");
-  Write(c_ + "/dir/Hid/in.lnk", "");
   Write(c_ + "/dir/.cache/in.lnk", "");
-  if (!SetDosAttrib(c_ + "/dir/hidden.lnk", "0x2")) GTEST_SKIP() << "no user extended attributes here";
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/system.lnk", "0x4"));
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/both.lnk", std::string("0x26\0\3\0", 7)));  // Samba's trailer
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/Hid", "0x12"));
-  ASSERT_TRUE(SetDosAttrib(c_ + "/dir/plain.lnk", "0x20"));
-
-  EXPECT_EQ(kAttrHidden, files_->GetAttributes("C:\\dir\\.profile") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrHidden, files_->GetAttributes("C:\\dir\\hidden.lnk") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrSystem, files_->GetAttributes("C:\\dir\\system.lnk") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrHidden | kAttrSystem, files_->GetAttributes("C:\\dir\\both.lnk") & (kAttrHidden | kAttrSystem));
-  EXPECT_EQ(kAttrDirectory | kAttrHidden, files_->GetAttributes("C:\\dir\\hid") & (kAttrDirectory | kAttrHidden));
-  EXPECT_EQ(0u, files_->GetAttributes("C:\\dir\\plain.lnk") & (kAttrHidden | kAttrSystem));
-
+  const struct {
+    const char* name;
+    std::string attrib;  // empty: none set
+    std::uint32_t attributes;
+  } cases[] = {{".profile", "", kAttrHidden},
+               {"plain.lnk", "0x20", 0},
+               {"hidden.lnk", "0x2", kAttrHidden},
+               {"system.lnk", "0x4", kAttrSystem},
+               {"both.lnk", std::string("0x26\0\3\0", 7), kAttrHidden | kAttrSystem},  // Samba's trailer
+               {"Hid", "0x12", kAttrDirectory | kAttrHidden}};
+  for (const auto& c : cases) {
+    Write(c_ + "/dir/" + c.name + (c.attributes & kAttrDirectory ? "/in.lnk" : ""), "");
+    if (!c.attrib.empty() && !SetDosAttrib(c_ + "/dir/" + c.name, c.attrib)) GTEST_SKIP() << "no user extended attributes here";
+  }
+  for (const auto& c : cases)
+    EXPECT_EQ(c.attributes, files_->GetAttributes(std::string("C:\\dir\\") + c.name) &
+                                (kAttrHidden | kAttrSystem | kAttrDirectory)) << c.name;
   EXPECT_EQ(std::vector<std::string>{"plain.lnk"}, Listed("C:\\dir", "*.lnk", false));
   EXPECT_EQ((std::vector<std::string>{".", "..", "plain.lnk"}), Listed("C:\\dir", "*", true));
   // The folder listing behind a backup list shows hidden files too.
@@ -214,46 +201,41 @@ TEST_F(PosixFiles, LinksNeitherHangNorHideTheRealFolder) {
 TEST_F(PosixFiles, ReadOnlyHoldsEvenForTheSuperUserAndNothingIsLost) {
   Write(c_ + "/ro.bak", "0123456789");
   chmod((c_ + "/ro.bak").c_str(), 0444);
-  EXPECT_EQ(kErrPermissionDenied, ErrorOf([&] { files_->DeleteFile("C:\\ro.bak", false); }));
-  EXPECT_EQ(kErrPermissionDenied, ErrorOf([&] { files_->CreateTextFile("C:\\ro.bak", true); }));
-  EXPECT_EQ("0123456789", Read(c_ + "/ro.bak"));
+  EXPECT_EQ(kErrPermissionDenied, test::ErrorNumberOf([&] { files_->DeleteFile("C:\\ro.bak", false); }));
+  EXPECT_EQ(kErrPermissionDenied, test::ErrorNumberOf([&] { files_->CreateTextFile("C:\\ro.bak", true); }));
+  EXPECT_EQ("0123456789", test::HostFileBytes(c_ + "/ro.bak"));
 
   auto rec = files_->OpenRecordFile("C:\\RO.bak");
   char b[4] = {};
   EXPECT_EQ(4u, rec->ReadAt(2, b, 4));
   EXPECT_EQ("2345", std::string(b, 4));
-  EXPECT_EQ(kErrPathFileAccess, ErrorOf([&] { rec->WriteAt(0, "x", 1); }));
+  EXPECT_EQ(kErrPathFileAccess, test::ErrorNumberOf([&] { rec->WriteAt(0, "x", 1); }));
   rec->Close();
 
   // Copying a file onto itself (another spelling of the same name) must not
   // truncate it.
   Write(c_ + "/self.txt", "keep me");
-  EXPECT_EQ(kErrPermissionDenied, ErrorOf([&] { files_->CopyFile("C:\\self.txt", "C:\\SELF.TXT", true); }));
-  EXPECT_EQ("keep me", Read(c_ + "/self.txt"));
-  EXPECT_EQ(kErrFileNotFound, ErrorOf([&] { files_->DeleteFile("C:\\", true); }));
+  EXPECT_EQ(kErrPermissionDenied, test::ErrorNumberOf([&] { files_->CopyFile("C:\\self.txt", "C:\\SELF.TXT", true); }));
+  EXPECT_EQ("keep me", test::HostFileBytes(c_ + "/self.txt"));
+  EXPECT_EQ(kErrFileNotFound, test::ErrorNumberOf([&] { files_->DeleteFile("C:\\", true); }));
   fs::create_directory(c_ + "/folder");
-  EXPECT_EQ(kErrFileNotFound, ErrorOf([&] { files_->DeleteFile("C:\\folder", true); }));
+  EXPECT_EQ(kErrFileNotFound, test::ErrorNumberOf([&] { files_->DeleteFile("C:\\folder", true); }));
   EXPECT_TRUE(fs::is_directory(c_ + "/folder"));
 }
 
 TEST(WildcardMatch, MatchesLikeTheWindowsListing) {
-  EXPECT_TRUE(WildcardMatch("*.*", "noext"));
-  EXPECT_TRUE(WildcardMatch("*.*", ".."));
-  EXPECT_TRUE(WildcardMatch("*.lnk", "Shortcut.LNK"));
-  EXPECT_TRUE(WildcardMatch("*.lnk", "a.b.lnk"));
-  EXPECT_FALSE(WildcardMatch("*.lnk", "a.lnk.txt"));
-  EXPECT_FALSE(WildcardMatch("*.lnk", "lnk"));
-  EXPECT_TRUE(WildcardMatch("*.", "README"));
-  EXPECT_FALSE(WildcardMatch("*.", "a.b"));
-  EXPECT_TRUE(WildcardMatch("a?.txt", "a.txt"));
-  EXPECT_TRUE(WildcardMatch("a?.txt", "AB.TXT"));
-  EXPECT_FALSE(WildcardMatch("a?.txt", "abc.txt"));
-  EXPECT_TRUE(WildcardMatch("??", "a"));
-  EXPECT_FALSE(WildcardMatch("?", "ab"));
-  EXPECT_TRUE(WildcardMatch(u8"é*", u8"Été"));
-  EXPECT_TRUE(WildcardMatch(u8"д?*", u8"Дмитрий"));
-  EXPECT_TRUE(WildcardMatch("x*y*z", "x12y34z"));
-  EXPECT_FALSE(WildcardMatch("x*y*z", "x12y34"));
+  const struct {
+    const char *pattern, *name;
+    bool matches;
+  } cases[] = {
+      {"*.*", "noext", true},      {"*.*", "..", true},        {"*.lnk", "Shortcut.LNK", true},
+      {"*.lnk", "a.b.lnk", true},  {"*.lnk", "a.lnk.txt", false}, {"*.lnk", "lnk", false},
+      {"*.", "README", true},      {"*.", "a.b", false},       {"a?.txt", "a.txt", true},
+      {"a?.txt", "AB.TXT", true},  {"a?.txt", "abc.txt", false}, {"??", "a", true},
+      {"?", "ab", false},          {u8"é*", u8"Été", true},     {u8"д?*", u8"Дмитрий", true},
+      {"x*y*z", "x12y34z", true},  {"x*y*z", "x12y34", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.matches, WildcardMatch(c.pattern, c.name)) << c.pattern << " " << c.name;
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // real backend of each platform (hive files on Linux, Wine's registry).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,18 +18,20 @@ class RegistryApiTest : public ::testing::Test {
     scratch_ = MakeScratchRegistry();
     api_ = &scratch_->Api();
   }
-
   RegKey Create(RegKey root, const std::string& path) {
     RegKey key = 0;
     EXPECT_EQ(kErrorSuccess, api_->CreateKeyEx(root, path, kKeyReadWrite, &key)) << path;
     return key;
   }
-
+  RegKey Open(RegKey root, const std::string& path) {
+    RegKey key = 0;
+    EXPECT_EQ(kErrorSuccess, api_->OpenKeyEx(root, path, 0, kKeyRead, &key)) << path;
+    return key;
+  }
   long Set(RegKey key, const std::string& name, std::uint32_t type, const std::string& bytes) {
     return api_->SetValueEx(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
                             static_cast<std::uint32_t>(bytes.size()));
   }
-
   // Type and bytes of a value; status in *status.
   std::string Query(RegKey key, const std::string& name, std::uint32_t* type, long* status) {
     std::vector<std::uint8_t> buf(kMaxDataBytes * 2);
@@ -38,21 +39,21 @@ class RegistryApiTest : public ::testing::Test {
     *status = api_->QueryValueEx(key, name, type, buf.data(), &length);
     return *status == kErrorSuccess ? std::string(buf.begin(), buf.begin() + length) : std::string();
   }
-
+  long StatusOf(RegKey key, const std::string& name) {
+    std::uint32_t type;
+    long status;
+    Query(key, name, &type, &status);
+    return status;
+  }
   std::vector<std::string> SubkeyNames(RegKey key) {
     std::vector<std::string> names;
     char name[kMaxNameChars];
-    for (std::uint32_t i = 0;; ++i) {
-      long status = api_->EnumKey(key, i, name, kMaxNameChars);
-      if (status != kErrorSuccess) {
-        EXPECT_EQ(kErrorNoMoreItems, status);
-        break;
-      }
+    long status;
+    for (std::uint32_t i = 0; (status = api_->EnumKey(key, i, name, kMaxNameChars)) == kErrorSuccess; ++i)
       names.push_back(name);
-    }
+    EXPECT_EQ(kErrorNoMoreItems, status);
     return names;
   }
-
   struct Value {
     std::string name;
     std::uint32_t type;
@@ -64,15 +65,14 @@ class RegistryApiTest : public ::testing::Test {
       char name[kMaxNameChars];
       std::uint8_t data[kMaxDataBytes];
       std::uint32_t nameChars = kMaxNameChars, dataBytes = kMaxDataBytes, type = 0;
-      long status = api_->EnumValue(key, i, name, &nameChars, &type, data, &dataBytes);
+      const long status = api_->EnumValue(key, i, name, &nameChars, &type, data, &dataBytes);
       if (status != kErrorSuccess) {
         EXPECT_EQ(kErrorNoMoreItems, status);
-        break;
+        return values;
       }
       EXPECT_EQ(std::string(name).size(), nameChars);
       values.push_back({name, type, std::string(data, data + dataBytes)});
     }
-    return values;
   }
 
   std::unique_ptr<ScratchRegistry> scratch_;
@@ -82,22 +82,14 @@ class RegistryApiTest : public ::testing::Test {
 TEST_F(RegistryApiTest, CreatesEveryKeyAlongThePathAndOpensThemAgain) {
   for (RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
     const std::string base = root == kHkeyLocalMachine ? "SOFTWARE\\HwContract" : "Software\\HwContract";
-    RegKey deep = Create(root, base + "\\One\\Two\\Three");
-    EXPECT_EQ(kErrorSuccess, api_->CloseKey(deep));
-
-    RegKey two = 0;
-    ASSERT_EQ(kErrorSuccess, api_->OpenKeyEx(root, base + "\\One\\Two", 0, kKeyRead, &two));
+    EXPECT_EQ(kErrorSuccess, api_->CloseKey(Create(root, base + "\\One\\Two\\Three")));
+    RegKey two = Open(root, base + "\\One\\Two");
     EXPECT_EQ(std::vector<std::string>{"Three"}, SubkeyNames(two));
-    RegKey three = 0;
-    ASSERT_EQ(kErrorSuccess, api_->OpenKeyEx(two, "THREE", 0, kKeyRead, &three)) << "names ignore case";
-    EXPECT_EQ(kErrorSuccess, api_->CloseKey(three));
+    EXPECT_EQ(kErrorSuccess, api_->CloseKey(Open(two, "THREE"))) << "names ignore case";
     EXPECT_EQ(kErrorSuccess, api_->CloseKey(two));
-
-    // Opening again through CreateKeyEx finds the existing key.
-    RegKey again = Create(root, base + "\\one\\two");
+    RegKey again = Create(root, base + "\\one\\two");  // finds the existing key
     EXPECT_EQ(std::vector<std::string>{"Three"}, SubkeyNames(again));
     api_->CloseKey(again);
-
     RegKey missing = 12345;
     EXPECT_NE(kErrorSuccess, api_->OpenKeyEx(root, base + "\\One\\Nowhere", 0, kKeyRead, &missing));
     EXPECT_EQ(12345u, missing) << "no handle on failure";
@@ -109,34 +101,20 @@ TEST_F(RegistryApiTest, CreatesEveryKeyAlongThePathAndOpensThemAgain) {
 
 TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
   RegKey key = Create(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
-  const std::string sz("C:\\Program Files\\App\\app.exe\0", 29);
-  const std::string expand("%SystemRoot%\\system32\0", 22);
-  const std::string binary("\x01\x00\x02\xFF", 4);
-  const std::string dword("\xFF\xFF\xFF\x7F", 4);
-  const std::string multi("a\0bc\0\0", 6);
-  const std::string deflt("default text\0", 13);
-  ASSERT_EQ(kErrorSuccess, Set(key, "Sz", kRegSz, sz));
-  ASSERT_EQ(kErrorSuccess, Set(key, "Expand", kRegExpandSz, expand));
-  ASSERT_EQ(kErrorSuccess, Set(key, "Binary", kRegBinary, binary));
-  ASSERT_EQ(kErrorSuccess, Set(key, "Dword", kRegDword, dword));
-  ASSERT_EQ(kErrorSuccess, Set(key, "Multi", kRegMultiSz, multi));
-  ASSERT_EQ(kErrorSuccess, Set(key, "", kRegSz, deflt));
-
-  struct Expect {
-    std::string name;
-    std::uint32_t type;
-    std::string data;
-  };
-  for (const Expect& e : {Expect{"Sz", kRegSz, sz}, Expect{"Expand", kRegExpandSz, expand},
-                          Expect{"binary", kRegBinary, binary}, Expect{"Dword", kRegDword, dword},
-                          Expect{"MULTI", kRegMultiSz, multi}, Expect{"", kRegSz, deflt}}) {
+  const Value values[] = {{"Sz", kRegSz, std::string("C:\\Program Files\\App\\app.exe\0", 29)},
+                          {"Expand", kRegExpandSz, std::string("%SystemRoot%\\system32\0", 22)},
+                          {"Binary", kRegBinary, std::string("\x01\x00\x02\xFF", 4)},
+                          {"Dword", kRegDword, std::string("\xFF\xFF\xFF\x7F", 4)},
+                          {"Multi", kRegMultiSz, std::string("a\0bc\0\0", 6)},
+                          {"", kRegSz, std::string("default text\0", 13)}};
+  for (const Value& v : values) ASSERT_EQ(kErrorSuccess, Set(key, v.name, v.type, v.data)) << v.name;
+  for (const Value& v : values) {
     std::uint32_t type = 99;
     long status;
-    EXPECT_EQ(e.data, Query(key, e.name, &type, &status)) << e.name;
-    EXPECT_EQ(kErrorSuccess, status) << e.name;
-    EXPECT_EQ(e.type, type) << e.name;
+    EXPECT_EQ(v.data, Query(key, v.name == "Multi" ? "MULTI" : v.name, &type, &status)) << v.name;
+    EXPECT_EQ(kErrorSuccess, status) << v.name;
+    EXPECT_EQ(v.type, type) << v.name;
   }
-
   // Setting an existing name (in other case) replaces it, type and all.
   ASSERT_EQ(kErrorSuccess, Set(key, "SZ", kRegDword, std::string("\x05\x00\x00\x00", 4)));
   std::uint32_t type = 0;
@@ -144,53 +122,44 @@ TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
   EXPECT_EQ(std::string("\x05\x00\x00\x00", 4), Query(key, "Sz", &type, &status));
   EXPECT_EQ(kRegDword, type);
   EXPECT_EQ(6u, Values(key).size());
-
   EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, "Binary"));
-  Query(key, "Binary", &type, &status);
-  EXPECT_NE(kErrorSuccess, status);
+  EXPECT_NE(kErrorSuccess, StatusOf(key, "Binary"));
   EXPECT_NE(kErrorSuccess, api_->DeleteValue(key, "Binary")) << "already gone";
   EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, ""));
-  Query(key, "", &type, &status);
-  EXPECT_NE(kErrorSuccess, status);
+  EXPECT_NE(kErrorSuccess, StatusOf(key, ""));
   std::set<std::string> left;
   for (const Value& v : Values(key)) left.insert(v.name);
   EXPECT_EQ((std::set<std::string>{"Sz", "Expand", "Dword", "Multi"}), left);
   api_->CloseKey(key);
 
   // A write through a handle opened for reading only is refused.
-  RegKey readOnly = 0;
-  ASSERT_EQ(kErrorSuccess, api_->OpenKeyEx(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types", 0, kKeyRead, &readOnly));
+  RegKey readOnly = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
   EXPECT_NE(kErrorSuccess, Set(readOnly, "New", kRegSz, std::string("x\0", 2)));
   EXPECT_NE(kErrorSuccess, api_->DeleteValue(readOnly, "Dword"));
-  Query(readOnly, "Dword", &type, &status);
-  EXPECT_EQ(kErrorSuccess, status) << "the refused delete left the value";
+  EXPECT_EQ(kErrorSuccess, StatusOf(readOnly, "Dword")) << "the refused delete left the value";
   api_->CloseKey(readOnly);
 }
 
 TEST_F(RegistryApiTest, QueryWithoutRoomStillGivesTypeAndLength) {
   RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Sizes");
-  const std::string text("0123456789\0", 11);
-  ASSERT_EQ(kErrorSuccess, Set(key, "Text", kRegSz, text));
-
-  std::uint32_t type = 0, length = 0;
-  EXPECT_EQ(kErrorSuccess, api_->QueryValueEx(key, "Text", &type, nullptr, &length));
-  EXPECT_EQ(kRegSz, type);
-  EXPECT_EQ(11u, length);
-
-  std::uint8_t small[4] = {'x', 'x', 'x', 'x'};
-  type = 0;
-  length = sizeof small;
-  EXPECT_EQ(kErrorMoreData, api_->QueryValueEx(key, "Text", &type, small, &length));
-  EXPECT_EQ(kRegSz, type);
-  EXPECT_EQ(11u, length);
-
-  type = 0;
-  length = 0;
-  std::uint8_t none[1];
-  EXPECT_NE(kErrorSuccess, api_->QueryValueEx(key, "Text", &type, none, &length));
-  EXPECT_EQ(kRegSz, type);
-  EXPECT_EQ(11u, length);
-
+  ASSERT_EQ(kErrorSuccess, Set(key, "Text", kRegSz, std::string("0123456789\0", 11)));
+  std::uint8_t small[4], none[1];
+  const struct {
+    std::uint8_t* buffer;
+    std::uint32_t room;
+    bool succeeds;
+  } cases[] = {{nullptr, 0, true}, {small, sizeof small, false}, {none, 0, false}};
+  for (const auto& c : cases) {
+    std::uint32_t type = 0, length = c.room;
+    const long status = api_->QueryValueEx(key, "Text", &type, c.buffer, &length);
+    EXPECT_EQ(c.succeeds, status == kErrorSuccess) << c.room;
+    if (c.buffer == small) {
+      EXPECT_EQ(kErrorMoreData, status);
+    }
+    EXPECT_EQ(kRegSz, type) << c.room;
+    EXPECT_EQ(11u, length) << c.room;
+  }
+  std::uint32_t type, length = 0;
   EXPECT_NE(kErrorSuccess, api_->QueryValueEx(key, "Missing", &type, nullptr, &length));
   api_->CloseKey(key);
 }
@@ -206,25 +175,14 @@ TEST_F(RegistryApiTest, EnumerationIsCompleteStableAndEndsWith259) {
   const std::vector<std::string> first = SubkeyNames(key);
   EXPECT_EQ(made, std::set<std::string>(first.begin(), first.end()));
   EXPECT_EQ(first, SubkeyNames(key)) << "same order while the handle stays open";
-
-  const std::vector<Value> values = Values(key);
+  const std::vector<Value> values = Values(key), again = Values(key);
   ASSERT_EQ(5u, values.size());
-  for (const Value& v : values) {
-    EXPECT_EQ(kRegSz, v.type);
-    EXPECT_EQ(v.name.substr(1) + '\0', v.data);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(kRegSz, values[i].type);
+    EXPECT_EQ(values[i].name.substr(1) + '\0', values[i].data);
+    EXPECT_EQ(values[i].name, again[i].name);
   }
-  const std::vector<Value> again = Values(key);
-  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i].name, again[i].name);
-
-  char name[kMaxNameChars];
-  std::uint32_t nameChars = kMaxNameChars, type, dataBytes = kMaxDataBytes;
-  std::uint8_t data[kMaxDataBytes];
-  EXPECT_EQ(kErrorNoMoreItems, api_->EnumKey(key, 5, name, kMaxNameChars));
-  EXPECT_EQ(kErrorNoMoreItems, api_->EnumValue(key, 5, name, &nameChars, &type, data, &dataBytes));
-
-  // A fresh handle enumerates the same keys.
-  RegKey other = 0;
-  ASSERT_EQ(kErrorSuccess, api_->OpenKeyEx(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk", 0, kKeyRead, &other));
+  RegKey other = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk");  // a fresh handle sees the same keys
   const std::vector<std::string> viaOther = SubkeyNames(other);
   EXPECT_EQ(made, std::set<std::string>(viaOther.begin(), viaOther.end()));
   api_->CloseKey(other);
@@ -238,47 +196,39 @@ TEST_F(RegistryApiTest, NamesAndDataTooLongForTheBuffersAreRefused) {
   EXPECT_NE(kErrorSuccess, api_->EnumKey(key, 0, name, 5));
   EXPECT_EQ(kErrorSuccess, api_->EnumKey(key, 0, name, 12));
   EXPECT_STREQ("ASubkeyName", name);
-
-  const std::string longName(300, 'n');
-  ASSERT_EQ(kErrorSuccess, Set(key, longName, kRegSz, std::string("x\0", 2)));
   std::uint8_t data[kMaxDataBytes];
-  std::uint32_t nameChars = kMaxNameChars, type = 0, dataBytes = kMaxDataBytes;
-  EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes));
-  ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, longName));
-
-  const std::string big(kMaxDataBytes + 100, '\x5A');
-  ASSERT_EQ(kErrorSuccess, Set(key, "Big", kRegBinary, big));
-  nameChars = kMaxNameChars;
-  dataBytes = kMaxDataBytes;
-  EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes));
-  long status;
-  EXPECT_EQ(big, Query(key, "Big", &type, &status)) << "the value itself is whole";
+  std::uint32_t nameChars, type = 0, dataBytes;
+  for (const auto& [valueName, bytes] : {std::pair<std::string, std::string>{std::string(300, 'n'), std::string("x\0", 2)},
+                                         {"Big", std::string(kMaxDataBytes + 100, '\x5A')}}) {
+    ASSERT_EQ(kErrorSuccess, Set(key, valueName, kRegBinary, bytes));
+    nameChars = kMaxNameChars, dataBytes = kMaxDataBytes;
+    EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes)) << valueName.size();
+    long status;
+    EXPECT_EQ(bytes, Query(key, valueName, &type, &status)) << "the value itself is whole";
+    ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, valueName));
+  }
   api_->CloseKey(key);
 }
 
 // Program text is UTF-8 on every backend; names and data outside any one
 // code page go in and come out exactly.
 TEST_F(RegistryApiTest, TextOfAnyScriptRoundTrips) {
-  const std::string keyName = u8"Café Ñandú € Дмитрий 用户";
-  const std::string valueName = u8"Grüße Łódź";
-  const std::string text = u8"Fußball – “zitiert” €… C:\\Users\\Дмитрий\\用户 😀";
+  const std::string keyName = u8"Café Ñandú € Дмитрий 用户", valueName = u8"Grüße Łódź";
+  const std::string text = std::string(u8"Fußball – “zitiert” €… C:\\Users\\Дмитрий\\用户 😀") + '\0';
   RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\" + keyName);
-  ASSERT_EQ(kErrorSuccess, Set(key, valueName, kRegSz, text + '\0'));
+  ASSERT_EQ(kErrorSuccess, Set(key, valueName, kRegSz, text));
   api_->CloseKey(key);
-
-  RegKey parent = 0;
-  ASSERT_EQ(kErrorSuccess, api_->OpenKeyEx(kHkeyCurrentUser, "Software\\HwContract", 0, kKeyRead, &parent));
+  RegKey parent = Open(kHkeyCurrentUser, "Software\\HwContract");
   EXPECT_EQ(std::vector<std::string>{keyName}, SubkeyNames(parent));
-  RegKey upper = 0;
-  ASSERT_EQ(kErrorSuccess, api_->OpenKeyEx(parent, u8"CAFÉ ÑANDÚ € ДМИТРИЙ 用户", 0, kKeyRead, &upper))
-      << "accented and Cyrillic letters also compare without case";
+  // Accented and Cyrillic letters also compare without case.
+  RegKey upper = Open(parent, u8"CAFÉ ÑANDÚ € ДМИТРИЙ 用户");
   const std::vector<Value> values = Values(upper);
   ASSERT_EQ(1u, values.size());
   EXPECT_EQ(valueName, values[0].name);
-  EXPECT_EQ(text + '\0', values[0].data);
+  EXPECT_EQ(text, values[0].data);
   std::uint32_t type;
   long status;
-  EXPECT_EQ(text + '\0', Query(upper, u8"GRÜßE łÓDŹ", &type, &status));
+  EXPECT_EQ(text, Query(upper, u8"GRÜßE łÓDŹ", &type, &status));
   api_->CloseKey(upper);
   api_->CloseKey(parent);
 }

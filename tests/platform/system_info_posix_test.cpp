@@ -24,12 +24,10 @@ TEST(PosixSystemInfo, DrivesComeInLetterOrderWithTheirTypes) {
   EXPECT_EQ('E', m.DriveFolders().rbegin()->first);
   PosixSystemInfo info(m);
   EXPECT_EQ(std::string("A:\\\0C:\\\0D:\\\0E:\\\0", 16), info.LogicalDriveStrings());
-  EXPECT_EQ(kDriveRemovable, info.DriveType("A:\\"));
-  EXPECT_EQ(kDriveFixed, info.DriveType("c:\\"));
-  EXPECT_EQ(kDriveCdrom, info.DriveType("D:"));
-  EXPECT_EQ(kDriveFixed, info.DriveType("E:\\"));
-  EXPECT_EQ(kDriveNoRootDir, info.DriveType("F:\\"));
-  EXPECT_EQ(kDriveNoRootDir, info.DriveType("C:\\WINDOWS"));
+  const std::pair<const char*, std::uint32_t> types[] = {{"A:\\", kDriveRemovable}, {"c:\\", kDriveFixed},
+                                                         {"D:", kDriveCdrom},          {"E:\\", kDriveFixed},
+                                                         {"F:\\", kDriveNoRootDir},  {"C:\\WINDOWS", kDriveNoRootDir}};
+  for (const auto& [root, type] : types) EXPECT_EQ(type, info.DriveType(root)) << root;
   EXPECT_EQ("C:\\WINDOWS", info.WindowsDirectory());
   EXPECT_EQ(PlatformFamily::kWinNt, info.Family());
   EXPECT_EQ("C:\\Program Files\\Hivewright", info.ProgramFolder());
@@ -62,10 +60,11 @@ TEST(PosixSystemInfo, EnvironmentIsTheMachinesNotTheProcesss) {
 
 TEST(PosixSystemInfo, LongDateIsTheUsForm) {
   PosixSystemInfo info(XpMachine());
-  EXPECT_EQ("Sunday, December 6, 2026", info.FormatLongDate({2026, 12, 6, 17, 43, 0}));
-  EXPECT_EQ("Tuesday, February 29, 2000", info.FormatLongDate({2000, 2, 29, 0, 0, 0}));
-  EXPECT_EQ("Saturday, January 1, 2000", info.FormatLongDate({2000, 1, 1, 0, 0, 0}));
-  EXPECT_EQ("Friday, March 1, 1901", info.FormatLongDate({1901, 3, 1, 0, 0, 0}));
+  const std::pair<FileTime, const char*> dates[] = {{{2026, 12, 6, 17, 43, 0}, "Sunday, December 6, 2026"},
+                                                    {{2000, 2, 29, 0, 0, 0}, "Tuesday, February 29, 2000"},
+                                                    {{2000, 1, 1, 0, 0, 0}, "Saturday, January 1, 2000"},
+                                                    {{1901, 3, 1, 0, 0, 0}, "Friday, March 1, 1901"}};
+  for (const auto& [date, text] : dates) EXPECT_EQ(text, info.FormatLongDate(date));
   EXPECT_EQ("", info.FormatLongDate({2026, 13, 1, 0, 0, 0}));
 }
 
