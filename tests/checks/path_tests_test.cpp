@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/machine_variables.h"
+#include "support/machine_variables.h"
 #include "support/test_platform.h"
 
 namespace hw {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/caption_view.h"
+#include "support/caption_view.h"
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
 #include "platform/runtime_error.h"
