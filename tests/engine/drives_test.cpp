@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "checks/section_catalogue.h"
 #include "support/test_platform.h"
 
@@ -9,15 +11,13 @@ namespace hw {
 namespace {
 
 TEST(WindowsFamily, ThePlatformsAnswerWinsOverTheFolderName) {
-  EXPECT_EQ("WIN2K", WindowsFamilyOf(PlatformFamily::kWinNt, "C:\\WINDOWS"));
-  EXPECT_EQ("WIN2K", WindowsFamilyOf(PlatformFamily::kWinNt, "D:\\WIN"));
-  EXPECT_EQ("WIN9X", WindowsFamilyOf(PlatformFamily::kWin9x, "C:\\WINNT"));
   // Only an unknown family falls back to the folder name.
-  EXPECT_EQ("WIN9X", WindowsFamilyOf(PlatformFamily::kUnknown, "C:\\windows"));
-  EXPECT_EQ("WIN2K", WindowsFamilyOf(PlatformFamily::kUnknown, "C:\\WINNT"));
-  EXPECT_EQ("", WindowsFamilyOf(PlatformFamily::kUnknown, "D:\\WIN"));
-  EXPECT_EQ("", WindowsFamilyOf(PlatformFamily::kUnknown, ""));
-
+  for (const auto& [family, folder, want] : std::vector<std::tuple<PlatformFamily, std::string, std::string>>{
+           {PlatformFamily::kWinNt, "C:\\WINDOWS", "WIN2K"}, {PlatformFamily::kWinNt, "D:\\WIN", "WIN2K"},
+           {PlatformFamily::kWin9x, "C:\\WINNT", "WIN9X"}, {PlatformFamily::kUnknown, "C:\\windows", "WIN9X"},
+           {PlatformFamily::kUnknown, "C:\\WINNT", "WIN2K"}, {PlatformFamily::kUnknown, "D:\\WIN", ""},
+           {PlatformFamily::kUnknown, "", ""}})
+    EXPECT_EQ(want, WindowsFamilyOf(family, folder)) << folder;
   EXPECT_EQ("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", FontsKeyFor("WIN2K"));
   EXPECT_TRUE(SectionPasses(*FindSection("WF"), "").empty());
   ASSERT_EQ(1u, SectionPasses(*FindSection("WF"), "WIN9X").size());
