@@ -48,11 +48,12 @@ TEST_F(BackupFileTest, BackupsBuiltByHandFromTheLayoutRestore) {
                      ClassicSlot(0x80000002u, k, "multi", {'a', 0, 'b', 'c', 0, 0}, kRegMultiSz) +
                      ClassicSlot(0x80000002u, k, "bin", {0, 0, 3, 0, 4}, kRegBinary) +
                      ClassicSlot(0x80000002u, k, "", {'%', 'X', '%'}, kRegExpandSz) +
+                     ClassicSlot(0x80000002u, k, "gaps", {0, 'a', 0, 0, 'b'}, kRegSz) +  // its non-zero bytes
                      ClassicSlot(0x12345678u, "Software\\Bad", "b", {'2'}, kRegSz) +  // no such root
                      ClassicSlot(0x80000001u, longKey, "cut", {'y'}, kRegSz, kBackupContentLength);
   tp.Folder().WriteFile(path, file);
   RestoreResult r = RestoreBackupFile(tp.Registry(), tp.Files(), path);
-  EXPECT_EQ(7, r.restored);
+  EXPECT_EQ(8, r.restored);
   EXPECT_EQ(std::vector<std::string>{"\\Software\\Bad\\b"}, r.failed);
   const struct {
     RegKey root;
@@ -64,6 +65,7 @@ TEST_F(BackupFileTest, BackupsBuiltByHandFromTheLayoutRestore) {
               {kHkeyLocalMachine, k, "multi", {true, kRegMultiSz, {'a', 0, 'b', 'c', 0, 0}}},
               {kHkeyLocalMachine, k, "bin", {true, kRegBinary, {0, 0, 3, 0, 4}}},
               {kHkeyLocalMachine, k, "", {true, kRegExpandSz, test::Sz("%X%")}},
+              {kHkeyLocalMachine, k, "gaps", {true, kRegSz, test::Sz("ab")}},
               {kHkeyCurrentUser, longKey.substr(0, 256), "cut", {true, kRegSz, test::Sz("y")}}};
   for (const auto& row : rows) EXPECT_EQ(row.want, test::ReadValue(tp.Registry(), {row.root, row.key, row.name})) << row.name;
 }
