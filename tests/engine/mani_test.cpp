@@ -181,6 +181,18 @@ TEST_F(ManiTest, DataTooLongForTheBufferEndsTheValuesOfItsKey) {
   EXPECT_EQ((std::vector<std::string>{K("L") + "|a|1", K("L\\Sub") + "|(Default)|0"}), rec.FoundSummary());
 }
 
+TEST_F(ManiTest, YieldsAtEveryKeyValueMatchAndConversion) {
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("Y"), "v", "x"));
+  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("Y\\S")));
+  Walk(kSearchValueNames, "", "Y");
+  // DoSearch 1; values: 2 loop turns + MatchesSearch + GetRegData = 4;
+  // keys: 2 loop turns + MatchesSearch + the yield after the subkey = 4.
+  EXPECT_EQ(9, pump.Count());
+  Walk(kSearchValueData, "", "Y");
+  // The data search adds TrimNull to the value's yields.
+  EXPECT_EQ(9 + 10, pump.Count());
+}
+
 TEST_F(ManiTest, StopLetsOpenLoopsReportMatchesButGoesNoDeeper) {
   ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A\\AHit"), "x", "1"));
   ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("BHit\\Deep")));
