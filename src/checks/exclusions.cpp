@@ -14,11 +14,6 @@ std::string Exclusions::LocationText(const std::string& rootName, const std::str
   return rootName + ",/" + key + "#(" + (valueName.empty() ? std::string("(Default)") : valueName) + ")";
 }
 
-bool Exclusions::IsLocation(const std::string& entry) {
-  const std::size_t comma = entry.find(",/");
-  return comma != std::string::npos && !Module1::RootKeyName(Module1::RootKeyFromName(entry.substr(0, comma))).empty();
-}
-
 bool Exclusions::Contains(const std::string& entry) const {
   if (entry.empty()) return false;
   for (const std::string& e : entries_)

@@ -18,8 +18,6 @@ class Exclusions {
   /// The location text of a registry value, as alerr.log has it.
   static std::string LocationText(const std::string& rootName, const std::string& key,
                                   const std::string& valueName);
-  /// True for a registry location, false for a path.
-  static bool IsLocation(const std::string& entry);
 
   /// True when `entry` (either kind) is on the list; compared without
   /// regard to case, as the registry and the file system compare names.

@@ -146,24 +146,6 @@ void Module1::WriteRegistryValue(RegKey root, const std::string& subKey, const s
 }
 
 void Module1::WriteRegistryValue(RegKey root, const std::string& subKey, const std::string& valueName,
-                                 const std::vector<std::uint8_t>& bytes, std::uint32_t type) {
-  if (type == kRegDword) {
-    std::int32_t n = 0;
-    for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) n |= static_cast<std::int32_t>(bytes[i]) << (8 * i);
-    WriteRegistryValue(root, subKey, valueName, n, type);
-    return;
-  }
-  if (type != kRegBinary) throw RuntimeError(kErrTypeMismatch, "Type mismatch");
-  if (bytes.size() < 257) throw RuntimeError(kErrSubscript, "Subscript out of range");
-  // The length is a count of the non-zero bytes, not the position of the last one.
-  std::uint32_t length = 0;
-  for (std::size_t i = 0; i <= 256; ++i) {
-    if (bytes[i] != 0) ++length;
-  }
-  WriteRaw(root, subKey, valueName, type, bytes.data(), length);
-}
-
-void Module1::WriteRegistryValue(RegKey root, const std::string& subKey, const std::string& valueName,
                                  std::int32_t number, std::uint32_t type) {
   if (type != kRegDword) {
     WriteRegistryValue(root, subKey, valueName, std::to_string(number), type);

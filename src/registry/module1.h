@@ -40,15 +40,10 @@ class Module1 {
 
   /// Writes a value by type: 1 and any other: text + NUL; 7: text as is;
   /// 4: the text as a signed 32-bit number (RuntimeError 13 when it is not
-  /// one); 3: needs the byte overload. Creates the key first; a failed
+  /// one); 3: RuntimeError 13. Creates the key first; a failed
   /// create or write does nothing and says nothing.
   void WriteRegistryValue(RegKey root, const std::string& subKey, const std::string& valueName,
                           const std::string& text, std::uint32_t type);
-  /// Type 3: writes as many bytes of `bytes` (from element 0) as there are
-  /// non-zero bytes among elements 0 to 256; RuntimeError 9 when the array
-  /// has fewer than 257 elements. Type 4: bytes 0-3 little-endian.
-  void WriteRegistryValue(RegKey root, const std::string& subKey, const std::string& valueName,
-                          const std::vector<std::uint8_t>& bytes, std::uint32_t type);
   /// Type 4 (a number); any other type writes the number's decimal text.
   void WriteRegistryValue(RegKey root, const std::string& subKey, const std::string& valueName,
                           std::int32_t number, std::uint32_t type);

@@ -318,13 +318,6 @@ void WriteBackupRecord(FileServices& files, const std::string& path, const Backu
   file->Close();
 }
 
-void ReadBinaryEntry(const std::vector<BinaryEntry>& entries, std::array<std::uint8_t, kEntryBytes>& data,
-                     const std::string& valueText) {
-  for (const BinaryEntry& e : entries) {
-    if (Trim(e.Text) == valueText) data = e.Bytes;
-  }
-}
-
 std::string BytesToText(const std::vector<std::uint8_t>& data) {
   std::string text;
   for (std::uint8_t b : data) {

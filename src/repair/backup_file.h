@@ -104,12 +104,6 @@ inline std::uint64_t NextBackupSlot(std::uint64_t length) {
 /// ParseBackupFile recognises as damaged or as no record.
 void WriteBackupRecord(FileServices& files, const std::string& path, const BackupRecord& record);
 
-/// The 257 bytes of the last BinaryEntries.log record whose text, trimmed
-/// of spaces, equals `valueText` exactly; `data` is left as it was when no
-/// record matches.
-void ReadBinaryEntry(const std::vector<BinaryEntry>& entries, std::array<std::uint8_t, kEntryBytes>& data,
-                     const std::string& valueText);
-
 /// Every non-zero byte of `data`, in order, as a character.
 std::string BytesToText(const std::vector<std::uint8_t>& data);
 

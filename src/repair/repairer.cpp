@@ -674,28 +674,6 @@ RepairOutcome Repairer::RepairNumbers(const std::vector<long>& numbers, RepairOb
   return Drive(numbers, numbers, observer, [](Run& run, long number) { run.Number(number); });
 }
 
-std::string Repairer::ProblemLocation(const std::string& number) {
-  Run run(*parts_, false);
-  run.LoadLogs();
-  auto it = run.Locations().find(number);
-  return it == run.Locations().end() ? std::string() : it->second;
-}
-
-ValueDeletion Repairer::DeleteValue(RegKey root, const std::string& key, const std::string& name) {
-  parts_->repairBatchRecords = batchRecords;
-  Run run(*parts_, !Trim(backupName_).empty());
-  const std::size_t i = run.Delete(root, key, name);
-  run.Finish();
-  const auto& item = run.At(i);
-  ValueDeletion d;
-  if (item.outcome == Outcome::kBackupFailed || item.outcome == Outcome::kRefused ||
-      item.outcome == Outcome::kUnreadable)
-    d.error = item.detail;
-  d.keyOpened = item.outcome != Outcome::kNoKey;
-  d.deleted = item.outcome == Outcome::kDeleted;
-  return d;
-}
-
 std::string Repairer::BackupFilePath(Settings& settings, const std::string& backupName) {
   return settings.BackupFolder() + "\\" + backupName + ".bak";
 }

@@ -73,14 +73,6 @@ class RepairObserver {
   virtual bool StopRequested() { return false; }
 };
 
-/// A single value's deletion (the window's per-value procedure).
-struct ValueDeletion {
-  bool keyOpened = true;
-  bool deleted = false;
-  /// A backup, read or delete failure's description; empty when none.
-  std::string error;
-};
-
 class Repairer {
  public:
   /// `backupName`: the backup file (no folder, no ".bak") the values and
@@ -102,11 +94,6 @@ class Repairer {
   /// Problems of the last scan's logs by number, each re-checked as the
   /// window's repair does. A number not in err.log is not repaired.
   RepairOutcome RepairNumbers(const std::vector<long>& numbers, RepairObserver* observer = nullptr);
-
-  /// The location text of a problem number from alerr.log; empty when none.
-  std::string ProblemLocation(const std::string& number);
-  /// Deletes one value after saving it into the backup (when named).
-  ValueDeletion DeleteValue(RegKey root, const std::string& key, const std::string& name);
 
   /// The backup file of `backupName` in the settings' backup folder.
   static std::string BackupFilePath(Settings& settings, const std::string& backupName);

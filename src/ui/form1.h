@@ -105,23 +105,6 @@ class Form1 : public ScanCountersView {
   /// Repairs the ticked problem nodes (after settling the backup), returns
   /// to the first page and tells what was done.
   void nxt_Click();
-  /// The per-problem steps, each usable on its own (nxt_Click runs them for
-  /// all ticked nodes with every log read once and err.log written once).
-  void RepairRegistryProblem(const std::string& problemText);
-  static std::string ProblemSearchText(const std::string& text);
-  /// The location text of a problem number from alerr.log; empty when none.
-  std::string FindProblemLocation(const std::string& number);
-  void DeleteProblemValue(const std::string& location, const std::string& problemText);
-  /// Deletes a value after saving it exactly into the backup of BackupName
-  /// (when set): true deleted, false not deleted, no value when the key
-  /// cannot be opened. The record is durable before the delete and taken
-  /// back when the delete fails.
-  std::optional<bool> DeleteRegistryValue(RegKey hKey, const std::string& KeyName, const std::string& ValueName,
-                                          const std::string& strKeyVal, const std::string& strBinaryBackupPath);
-  /// Rewrites a text file without the first line containing `lineText`
-  /// (case-insensitive), through the file followed by "Temp".
-  void RemoveLogLine(const std::string& filePath, const std::string& lineText);
-  void DeleteShortcutFile(const std::string& path);
   /// "Automatic Backup[N]" with the lowest N that has no file yet.
   std::string MakeAutoBackupName();
   /// The backup file of BackupName.

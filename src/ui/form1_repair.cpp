@@ -90,61 +90,6 @@ void Form1::nxt_Click() {
   ext_Click();
 }
 
-void Form1::RepairRegistryProblem(const std::string& problemText) {
-  lastRepair = MakeRepairer(*this)->Repair({{false, problemText, 0}}).report;
-}
-
-std::string Form1::ProblemSearchText(const std::string& text) { return Repairer::ProblemSearchText(text); }
-
-std::string Form1::FindProblemLocation(const std::string& number) {
-  return MakeRepairer(*this)->ProblemLocation(number);
-}
-
-void Form1::DeleteProblemValue(const std::string& location, const std::string& problemText) {
-  RegKey root = 0;
-  std::string key, name;
-  if (!Repairer::ParseLocation(location, root, key, name)) return;
-  // The text the classic backup kept for a string value; ours keeps the
-  // value's own bytes, so it only travels along.
-  std::string valueText = problemText;
-  if (Contains(valueText, "\\\\")) {
-    const std::size_t last = InStrRev(valueText, "\\");
-    if (last > 0) valueText = Left(valueText, last - 1);
-    const std::size_t dot = InStr(valueText, ".", true);
-    if (dot > 0) valueText = Mid(valueText, dot + 1);
-  }
-  DeleteRegistryValue(root, key, name, valueText, location);
-}
-
-std::optional<bool> Form1::DeleteRegistryValue(RegKey hKey, const std::string& KeyName, const std::string& ValueName,
-                                               const std::string& strKeyVal,
-                                               const std::string& strBinaryBackupPath) {
-  (void)strKeyVal;
-  (void)strBinaryBackupPath;
-  const ValueDeletion d = MakeRepairer(*this)->DeleteValue(hKey, KeyName, ValueName);
-  if (!d.error.empty()) p.dialogs.MessageBox(d.error, kAppTitle, MsgButtons::kOk);
-  if (!d.keyOpened) return std::nullopt;
-  return d.deleted;
-}
-
-void Form1::RemoveLogLine(const std::string& filePath, const std::string& lineText) {
-  std::vector<std::string> lines = ReadExactLog(p.files, filePath);
-  for (auto it = lines.begin(); it != lines.end(); ++it) {
-    if (Contains(*it, lineText, true)) {
-      lines.erase(it);
-      break;
-    }
-  }
-  RewriteExactLog(p.files, filePath, lines);
-}
-
-void Form1::DeleteShortcutFile(const std::string& path) {
-  try {
-    if (p.files.FileExists(path)) p.files.RecycleFile(path);
-  } catch (const RuntimeError&) {
-  }
-}
-
 std::string Form1::MakeAutoBackupName() {
   const std::string folder = settings.BackupFolder();
   module1.EnsureFolderPath(folder);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/machine_variables.h"
+#include <vector>
+
+#include "support/machine_variables.h"
 #include "support/test_platform.h"
 
 namespace hw {
@@ -25,40 +27,31 @@ class PathTestsTest : public ::testing::Test {
   }
 };
 
-TEST_F(PathTestsTest, ExtractPathTakesDrivePathsOnly) {
-  EXPECT_EQ("C:\\Program Files\\App\\app.exe",
-            pt.ExtractPath("\"C:\\Program Files\\App\\app.exe\" /run"));
-  EXPECT_EQ("C:\\WINDOWS\\system32\\shell32.dll,-21", pt.ExtractPath("C:\\WINDOWS\\system32\\shell32.dll,-21"));
-  EXPECT_EQ("", pt.ExtractPath("rundll32.exe shell32.dll,Control_RunDLL"));
-  EXPECT_EQ("", pt.ExtractPath("%SystemRoot%\\system32\\x.dll"));
-  EXPECT_EQ("C:\\x.dll", pt.ExtractPath(std::string("C:\\x.dll\0more", 13)));
-  EXPECT_EQ("", pt.ExtractPath(""));
-  EXPECT_EQ("", pt.ExtractPath("\\\\server\\share\\x.exe"));
-  EXPECT_EQ("1:odd", pt.ExtractPath("1:odd"));  // only the colon is looked at
-  // An unclosed quotation mark: the remainder is the path.
-  EXPECT_EQ("C:\\Program Files\\App\\app.exe /x", pt.ExtractPath("\"C:\\Program Files\\App\\app.exe /x"));
-  EXPECT_EQ("", pt.ExtractPath("\""));
-  EXPECT_EQ("", pt.ExtractPath("\"\"C:\\x"));  // the search starts behind the first character
-}
+TEST_F(PathTestsTest, ExtractPathTakesDrivePathsAndFileOrFolderExistsTriesThreeStages) {
+  for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
+           {"\"C:\\Program Files\\App\\app.exe\" /run", "C:\\Program Files\\App\\app.exe"},
+           {"C:\\WINDOWS\\system32\\shell32.dll,-21", "C:\\WINDOWS\\system32\\shell32.dll,-21"},
+           {"rundll32.exe shell32.dll,Control_RunDLL", ""}, {"%SystemRoot%\\system32\\x.dll", ""},
+           {std::string("C:\\x.dll\0more", 13), "C:\\x.dll"}, {"", ""}, {"\\\\server\\share\\x.exe", ""},
+           {"1:odd", "1:odd"},  // only the colon is looked at
+           // An unclosed quotation mark: the remainder is the path.
+           {"\"C:\\Program Files\\App\\app.exe /x", "C:\\Program Files\\App\\app.exe /x"}, {"\"", ""},
+           {"\"\"C:\\x", ""}})  // the search starts behind the first character
+    EXPECT_EQ(out, pt.ExtractPath(in)) << in;
 
-TEST_F(PathTestsTest, FileOrFolderExistsTriesThreeStages) {
   const std::string app = R + "\\Program Files\\App\\app.exe";
-  EXPECT_TRUE(pt.FileOrFolderExists(app));
-  EXPECT_TRUE(pt.FileOrFolderExists(R + "\\Data"));             // a bare folder, stage 1
-  EXPECT_TRUE(pt.FileOrFolderExists(R + "\\Data /x"));          // cut at " /"
-  EXPECT_FALSE(pt.FileOrFolderExists(R + "\\Data word"));       // folders only in stage 1
-  EXPECT_TRUE(pt.FileOrFolderExists(app + " arg"));             // stage 3, third prefix
-  EXPECT_TRUE(pt.FileOrFolderExists(app + " /s extra"));
-  EXPECT_TRUE(pt.FileOrFolderExists(R + "\\Tools\\run.exe -q"));  // stage 2
-  EXPECT_FALSE(pt.FileOrFolderExists(R + "\\Missing\\x.exe /s"));
-  EXPECT_FALSE(pt.FileOrFolderExists(""));
-  // Doubled backslashes are collapsed in stage 1 only.
-  EXPECT_TRUE(pt.FileOrFolderExists(R + "\\\\Data\\\\Sub"));
-  // A text beginning with " /" is tested whole; a leading space stops stage 3.
-  EXPECT_FALSE(pt.FileOrFolderExists(" /" + R + "\\Data"));
-  EXPECT_FALSE(pt.FileOrFolderExists(" " + R + "\\Tools\\run.exe x"));
-  // Stage 2 only when " -" lies inside the stage-1 candidate.
-  EXPECT_TRUE(pt.FileOrFolderExists(R + "\\Tools\\run.exe -a /b"));
+  for (const auto& [path, exists] : std::vector<std::pair<std::string, bool>>{
+           {app, true}, {R + "\\Data", true},  // a bare folder, stage 1
+           {R + "\\Data /x", true},             // cut at " /"
+           {R + "\\Data word", false},          // folders only in stage 1
+           {app + " arg", true}, {app + " /s extra", true},  // stage 3
+           {R + "\\Tools\\run.exe -q", true},              // stage 2
+           {R + "\\Missing\\x.exe /s", false}, {"", false},
+           {R + "\\\\Data\\\\Sub", true},  // doubled backslashes collapsed in stage 1 only
+           // A text beginning with " /" is tested whole; a leading space stops stage 3.
+           {" /" + R + "\\Data", false}, {" " + R + "\\Tools\\run.exe x", false},
+           {R + "\\Tools\\run.exe -a /b", true}})  // stage 2 only when " -" lies inside the stage-1 candidate
+    EXPECT_EQ(exists, pt.FileOrFolderExists(path)) << path;
 }
 
 TEST_F(PathTestsTest, ExpandedFolderExistsExpandsALeadingReferenceOnly) {
@@ -69,20 +62,17 @@ TEST_F(PathTestsTest, ExpandedFolderExistsExpandsALeadingReferenceOnly) {
       tp.Folder(), {{"HWPATHTEST", R + "\\Data"}, {"A", R + "\\Data"},
                     {"HWPATHSPACE", "  " + R + "\\Data"}, {"HWPATHLONG", deep}});
   PathTests pt{tp.Files(), *machine};
-  EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHTEST%\\Sub"));
-  EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHTEST%"));
-  EXPECT_FALSE(pt.ExpandedFolderExists("%HWPATHTEST%\\Nope"));
-  EXPECT_FALSE(pt.ExpandedFolderExists("%HWPATHTEST%\\%B%"));
-  EXPECT_FALSE(pt.ExpandedFolderExists("%HW_UNDEFINED_NAME%\\Sub"));
-  EXPECT_FALSE(pt.ExpandedFolderExists(R + "\\%HWPATHTEST%"));  // not at the start
-  EXPECT_TRUE(pt.ExpandedFolderExists(R + "\\Data"));            // no "%": plain folder test
-  EXPECT_FALSE(pt.ExpandedFolderExists(R + "\\Tools\\run.exe"));  // a file is no folder
-  EXPECT_FALSE(pt.ExpandedFolderExists("%A%\\Sub"));  // fewer than two characters between the signs
-  EXPECT_FALSE(pt.ExpandedFolderExists("%HWPATHTEST"));  // no closing sign
-  // Spaces around the expanded path are removed.
-  EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHSPACE%\\Sub  "));
-  // A value longer than 255 characters (still a valid path) is used whole.
-  EXPECT_TRUE(pt.ExpandedFolderExists("%HWPATHLONG%"));
+  for (const auto& [path, exists] : std::vector<std::pair<std::string, bool>>{
+           {"%HWPATHTEST%\\Sub", true}, {"%HWPATHTEST%", true}, {"%HWPATHTEST%\\Nope", false},
+           {"%HWPATHTEST%\\%B%", false}, {"%HW_UNDEFINED_NAME%\\Sub", false},
+           {R + "\\%HWPATHTEST%", false},         // not at the start
+           {R + "\\Data", true},                  // no "%": plain folder test
+           {R + "\\Tools\\run.exe", false},       // a file is no folder
+           {"%A%\\Sub", false},                   // fewer than two characters between the signs
+           {"%HWPATHTEST", false},                 // no closing sign
+           {"%HWPATHSPACE%\\Sub  ", true},         // spaces around the expanded path removed
+           {"%HWPATHLONG%", true}})                // a value longer than 255 characters used whole
+    EXPECT_EQ(exists, pt.ExpandedFolderExists(path)) << path;
 }
 
 }  // namespace

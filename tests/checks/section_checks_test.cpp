@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "checks/caption_view.h"
-#include "checks/machine_variables.h"
+#include "support/caption_view.h"
+#include "support/machine_variables.h"
 #include "checks/section_catalogue.h"
-#include "checks/section_scan.h"
+#include "support/section_scan.h"
 #include "engine/mani.h"
 #include "platform/runtime_error.h"
 #include "support/registry_builder.h"
@@ -68,16 +68,9 @@ TEST_F(SectionChecksTest, EverySectionReportsMissingPathsIntoTheThreeLogs) {
   sReg.SetEvents(&withVariables);
   withVariables.WindowsFolder = R + "\\Win";
   auto& f = tp.Folder();
-  f.MakeFolder(R + "\\Data");
-  f.MakeFolder(R + "\\App");
-  f.WriteFile(R + "\\App\\app.exe", "MZ");
-  f.MakeFolder(R + "\\Lib");
-  f.WriteFile(R + "\\Lib\\shared.dll", "MZ");
-  f.MakeFolder(R + "\\Win");
-  f.MakeFolder(R + "\\Win\\fonts");
-  f.WriteFile(R + "\\Win\\fonts\\arial.ttf", "font");
-  f.MakeFolder(R + "\\Help");
-  f.WriteFile(R + "\\Help\\a.hlp", "help");
+  for (const char* d : {"\\Data", "\\App", "\\Lib", "\\Win", "\\Win\\fonts", "\\Help"}) f.MakeFolder(R + d);
+  for (const char* file : {"\\App\\app.exe", "\\Lib\\shared.dll", "\\Win\\fonts\\arial.ttf", "\\Help\\a.hlp"})
+    f.WriteFile(R + file, "x");
 
   const RegKey cu = kHkeyCurrentUser, lm = kHkeyLocalMachine, cr = kHkeyClassesRoot;
   const std::string usf = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";

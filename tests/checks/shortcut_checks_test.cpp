@@ -1,17 +1,15 @@
 // The shortcut rule against a real folder tree, and the shortcut section run
-// end to end through the main window's logic.
+// as the scan driver runs it.
 #include <gtest/gtest.h>
 
-#include "checks/caption_view.h"
+#include "support/caption_view.h"
 #include "checks/section_checks.h"
-#include "checks/section_scan.h"
+#include "support/section_scan.h"
 #include "engine/mani.h"
 #include "platform/vb_text.h"
 #include "support/registry_builder.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"
-#include "ui/control_names.h"
-#include "ui/form1.h"
 
 namespace hw {
 namespace {
@@ -62,38 +60,41 @@ TEST_F(ShortcutChecksTest, ABrokenShortcutIsOneWhoseTargetIsGone) {
   ASSERT_FALSE(missingDrive.empty());
   const std::string lk = R + "\\Links\\";
 
-  // Nothing of these is a problem.
-  Found(lk + "empty.lnk", "");
-  Found(lk + "web.lnk", "");
-  Found(lk + "three.lnk", "a.b");
-  Found(lk + "threeSlash.lnk", "Q:/");
-  Found(lk + "root.lnk", R.substr(0, 2) + "\\");
-  Found(lk + "setup.lnk", R + "\\App\\setup.exe");
-  Found(lk + "page.lnk", R + "\\Docs\\page.html");
-  Found(lk + "app.lnk", R + "\\Program Files\\App");
-  Found(lk + "kit.lnk", R + "\\Tools\\Kit1.0");
-  Found(lk + "dataold.lnk", R + "\\data.old");
-  Found(lk + "readme.lnk", R + "\\README");
-  Found(lk + "drive.lnk", R.substr(0, 2));
-  EXPECT_EQ(1, state.ProblemNumber);
-
-  // Problems: err.log names the shortcut file; alerr.log the target when it
-  // was taken for a folder.
-  Found(lk + "d.lnk", missingDrive);
-  Found(lk + "gone.lnk", R + "\\Old\\setup.exe");
-  Found(lk + "html.lnk", R + "\\Old\\page.html");
-  Found(lk + "data.lnk", R + "\\Old\\Data");
-  Found(lk + "kitgone.lnk", R + "\\Old\\Kit1.0");
-  Found(lk + "oldgone.lnk", R + "\\Old\\data.old");
-  Found(lk + "short.lnk", R.substr(0, 2) + "\\q");
+  // Shortcut file, target, whether it is a problem; alerr.log names the
+  // target where it was taken for a folder, else the shortcut file.
+  const std::string drive = R.substr(0, 2);
+  const struct {
+    std::string link, target;
+    bool problem, folder;
+  } rows[] = {{"empty", "", false, false},
+              {"three", "a.b", false, false},
+              {"threeSlash", "Q:/", false, false},
+              {"root", drive + "\\", false, false},
+              {"drive", drive, false, false},
+              {"setup", R + "\\App\\setup.exe", false, false},
+              {"page", R + "\\Docs\\page.html", false, false},
+              {"app", R + "\\Program Files\\App", false, false},
+              {"kit", R + "\\Tools\\Kit1.0", false, false},
+              {"dataold", R + "\\data.old", false, false},
+              {"readme", R + "\\README", false, false},
+              {"d", missingDrive, true, false},
+              {"gone", R + "\\Old\\setup.exe", true, false},
+              {"html", R + "\\Old\\page.html", true, false},
+              {"data", R + "\\Old\\Data", true, true},
+              {"kitgone", R + "\\Old\\Kit1.0", true, true},
+              {"oldgone", R + "\\Old\\data.old", true, false},
+              {"short", drive + "\\q", true, true}};
+  std::string err, alerr;
+  int n = 0;
+  for (const auto& row : rows) {
+    Found(lk + row.link + ".lnk", row.target);
+    if (!row.problem) continue;
+    err += std::to_string(++n) + "." + lk + row.link + ".lnk\r\n";
+    alerr += std::to_string(n) + "." + (row.folder ? row.target : lk + row.link + ".lnk") + "\r\n";
+  }
   ProblemLogs::FinishProblemLogs(state);
-
-  EXPECT_EQ("1." + lk + "d.lnk\r\n2." + lk + "gone.lnk\r\n3." + lk + "html.lnk\r\n4." + lk + "data.lnk\r\n5." + lk +
-                "kitgone.lnk\r\n6." + lk + "oldgone.lnk\r\n7." + lk + "short.lnk\r\n",
-            Log("err.log"));
-  EXPECT_EQ("1." + lk + "d.lnk\r\n2." + lk + "gone.lnk\r\n3." + lk + "html.lnk\r\n4." + R + "\\Old\\Data\r\n5." + R +
-                "\\Old\\Kit1.0\r\n6." + lk + "oldgone.lnk\r\n7." + R.substr(0, 2) + "\\q\r\n",
-            Log("alerr.log"));
+  EXPECT_EQ(err, Log("err.log"));
+  EXPECT_EQ(alerr, Log("alerr.log"));
   EXPECT_FALSE(tp.Folder().Exists(m.GetLogFolder() + "\\BinaryEntries.log"));
   EXPECT_EQ("7", view.numSecEr[10]);
   EXPECT_EQ("7 Problem(s) Found", view.probFoLb);
@@ -152,26 +153,6 @@ TEST_F(ShortcutChecksTest, ShortcutsContinueTheRegistryNumberingAndTheTrapStopsT
                                           "\\Sub\\Deeper\\c.lnk\r\n"));
   // Only the two registry problems have byte records.
   EXPECT_EQ(2u * 769u, tp.Folder().ReadFile(m.GetLogFolder() + "\\BinaryEntries.log").size());
-}
-
-TEST(Form1Shortcuts, TheWindowJudgesWhatTheEngineFindsAndShowsTheFolder) {
-  test::TestPlatform tp;
-  NullForm1View view;
-  Form1 form{tp.Get(), view};
-  form.Form_Load();
-  ASSERT_TRUE(form.sReg);
-  const std::string D = tp.Root() + "\\W";
-  ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), D + "\\broken.lnk", tp.Root() + "\\Old\\gone.exe"));
-  for (int i = 0; i <= 10; ++i) form.controls.SetText(ctl::NumSecEr(i), "0");
-  form.scanState.StartCounting();
-  form.problemLogs.StartProblemLogs(form.scanState);
-  form.sReg->SetlStartSearch();
-  form.sReg->DoSearchFiles(D, "*.lnk");
-  ProblemLogs::FinishProblemLogs(form.scanState);
-  EXPECT_EQ("1", form.controls.Text(ctl::NumSecEr(10)));
-  EXPECT_EQ(D, form.controls.Text(ctl::Label3));
-  EXPECT_EQ("1." + D + "\\broken.lnk\r\n",
-            tp.Folder().ReadFile(form.module1.GetLogFolder() + "\\err.log"));
 }
 
 }  // namespace

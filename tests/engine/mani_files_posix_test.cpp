@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "engine/mani.h"
-#include "engine/shortcut_search_events.h"
+#include "support/shortcut_search_events.h"
 #include "platform/vb_text.h"
 #include "support/shortcut_maker.h"
 #include "support/test_platform.h"

@@ -90,38 +90,33 @@ TEST_F(ManiTest, WalkOrderAndDescentRuleUnderEachFlag) {
 
   // Value names, containment in any case: a key that reported a value or
   // matched by name is not entered.
+  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "", "default data"));  // a default value is no named one
   Walk(kSearchValueNames, "ModifyPath");
-  EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|1", K("A") + "|ModifyPath|1",
-                                      K("B\\B1") + "|modifypath|1",
-                                      K("CModifyPathKey") + "|(Default)|0"}),
-            rec.FoundSummary());
   EXPECT_EQ((std::vector<std::string>{"A", "B", "B1", "CModifyPathKey"}), rec.ChangedNames());
   EXPECT_EQ("C:\\x", rec.found[0].value);
   EXPECT_EQ(" ", rec.found[3].value);
   EXPECT_EQ(Bytes(257, 0), rec.found[3].bytes);
   EXPECT_EQ((std::vector<std::int32_t>{0}), rec.finished);
-
-  // Flags 0, empty text: every direct subkey once, nothing deeper, no values.
-  rec.found.clear();
-  rec.changed.clear();
-  Walk(0, "");
-  EXPECT_EQ((std::vector<std::string>{K("A") + "|(Default)|0", K("B") + "|(Default)|0",
-                                      K("CModifyPathKey") + "|(Default)|0"}),
-            rec.FoundSummary());
-
-  // Flags 1, empty text: the named values of the start key, then the subkeys.
-  rec.found.clear();
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "", "default data"));
-  Walk(kSearchValueNames, "");
-  EXPECT_EQ((std::vector<std::string>{K("") + "|ModifyPath|1", K("") + "|Other|1",
-                                      K("A") + "|(Default)|0", K("B") + "|(Default)|0",
-                                      K("CModifyPathKey") + "|(Default)|0"}),
-            rec.FoundSummary());
-
-  // Whole text: equal in any case, not merely contained.
-  rec.found.clear();
-  Walk(kSearchValueNames | kSearchWholeText, "MODIFYPATH", "B");
-  EXPECT_EQ((std::vector<std::string>{K("B\\B1") + "|modifypath|1"}), rec.FoundSummary());
+  const std::string a = K("A") + "|(Default)|0", bb = K("B") + "|(Default)|0", c = K("CModifyPathKey") + "|(Default)|0";
+  const struct {
+    std::int32_t flags;
+    std::string text, start;
+    std::vector<std::string> found;
+  } walks[] = {
+      {kSearchValueNames, "ModifyPath", "",
+       {K("") + "|ModifyPath|1", K("A") + "|ModifyPath|1", K("B\\B1") + "|modifypath|1", c}},
+      // Flags 0, empty text: every direct subkey once, nothing deeper, no values.
+      {0, "", "", {a, bb, c}},
+      // Flags 1, empty text: the named values of the start key, then the subkeys.
+      {kSearchValueNames, "", "", {K("") + "|ModifyPath|1", K("") + "|Other|1", a, bb, c}},
+      // Whole text: equal in any case, not merely contained.
+      {kSearchValueNames | kSearchWholeText, "MODIFYPATH", "B", {K("B\\B1") + "|modifypath|1"}},
+  };
+  for (const auto& w : walks) {
+    rec.found.clear();
+    Walk(w.flags, w.text, w.start);
+    EXPECT_EQ(w.found, rec.FoundSummary()) << w.flags << " " << w.text;
+  }
   // Whole text and an empty search text: only the empty name matches.
   rec.found.clear();
   Walk(kSearchValueNames | kSearchWholeText, "");

@@ -4,7 +4,7 @@
 
 #include "platform/file_services_win32.h"
 #include "repair/reg_export.h"
-#include "repair/repair_fixture.h"
+#include "support/scan_repair_machine.h"
 #include "support/scratch_registry_win32.h"
 
 namespace hw {

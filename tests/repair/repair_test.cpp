@@ -1,19 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
-#include "checks/section_scan.h"
 #include "registry/settings.h"
-#include "platform/vb_text.h"
 #include "repair/backup_file.h"
-#include "repair/failing_platform.h"
-#include "repair/repair_fixture.h"
 #include "repair/repairer.h"
 #include "repair/shortcut_backup.h"
+#include "support/failing_platform.h"
+#include "support/scan_repair_machine.h"
 #include "support/shortcut_maker.h"
-#include "support/test_platform.h"
-#include "ui/control_names.h"
 
 namespace hw {
 namespace {
@@ -21,11 +18,8 @@ namespace {
 using test::LoggedProblem;
 using test::ValueRef;
 
-class RepairTest : public ::testing::Test {
+class RepairTest : public test::ScanFixture {
  protected:
-  void SetUp() override { form.Form_Load(); }
-
-  std::string LogPath(const char* name) { return form.module1.GetLogFolder() + "\\" + name; }
   std::string Backup(const std::string& name) { return form.settings.BackupFolder() + "\\" + name + ".bak"; }
   void Fill() {
     form.FillSectionResults("Startup Programmes", "SuP");
@@ -37,16 +31,6 @@ class RepairTest : public ::testing::Test {
       if (Contains(n->key, "Err")) out.push_back(n);
     return out;
   }
-  void RestoreAll() {
-    form.BackupBtn_Click();
-    for (ListItem& item : form.controls.Items(ctl::ListVW1)) item.checked = true;
-    form.cmdRestore_Click();
-  }
-
-  test::TestPlatform tp;
-  NullForm1View view;
-  Form1 form{tp.Get(), view};
-  std::string R = tp.Root();
 };
 
 TEST_F(RepairTest, EveryKindOfValueComesBackByteForByte) {
@@ -59,7 +43,6 @@ TEST_F(RepairTest, EveryKindOfValueComesBackByteForByte) {
   form.nxt_Click();
   ASSERT_EQ(2u, tp.dialogs.messages.size());
   EXPECT_EQ(form.texts.backupQuestion, tp.dialogs.messages[0].text);
-  EXPECT_EQ("Hivewright", tp.dialogs.messages[0].title);
   EXPECT_EQ(MsgButtons::kYesNo, tp.dialogs.messages[0].buttons);
   EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages[1].text);
   EXPECT_EQ(static_cast<int>(problems.size()), form.lastRepair.repaired);
@@ -68,57 +51,13 @@ TEST_F(RepairTest, EveryKindOfValueComesBackByteForByte) {
   EXPECT_EQ("[Startup Programmes]\r\n[Shared Programmes]\r\n", tp.Folder().ReadFile(LogPath("err.logTemp")));
   EXPECT_TRUE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
   // Back on the first page with a fresh tree.
-  EXPECT_EQ(4680, form.controls.Get(ctl::OnBaseBox).left);
-  EXPECT_EQ(600, form.controls.Get(ctl::OnBaseBox).top);
   EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
-  EXPECT_FALSE(form.controls.Visible(ctl::nxt));
   EXPECT_TRUE(Problems().empty());
 
   RestoreAll();
   EXPECT_EQ(before, test::Snapshot(tp.Registry(), problems));
   EXPECT_FALSE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
-  EXPECT_FALSE(form.controls.Visible(ctl::fraBackUp));
   EXPECT_EQ(2u, tp.dialogs.messages.size());
-}
-
-TEST_F(RepairTest, AScannedMachineRepairsAndRestores) {
-  test::RegistryBuilder b(tp.Registry());
-  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  const std::string dlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-  tp.Folder().MakeFolder(R + "\\App");
-  tp.Folder().WriteFile(R + "\\App\\app.exe", "MZ");
-  b.String(kHkeyLocalMachine, run, "kept", "\"" + R + "\\App\\app.exe\" /min");
-  b.String(kHkeyLocalMachine, run, "gone", R + "\\Missing\\run.exe");
-  b.String(kHkeyCurrentUser, run, "user", R + "\\Missing\\user.exe -x");
-  b.Dword(kHkeyLocalMachine, dlls, R + "\\Lib\\zero.dll", 0);
-  b.Dword(kHkeyLocalMachine, dlls, R + "\\Lib\\five.dll", 5);
-  const std::vector<ValueRef> values = {{kHkeyLocalMachine, run, "kept"},
-                                        {kHkeyLocalMachine, run, "gone"},
-                                        {kHkeyCurrentUser, run, "user"},
-                                        {kHkeyLocalMachine, dlls, R + "\\Lib\\zero.dll"},
-                                        {kHkeyLocalMachine, dlls, R + "\\Lib\\five.dll"}};
-  std::map<ValueRef, test::ValueState> before;
-  for (const ValueRef& v : values) before[v] = test::ReadValue(tp.Registry(), v);
-
-  // The counters as the scan driver starts them.
-  for (int i = 0; i < 11; ++i) form.controls.SetText(ctl::NumSecEr(i), "0");
-  form.scanState.StartCounting();
-  form.problemLogs.StartProblemLogs(form.scanState);
-  test::ScanRegistrySections({"SP", "SuP"}, "WIN2K", form.scanState, *form.sReg, form.searchParameters);
-  ProblemLogs::FinishProblemLogs(form.scanState);
-  EXPECT_TRUE(tp.dialogs.messages.empty());
-  form.FillSectionResults("Shared Programmes", "SP");
-  Fill();
-  ASSERT_EQ(4u, Problems().size());
-
-  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
-  form.nxt_Click();
-  ASSERT_EQ(1u, tp.dialogs.messages.size());  // no question with AutoBackup
-  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages[0].text);
-  for (const ValueRef& v : values) EXPECT_EQ(v.name == "kept", test::ReadValue(tp.Registry(), v).present) << v.name;
-
-  RestoreAll();
-  for (const ValueRef& v : values) EXPECT_EQ(before[v], test::ReadValue(tp.Registry(), v)) << v.name;
 }
 
 TEST_F(RepairTest, OnlyTickedNodesAreRepairedEachOnItsOwnLine) {
@@ -161,10 +100,8 @@ TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
     Then then;
     bool deleted;
   };
-  const std::vector<Case> cases = {{"ok", Then::kKept, true},
-                                   {"vanished", Then::kVanished, false},
-                                   {"changed", Then::kChanged, false},
-                                   {"appeared", Then::kTargetAppeared, false},
+  const std::vector<Case> cases = {{"ok", Then::kKept, true}, {"vanished", Then::kVanished, false},
+                                   {"changed", Then::kChanged, false}, {"appeared", Then::kTargetAppeared, false},
                                    {"nokey", Then::kKeyGone, false}};
   std::vector<LoggedProblem> problems;
   for (const Case& c : cases)
@@ -296,12 +233,10 @@ TEST_F(RepairTest, ShortcutFilesComeBackFromTheBackupOrGoToTheRecycleBin) {
   const std::string trash = test::RecycledFilesFolder(tp.Folder());
   // Leftovers of earlier runs in a trash that outlives the test would make
   // the platform pick other names.
-  for (const std::string& f : {trash, trash + "\\..\\info"}) {
-    if (!tp.Files().FolderExists(f)) continue;
-    for (const FolderFile& e : tp.Files().GetFolderFiles(f))
+  for (const std::string& f : {trash, trash + "\\..\\info"})
+    for (const FolderFile& e : tp.Files().FolderExists(f) ? tp.Files().GetFolderFiles(f) : std::vector<FolderFile>{})
       for (const Case& c : cases)
         if (e.name.rfind(c.name + ".lnk", 0) == 0) tp.Files().DeleteFile(f + "\\" + e.name, true);
-  }
   for (const Case& c : cases) tp.Files().DeleteFile(R + "\\" + c.name + ".lnk", true);
   setUp();
   Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "0");
@@ -332,18 +267,18 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   form.cmdBackUp_Click();
   EXPECT_EQ(std::string(256, 'n'), form.BackupName);
   // Device names are refused with a message; names that only look alike are not.
-  for (const auto& [name, device] : std::vector<std::pair<std::string, bool>>{
-           {"NUL", true}, {"con.txt", true}, {"Com1", true}, {"lpt9 ", true}, {"aux.bak", true}, {"PRN", true},
-           {"COM0", false}, {"CONSOLE", false}, {"nul1", false}, {"LPT10", false}}) {
+  const std::vector<std::string> devices = {"NUL", "con.txt", "Com1", "lpt9 ", "aux.bak", "PRN"};
+  for (const std::string name : {"NUL", "con.txt", "Com1", "lpt9 ", "aux.bak", "PRN", "COM0", "CONSOLE", "nul1",
+                                  "LPT10"}) {
+    const bool device = std::find(devices.begin(), devices.end(), name) != devices.end();
     tp.dialogs.messages.clear();
     tp.dialogs.inputs.push_back(name);
     form.cmdBackUp_Click();
     EXPECT_EQ(device ? std::string() : name, form.BackupName) << name;
     ASSERT_EQ(device ? 1u : 0u, tp.dialogs.messages.size()) << name;
-    if (device) {
+    if (device)
       EXPECT_EQ("\"" + Trim(name) + "\" is the name of a device, not of a file. Please give the backup another name.",
                 tp.dialogs.messages[0].text);
-    }
   }
 
   const std::string folder = form.settings.BackupFolder();
@@ -372,66 +307,18 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   EXPECT_EQ(kBackupSlotLength, tp.Folder().ReadFile(Backup("mine")).size());
 }
 
-TEST_F(RepairTest, OneRewriteLeavesTheFilesOfTheLineByLineRemoval) {
-  const auto problems = test::EveryKindOfValue(R);
-  test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
-  const std::string original = tp.Folder().ReadFile(LogPath(kErrLogName));
-  Fill();
-  auto nodes = Problems();
-  for (std::size_t i = 0; i < nodes.size(); i += 3) nodes[i]->image = "NoneReg";
-  std::vector<std::string> removedLines;
-  for (std::size_t i = 0; i < nodes.size(); ++i)
-    if (i % 3 != 0) removedLines.push_back(std::to_string(nodes[i]->problemNumber) + "." + nodes[i]->text);
-  tp.dialogs.answers.push_back(MsgAnswer::kNo);
-  form.nxt_Click();
-  const std::string err = tp.Folder().ReadFile(LogPath(kErrLogName));
-  const std::string temp = tp.Folder().ReadFile(LogPath("err.logTemp"));
-
-  tp.Folder().WriteFile(LogPath(kErrLogName), original);
-  for (const std::string& line : removedLines) form.RemoveLogLine(LogPath(kErrLogName), line);
-  EXPECT_EQ(tp.Folder().ReadFile(LogPath(kErrLogName)), err);
-  EXPECT_EQ(tp.Folder().ReadFile(LogPath("err.logTemp")), temp);
-  EXPECT_EQ(err, temp);
-}
-
-TEST_F(RepairTest, PerProblemProceduresKeepTheirRules) {
-  EXPECT_EQ("name", Form1::ProblemSearchText("xxx//a/name"));
-  EXPECT_EQ("C:\\a.exe", Form1::ProblemSearchText("C:\\a.exe"));
-  const std::vector<LoggedProblem> problems = {
-      {{kHkeyLocalMachine, "Software\\HwTest\\P", ""}, kRegSz, test::Sz(R + "\\p.exe"), R + "\\p.exe"}};
-  test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
-  std::string alerr = tp.Folder().ReadFile(LogPath(kAlErrLogName));
-  tp.Folder().WriteFile(LogPath(kAlErrLogName), "10.HKEY_LOCAL_MACHINE,/Other#(x)\r\n" + alerr);
-  EXPECT_EQ("HKEY_LOCAL_MACHINE,/Software\\HwTest\\P#((Default))", form.FindProblemLocation("1"));
-  EXPECT_EQ("", form.FindProblemLocation("2"));
-
-  // Found by its text alone, the default value deleted, the line removed.
-  form.RepairRegistryProblem(R + "\\p.exe");
-  EXPECT_FALSE(test::ReadValue(tp.Registry(), problems[0].value).present);
-  EXPECT_EQ("[Startup Programmes]\r\n", tp.Folder().ReadFile(LogPath(kErrLogName)));
-  EXPECT_EQ(std::nullopt, form.DeleteRegistryValue(kHkeyLocalMachine, "Software\\HwTest\\None", "x", "", ""));
-  test::RegistryBuilder(tp.Registry()).String(kHkeyLocalMachine, "Software\\HwTest\\P", "v", "y");
-  EXPECT_EQ(std::optional<bool>(false), form.DeleteRegistryValue(kHkeyLocalMachine, "Software\\HwTest\\P", "w", "", ""));
-  EXPECT_EQ(std::optional<bool>(true), form.DeleteRegistryValue(kHkeyLocalMachine, "Software\\HwTest\\P", "v", "", ""));
-  form.DeleteShortcutFile(R + "\\nothing.lnk");
-  EXPECT_TRUE(tp.dialogs.messages.empty());
-}
-
 // The closing message ends the steps that touch the data: the steps after
 // it (the first page rebuilt) are not counted.
 class DisarmingDialogs : public UserDialogs {
  public:
   DisarmingDialogs(UserDialogs& inner, test::StepFault& fault) : inner_(inner), fault_(fault) {}
-  MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
-                       MsgIcon icon) override {
-    if (buttons == MsgButtons::kOk) fault_.armed = false;
-    return inner_.MessageBox(text, title, buttons, icon);
+  MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons b, MsgIcon icon) override {
+    if (b == MsgButtons::kOk) fault_.armed = false;
+    return inner_.MessageBox(text, title, b, icon);
   }
-  std::string InputBox(const std::string& prompt, const std::string& title) override {
-    return inner_.InputBox(prompt, title);
-  }
-  std::string BrowseForFolder(const std::string& title, const std::string& start) override {
-    return inner_.BrowseForFolder(title, start);
+  std::string InputBox(const std::string& p, const std::string& t) override { return inner_.InputBox(p, t); }
+  std::string BrowseForFolder(const std::string& t, const std::string& s) override {
+    return inner_.BrowseForFolder(t, s);
   }
 
  private:
@@ -442,6 +329,10 @@ class DisarmingDialogs : public UserDialogs {
 // The command-line repair: problems by number, each re-checked, a stop only
 // between batches, and nothing of a problem not attempted is touched.
 TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole) {
+  // A node text is found in err.log by what follows a "//" (a location
+  // shown with its key), else whole.
+  EXPECT_EQ("name", Repairer::ProblemSearchText("xxx//a/name"));
+  EXPECT_EQ("C:\\a.exe", Repairer::ProblemSearchText("C:\\a.exe"));
   using Result = ProblemOutcome::Result;
   struct Row {
     const char* what;

@@ -1,18 +1,16 @@
 // Names in scripts the ANSI code page cannot spell: the scan judges them
 // exactly, the repair removes exactly the broken ones, and the backup gives
 // them back exactly. The same table runs on the hive backend and on Wine.
-#include <map>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "checks/exact_logs.h"
 #include "platform/ansi_text.h"
 #include "platform/code_page.h"
 #include "registry/settings.h"
-#include "platform/vb_text.h"
-#include "repair/repair_fixture.h"
-#include "scan/scan_fixture.h"
+#include "support/scan_repair_machine.h"
 #include "support/shortcut_maker.h"
 
 namespace hw {
@@ -96,20 +94,9 @@ class TextOfAnyScriptTest : public test::ScanFixture {
     for (const Link& l : kLinks) ASSERT_TRUE(test::MakeShortcutFile(f, At(l.link), At(l.target))) << l.link;
   }
 
-  // The scan's problems under the scratch root, exactly as the repair sees
-  // them: registry locations and shortcut files.
-  std::set<test::ValueRef> LoggedValues() {
-    std::set<test::ValueRef> refs;
-    for (const std::string& line : ReadExactLog(tp.Files(), LogFolder() + "\\alerr.log")) {
-      const std::string loc = Mid(line, InStr(line, ".") + 1);
-      const std::size_t comma = InStr(loc, ",/"), hash = InStr(loc, "#(");
-      if (comma == 0 || hash == 0) continue;
-      std::string name = Mid(loc, hash + 2);
-      name.pop_back();
-      refs.insert({Module1::RootKeyFromName(Left(loc, comma - 1)), Mid(loc, comma + 2, hash - comma - 2),
-                   name == "(Default)" ? "" : name});
-    }
-    return refs;
+  std::set<test::ValueRef> Logged() {
+    const auto refs = test::LoggedValues(ReadExactLog(tp.Files(), LogFolder() + "\\alerr.log"));
+    return {refs.begin(), refs.end()};
   }
 };
 
@@ -129,7 +116,7 @@ TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestore
     before[Ref(e)] = test::ReadValue(tp.Registry(), Ref(e));
     ASSERT_TRUE(before[Ref(e)].present) << At(e.key) << " " << At(e.name);
   }
-  EXPECT_EQ(broken, LoggedValues());
+  EXPECT_EQ(broken, Logged());
 
   // err.log keeps its single-byte form: the twin's lines through the code page.
   const std::string errLog = tp.Folder().ReadFile(LogFolder() + "\\err.log");
@@ -168,9 +155,7 @@ TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestore
   for (const auto& r : healthy) EXPECT_EQ(before[r], test::ReadValue(tp.Registry(), r)) << r.key << " " << r.name;
   for (const Link& l : kLinks) EXPECT_EQ(!l.broken, tp.Folder().Exists(At(l.link))) << l.link;
 
-  form.BackupBtn_Click();
-  for (ListItem& item : form.controls.Items(ctl::ListVW1)) item.checked = true;
-  form.cmdRestore_Click();
+  RestoreAll();
   for (const Entry& e : Entries()) {
     const test::ValueState now = test::ReadValue(tp.Registry(), Ref(e));
     EXPECT_EQ(before[Ref(e)], now) << At(e.key) << " " << At(e.name);

@@ -2,50 +2,37 @@
 
 #include <algorithm>
 
-#include "checks/section_catalogue.h"
 #include "registry/settings.h"
-#include "scan/scan_fixture.h"
+#include "support/scan_repair_machine.h"
 #include "support/stopwatch.h"
 
 namespace hw {
 namespace {
 
-const std::vector<std::pair<std::string, std::string>> kAllRegistrySections = {
-    {"RI", "[Registry Integrity]"}, {"CC", "[Custome Controls]"},     {"SL", "[Software Locations]"},
-    {"DD", "[Device Drivers]"},     {"WF", "[Windows Fonts]"},        {"HR", "[Help And Resources]"},
-    {"SP", "[Shared Programmes]"},  {"SuP", "[Startup Programmes]"}, {"ArP", "[Add/Remove Programmes]"},
-    {"VD", "[Virtual Devices]"}};
-
 using ScanDriverTest = test::ScanFixture;
 
 TEST_F(ScanDriverTest, NothingOrOnlyPartlySelectedShowsTheMessageAndTouchesNoLog) {
-  tp.Folder().WriteFile(LogFolder() + "\\err.log", "[Custome Controls]\r\n1.C:\\old.dll\r\n");
-  tp.Folder().WriteFile(LogFolder() + "\\BinaryEntries.log", "old");
+  tp.Folder().WriteFile(LogPath("err.log"), "[Custome Controls]\r\n1.C:\\old.dll\r\n");
+  tp.Folder().WriteFile(LogPath("BinaryEntries.log"), "old");
   form.ScanBtn_Click();
-  ASSERT_EQ(1u, tp.dialogs.messages.size());
-  EXPECT_EQ("No Section is selected for scan", tp.dialogs.messages[0].text);
-  EXPECT_EQ("Information", tp.dialogs.messages[0].title);
-  EXPECT_EQ(MsgButtons::kOk, tp.dialogs.messages[0].buttons);
-  EXPECT_FALSE(form.controls.Visible(ctl::cmdPause));
-  EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
-  EXPECT_FALSE(form.controls.Visible(ctl::secondFram));
-  EXPECT_EQ(0, tp.pump.Count());
-
   // Parents that say Some with no All anywhere are not a selection either.
   form.tvwTree.Find("My")->image = "SomeComp";
   form.tvwTree.Find("Reg")->image = "SomeReg";
   form.ScanBtn_Click();
-  EXPECT_EQ(2u, tp.dialogs.messages.size());
+  ASSERT_EQ(2u, tp.dialogs.messages.size());
+  EXPECT_EQ("No Section is selected for scan", tp.dialogs.messages[1].text);
+  EXPECT_EQ("Information", tp.dialogs.messages[1].title);
+  EXPECT_EQ(0, tp.pump.Count());
+  EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
   EXPECT_EQ("[Custome Controls]\r\n1.C:\\old.dll\r\n", ErrLog());
-  EXPECT_EQ("old", tp.Folder().ReadFile(LogFolder() + "\\BinaryEntries.log"));
-  EXPECT_FALSE(tp.Folder().Exists(LogFolder() + "\\alerr.log"));
+  EXPECT_EQ("old", tp.Folder().ReadFile(LogPath("BinaryEntries.log")));
+  EXPECT_FALSE(tp.Folder().Exists(LogPath("alerr.log")));
   EXPECT_FALSE(form.scanFinished);
-  EXPECT_EQ(nullptr, form.scanState.ErrLog);
 }
 
 TEST_F(ScanDriverTest, APartialSelectionScansOnlyItsSectionsAndShowsTheirResults) {
   PopulateRegistry();
-  tp.Folder().WriteFile(LogFolder() + "\\BinaryEntries.log", "from an earlier scan");
+  tp.Folder().WriteFile(LogPath("BinaryEntries.log"), "from an earlier scan");
   ClickPicture("CC");
   ClickPicture("SuP");
   RecordProgress();
@@ -61,12 +48,13 @@ TEST_F(ScanDriverTest, APartialSelectionScansOnlyItsSectionsAndShowsTheirResults
 
   EXPECT_TRUE(tp.dialogs.messages.empty());
   EXPECT_TRUE(treeDisabledDuringScan);
-  EXPECT_EQ(ExpectedErrLog({{"CC", "[Custome Controls]"}, {"SuP", "[Startup Programmes]"}}), ErrLog());
-  EXPECT_NE(scanned.end(), std::find(scanned.begin(), scanned.end(), "Scanning: Custome Controls"));
-  EXPECT_NE(scanned.end(), std::find(scanned.begin(), scanned.end(), "Scanning: Startup Programmes"));
-  EXPECT_EQ(scanned.end(), std::find(scanned.begin(), scanned.end(), "Scanning: Software Locations"));
+  EXPECT_EQ(ExpectedErrLog({"CC", "SuP"}), ErrLog());
+  const auto shown = [&](const char* text) { return std::find(scanned.begin(), scanned.end(), text) != scanned.end(); };
+  EXPECT_TRUE(shown("Scanning: Custome Controls"));
+  EXPECT_TRUE(shown("Scanning: Startup Programmes"));
+  EXPECT_FALSE(shown("Scanning: Software Locations"));
   // BinaryEntries.log of the earlier scan is gone; this scan's records only.
-  EXPECT_EQ(4u * 769u, tp.Folder().ReadFile(LogFolder() + "\\BinaryEntries.log").size());
+  EXPECT_EQ(4u * 769u, tp.Folder().ReadFile(LogPath("BinaryEntries.log")).size());
 
   // Counters and progress: 10 for each section, the image full at the end.
   EXPECT_EQ("4 Problem(s) Found", form.controls.Text(ctl::ProbFoLb));
@@ -76,64 +64,67 @@ TEST_F(ScanDriverTest, APartialSelectionScansOnlyItsSectionsAndShowsTheirResults
   EXPECT_EQ((std::vector<long>{0, 10, 15, 20}), progress);
   EXPECT_EQ((std::vector<int>{10, 800, 3200, 4400}), widths);
   EXPECT_EQ(120, form.controls.Get(ctl::pgScanSystem).max);
-  EXPECT_EQ(5, form.scanState.ProblemNumber);
   EXPECT_EQ(nullptr, form.scanState.ErrLog);
 
-  // Unselected nodes lost their bold type; selected and partly selected
-  // ones kept it, and only those show their totals.
+  // Only selected and partly selected nodes stay bold and show totals.
   for (const char* key : {"RI", "SL", "DD", "WF", "HR", "SP", "ArP", "VD", "Scan"})
     EXPECT_FALSE(form.tvwTree.Find(key)->bold) << key;
-  for (const std::string& d : Drives()) EXPECT_FALSE(form.tvwTree.Find(d)->bold) << d;
   EXPECT_EQ("My Computer (4)", form.tvwTree.Find("My")->text);
   EXPECT_EQ("Scan Registry (4)", form.tvwTree.Find("Reg")->text);
   EXPECT_EQ("Custome Controls (2)", form.tvwTree.Find("CC")->text);
-  EXPECT_EQ("Startup Programmes (2)", form.tvwTree.Find("SuP")->text);
   EXPECT_EQ("Software Locations", form.tvwTree.Find("SL")->text);
 
-  // The results page.
+  // The results page with the problems as ticked nodes.
   EXPECT_TRUE(form.scanFinished);
-  EXPECT_EQ("Please Click on Next Button", form.controls.Text(ctl::Label1));
-  EXPECT_EQ("", form.controls.Text(ctl::Label3));
   EXPECT_EQ("4  Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
-  EXPECT_EQ("4  Problems Detected", form.controls.Text(ctl::lblErrDetectedProb2));
   EXPECT_EQ("Return", form.controls.Text(ctl::ext));
-  EXPECT_EQ(ctl::imgReturn, form.controls.Get(ctl::ext).picture);
   EXPECT_TRUE(form.controls.Visible(ctl::nxt));
-  EXPECT_TRUE(form.controls.Visible(ctl::cmdBackUp));
-  EXPECT_FALSE(form.controls.Visible(ctl::cmdPause));
-  EXPECT_FALSE(form.controls.Visible(ctl::secondFram));
-  EXPECT_FALSE(form.controls.Visible(ctl::firstfrm));
-  EXPECT_EQ(9200, form.controls.Get(ctl::tvwTree).width);
   EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
-  EXPECT_EQ(1, view.scrolledToTop);
-
   TreeNode& cc = *form.tvwTree.Find("CC");
   ASSERT_EQ(2u, cc.ChildCount());
   EXPECT_EQ(R + "\\Missing.dll", cc.Children()[0]->text);
-  EXPECT_EQ(R + "\\Gone.dll", cc.Children()[1]->text);
   EXPECT_EQ(1, cc.Children()[0]->problemNumber);
-  EXPECT_EQ("AllReg", cc.Children()[1]->image);
-  ASSERT_EQ(2u, form.tvwTree.Find("SuP")->ChildCount());
   EXPECT_EQ(4, form.tvwTree.Find("SuP")->Children()[1]->problemNumber);
-  EXPECT_EQ(0u, form.tvwTree.Find("SL")->ChildCount());
+
+  // Return goes back to a fresh first page; later problem nodes get new
+  // numbers, so keys stay unique in a run.
+  form.ext_Click();
+  EXPECT_FALSE(form.scanFinished);
+  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+  EXPECT_EQ(0u, form.tvwTree.Find("CC")->ChildCount());
+  EXPECT_EQ("NoneReg", Image("CC"));
+  ClickPicture("CC");
+  form.ScanBtn_Click();
+  EXPECT_EQ("5Err", form.tvwTree.Find("CC")->Children()[0]->key);
 }
 
 TEST_F(ScanDriverTest, AScanThatFindsNothingOffersNoRepair) {
   ClickPicture("Reg");  // an empty registry: every walk finds nothing
   form.ScanBtn_Click();
-  EXPECT_EQ(ExpectedErrLog({}) + "[Registry Integrity]\r\n[Custome Controls]\r\n[Software Locations]\r\n"
-                                 "[Device Drivers]\r\n[Windows Fonts]\r\n[Help And Resources]\r\n"
-                                 "[Shared Programmes]\r\n[Startup Programmes]\r\n[Add/Remove Programmes]\r\n"
-                                 "[Virtual Devices]\r\n",
+  EXPECT_EQ("[Registry Integrity]\r\n[Custome Controls]\r\n[Software Locations]\r\n[Device Drivers]\r\n"
+            "[Windows Fonts]\r\n[Help And Resources]\r\n[Shared Programmes]\r\n[Startup Programmes]\r\n"
+            "[Add/Remove Programmes]\r\n[Virtual Devices]\r\n",
             ErrLog());
   EXPECT_EQ("No Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
   EXPECT_FALSE(form.controls.Visible(ctl::nxt));
-  EXPECT_FALSE(form.controls.Visible(ctl::nxtPic));
-  EXPECT_FALSE(form.controls.Visible(ctl::cmdBackUp));
-  EXPECT_EQ("Return", form.controls.Text(ctl::ext));
-  EXPECT_EQ("My Computer (0)", form.tvwTree.Find("My")->text);
   EXPECT_TRUE(form.tvwTree.Find("CC")->greyText);
   EXPECT_EQ(95, form.controls.Get(ctl::pgScanSystem).value);
+}
+
+TEST_F(ScanDriverTest, NoConfirmationRepairsRightAfterTheScan) {
+  PopulateRegistry();
+  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "NoConfirmation", " 1 ");
+  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
+  ClickPicture("CC");
+  form.ScanBtn_Click();
+  ASSERT_EQ(1u, tp.dialogs.messages.size());  // no backup question with AutoBackup
+  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages[0].text);
+  EXPECT_EQ(2, form.lastRepair.repaired);
+  EXPECT_FALSE(b.Has(kHkeyClassesRoot, "CLSID\\{B}\\InprocServer32", ""));
+  EXPECT_FALSE(b.Has(kHkeyClassesRoot, "CLSID\\{E}\\Sub\\InprocServer32", ""));
+  EXPECT_TRUE(b.Has(kHkeyClassesRoot, "CLSID\\{A}\\InprocServer32", ""));
+  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
+  EXPECT_TRUE(tp.Folder().Exists(form.settings.BackupFolder() + "\\Automatic Backup[1].bak"));
 }
 
 TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
@@ -151,8 +142,7 @@ TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
   form.ScanBtn_Click();
 
   ASSERT_NE(0, yieldAtAbort);
-  // The walk of CC finished only the level it was in (a handful of keys);
-  // nothing later ran.
+  // The walk of CC finished only the level it was in; nothing later ran.
   EXPECT_LT(tp.pump.Count() - yieldAtAbort, 200);
   EXPECT_NE(walking, form.sReg.get());
   EXPECT_EQ(nullptr, form.scanState.ErrLog) << "an aborted scan closes its logs";
@@ -163,39 +153,34 @@ TEST_F(ScanDriverTest, AbortDuringASectionEndsTheScanAndANewScanStartsAfresh) {
   EXPECT_EQ(std::string::npos, log.find("[Software Locations]"));
   EXPECT_FALSE(form.scanFinished);
   EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
-  EXPECT_FALSE(form.controls.Visible(ctl::secondFram));
-  EXPECT_FALSE(form.controls.Visible(ctl::cmdPause));
   EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
-  // The rebuilt tree: nothing selected, every node bold, no results.
-  for (TreeNode* n : form.tvwTree.Nodes()) {
-    EXPECT_TRUE(n->bold) << n->key;
-    EXPECT_EQ(0u, n->image.rfind("None", 0)) << n->key;
-  }
-  EXPECT_EQ(0u, form.tvwTree.Find("RI")->ChildCount());
+  for (TreeNode* n : form.tvwTree.Nodes()) EXPECT_EQ(0u, n->image.rfind("None", 0)) << n->key;
 
-  // A new scan closes the old streams and writes the logs anew.
   ClickPicture("Reg");
   form.ScanBtn_Click();
-  EXPECT_EQ(ExpectedErrLog(kAllRegistrySections), ErrLog());
-  EXPECT_TRUE(form.scanFinished);
+  EXPECT_EQ(ExpectedErrLog(), ErrLog());
   EXPECT_EQ("13  Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
-  EXPECT_EQ("Return", form.controls.Text(ctl::ext));
   EXPECT_EQ(2u, form.tvwTree.Find("RI")->ChildCount());
 }
 
-TEST_F(ScanDriverTest, AbortDuringTheLastWalkEndsOnTheFirstPageAndRepairsNothing) {
-  // Even with "repair without asking": an abort is never followed by a
-  // results page or a repair, wherever it is pressed.
+TEST_F(ScanDriverTest, AnAbortWhereverPressedIsNeverFollowedByResultsOrARepair) {
+  // Even with "repair without asking"; also when Scan is pressed in the
+  // same drain of messages, while the aborted walk is still on the stack.
   struct Case {
     std::vector<std::string> ticked;
     std::string abortIn;
+    bool scanAgain;
   };
-  for (const Case& c : {Case{{"VD"}, "VD"}, Case{{"Reg"}, "VD"}, Case{{"SuP", "ArP"}, "ArP"}}) {
+  for (const Case& c : {Case{{"VD"}, "VD", false}, Case{{"Reg"}, "VD", false}, Case{{"SuP", "ArP"}, "ArP", false},
+                        Case{{"CC"}, "CC", true}}) {
     SCOPED_TRACE(c.abortIn);
     PopulateRegistry();
     Settings(form.module1).Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
     for (const std::string& key : c.ticked) ClickPicture(key);
-    tp.pump.When([&] { return form.scanState.CurrentSection == c.abortIn; }, [&] { form.ext_Click(); });
+    tp.pump.When([&] { return form.scanState.CurrentSection == c.abortIn; }, [&] {
+      form.ext_Click();
+      if (c.scanAgain) form.ScanBtn_Click();
+    });
     form.ScanBtn_Click();
     EXPECT_FALSE(form.scanFinished);
     EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
@@ -204,32 +189,10 @@ TEST_F(ScanDriverTest, AbortDuringTheLastWalkEndsOnTheFirstPageAndRepairsNothing
     EXPECT_TRUE(tp.dialogs.messages.empty());
     EXPECT_EQ(0, form.lastRepair.selected);
     EXPECT_TRUE(b.Has(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "a"));
+    EXPECT_TRUE(b.Has(kHkeyClassesRoot, "CLSID\\{B}\\InprocServer32", ""));
     EXPECT_TRUE(b.Has(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\P2",
                       "InstallSource"));
   }
-}
-
-TEST_F(ScanDriverTest, AScanPressedWhileAnAbortedScanUnwindsStartsNothing) {
-  PopulateRegistry();
-  for (int i = 0; i < 30; ++i) b.String(kHkeyClassesRoot, "CLSID\\{F" + std::to_string(i) + "}", "", "filler");
-  ClickPicture("CC");
-  // Abort and Scan handled in one drain of messages: the walk of CC is
-  // still on the stack.
-  tp.pump.When([&] { return form.scanState.CurrentSection == "CC"; }, [&] {
-    form.ext_Click();
-    form.ScanBtn_Click();
-  });
-  form.ScanBtn_Click();
-  EXPECT_FALSE(form.scanFinished);
-  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
-  EXPECT_TRUE(tp.dialogs.messages.empty());
-  EXPECT_EQ(nullptr, form.scanState.ErrLog);
-  EXPECT_EQ(std::string::npos, ErrLog().find("[Virtual Devices]"));
-  // Once it has unwound, Scan works again.
-  ClickPicture("VD");
-  form.ScanBtn_Click();
-  EXPECT_TRUE(form.scanFinished);
-  EXPECT_EQ(ExpectedErrLog({{"VD", "[Virtual Devices]"}}), ErrLog());
 }
 
 TEST_F(ScanDriverTest, TheCurrentKeyShowsAtMostTenTimesASecondAndTheLastOneWhenAWalkEnds) {
@@ -240,29 +203,24 @@ TEST_F(ScanDriverTest, TheCurrentKeyShowsAtMostTenTimesASecondAndTheLastOneWhenA
   }
   ClickPicture("CC");
   ClickPicture("SL");
-  int shown = 0;
-  form.controls.SetObserver([&](const std::string& control, FormModel::Change what) {
-    if (control == ctl::Label3 && what == FormModel::Change::kText) ++shown;
-  });
+  RecordProgress();
   std::string atNextSection;
   tp.pump.When([&] { return form.scanState.CurrentSection == "SL"; },
                [&] { atNextSection = form.controls.Text(ctl::Label3); });
   const double seconds = test::Seconds([&] { form.ScanBtn_Click(); });
   EXPECT_EQ("{F299}", atNextSection);
-  EXPECT_LE(shown, 3 + static_cast<int>(seconds * 10)) << "of 300 keys in " << seconds << " s";
-  EXPECT_TRUE(form.scanFinished);
+  EXPECT_LE(places.size(), 3 + static_cast<std::size_t>(seconds * 10)) << "of 300 keys in " << seconds << " s";
 }
 
-TEST_F(ScanDriverTest, PauseHoldsTheWalkAndAbortEndsThePausedScan) {
+TEST_F(ScanDriverTest, PauseHoldsTheWalkResumeGoesOnAndAbortEndsThePausedScan) {
   PopulateRegistry();
   ClickPicture("SuP");
   ClickPicture("ArP");
-  std::int16_t foundAtPause = -1, foundAtAbort = -1;
+  std::int16_t foundAtAbort = -1;
   long pausedYields = 0, yieldAtAbort = 0;
   tp.pump.When([&] { return form.scanState.CurrentSection == "SuP" && form.scanState.ProblemsFound == 1; },
                [&] {
                  form.cmdPause_Click();
-                 foundAtPause = form.scanState.ProblemsFound;
                  EXPECT_EQ("Resume", form.controls.Text(ctl::cmdPause));
                  EXPECT_EQ(ctl::imgResume, form.controls.Get(ctl::cmdPause).picture);
                });
@@ -273,49 +231,27 @@ TEST_F(ScanDriverTest, PauseHoldsTheWalkAndAbortEndsThePausedScan) {
                  form.ext_Click();
                });
   form.ScanBtn_Click();
-
-  EXPECT_EQ(1, foundAtPause);
   EXPECT_EQ(1, foundAtAbort) << "nothing was found while paused";
   EXPECT_EQ(1, form.scanState.ProblemsFound) << "the search did not go on";
   EXPECT_LT(tp.pump.Count() - yieldAtAbort, 10);
-  EXPECT_EQ(0u, ErrLog().find("[Startup Programmes]\r\n1." + R + "\\Missing\\run.exe\r\n"));
   EXPECT_EQ(std::string::npos, ErrLog().find("[Add/Remove Programmes]"));
-  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
   EXPECT_FALSE(form.scanFinished);
 
-  // The next scan runs unpaused and its button offers Pause again.
-  ClickPicture("VD");
-  bool pausedDuringNextScan = false;
-  tp.pump.When([&] { return form.sReg->PauseOperation; }, [&] { pausedDuringNextScan = true; });
-  tp.pump.When([&] { return form.scanState.CurrentSection == "VD"; }, [&] {
+  // Paused and resumed in the middle of a walk: the next scan runs unpaused
+  // from the start, offers Pause again, and finishes whole.
+  ClickPicture("Reg");
+  pausedYields = 0;
+  tp.pump.When([&] { return form.scanState.CurrentSection == "CC"; }, [&] {
+    EXPECT_FALSE(form.sReg->PauseOperation);
     EXPECT_EQ("Pause", form.controls.Text(ctl::cmdPause));
     EXPECT_EQ(ctl::imgPause, form.controls.Get(ctl::cmdPause).picture);
-    EXPECT_TRUE(form.controls.Visible(ctl::cmdPause));
   });
-  form.ScanBtn_Click();
-  EXPECT_FALSE(pausedDuringNextScan);
-  EXPECT_EQ(ExpectedErrLog({{"VD", "[Virtual Devices]"}}), ErrLog());
-}
-
-TEST_F(ScanDriverTest, PauseAndResumeToggleTheButtonAndTheEngine) {
-  form.cmdPause_Click();
-  EXPECT_TRUE(form.sReg->PauseOperation);
-  EXPECT_EQ("Resume", form.controls.Text(ctl::cmdPause));
-  EXPECT_EQ(ctl::imgResume, form.controls.Get(ctl::cmdPause).picture);
-  form.cmdPause_Click();
-  EXPECT_FALSE(form.sReg->PauseOperation);
-  EXPECT_EQ("Pause", form.controls.Text(ctl::cmdPause));
-  EXPECT_EQ(ctl::imgPause, form.controls.Get(ctl::cmdPause).picture);
-
-  // Paused and resumed in the middle of a walk: the scan finishes whole.
-  PopulateRegistry();
-  ClickPicture("Reg");
-  long pausedYields = 0;
   tp.pump.When([&] { return form.scanState.CurrentSection == "SL"; }, [&] { form.cmdPause_Click(); });
   tp.pump.When([&] { return form.sReg->PauseOperation && ++pausedYields == 25; }, [&] { form.cmdPause_Click(); });
   form.ScanBtn_Click();
   EXPECT_EQ(25, pausedYields);
-  EXPECT_EQ(ExpectedErrLog(kAllRegistrySections), ErrLog());
+  EXPECT_FALSE(form.sReg->PauseOperation);
+  EXPECT_EQ(ExpectedErrLog(), ErrLog());
   EXPECT_TRUE(form.scanFinished);
 }
 
@@ -329,33 +265,8 @@ TEST_F(ScanDriverTest, AnErrorInTheDriverShowsItsDescriptionAndEndsTheScanOnTheR
   EXPECT_EQ(std::string::npos, tp.dialogs.messages[0].text.find("Error Source"));
   EXPECT_FALSE(form.scanFinished);
   EXPECT_TRUE(form.controls.Enabled(ctl::tvwTree));
-  EXPECT_EQ(9200, form.controls.Get(ctl::tvwTree).width);
-  EXPECT_TRUE(form.controls.Visible(ctl::lblErrDetectedProb1));
   EXPECT_FALSE(form.controls.Visible(ctl::cmdPause));
-  EXPECT_EQ(1, view.scrolledToTop);
   EXPECT_EQ(nullptr, form.scanState.ErrLog);
-  EXPECT_EQ(0u, form.tvwTree.Find("CC")->ChildCount());
-}
-
-TEST_F(ScanDriverTest, ReturnAfterTheResultsGoesBackToAFreshFirstPage) {
-  PopulateRegistry();
-  ClickPicture("CC");
-  form.ScanBtn_Click();
-  ASSERT_TRUE(form.scanFinished);
-  form.ext_Click();
-  EXPECT_FALSE(form.scanFinished);
-  EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
-  EXPECT_FALSE(form.controls.Visible(ctl::cmdBackUp));
-  EXPECT_FALSE(form.controls.Visible(ctl::lblErrDetectedProb1));
-  EXPECT_EQ(2895, form.controls.Get(ctl::tvwTree).width);
-  EXPECT_EQ(kScanPageExtLeft, form.controls.Get(ctl::ext).left);
-  EXPECT_EQ("Custome Controls", form.tvwTree.Find("CC")->text);
-  EXPECT_EQ(0u, form.tvwTree.Find("CC")->ChildCount());
-  EXPECT_EQ("NoneReg", Image("CC"));
-  // Problem nodes made later get new numbers: keys stay unique in a run.
-  ClickPicture("CC");
-  form.ScanBtn_Click();
-  EXPECT_EQ("3Err", form.tvwTree.Find("CC")->Children()[0]->key);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "checks/machine_variables.h"
+#include "support/machine_variables.h"
 #include "platform/system_info_posix.h"
 
 namespace hw::test {

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "checks/machine_variables.h"
+#include "support/machine_variables.h"
 #include "platform/system_info_win32.h"
 
 namespace hw::test {
