@@ -340,12 +340,19 @@ TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole)
     std::size_t batch;
     int stopAtPoll;  ///< 0: never
     std::vector<Result> results;
+    bool unsavable = false;  ///< the registry's changes cannot be written out
   };
   const std::vector<Row> rows = {
       {"repaired, changed since the scan, not in the logs, a shortcut", {1, 2, 99, 6}, 512, 0,
        {Result::kRepaired, Result::kNoLongerAProblem, Result::kNotRepaired, Result::kRepaired}},
       {"stopped after the first batch", {1, 3, 4, 5}, 2, 2,
        {Result::kRepaired, Result::kRepaired, Result::kNotAttempted, Result::kNotAttempted}},
+      // A deletion the registry cannot save is no repair, though its record is kept.
+      {"the registry cannot be saved", {1, 6}, 512, 0, {Result::kNotRepaired, Result::kRepaired}, true},
+  };
+  struct Unsavable : test::FailingRegistry {
+    using FailingRegistry::FailingRegistry;
+    long Flush() override { return kErrorAccessDenied; }
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -371,7 +378,12 @@ TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole)
       void Progress(std::size_t taken, std::size_t) override { lastTaken = taken; }
     } observer;
     observer.at = row.stopAtPoll;
-    Repairer repairer(tp.Get(), m, settings, RepairTexts{}, "Numbers");
+    test::StepFault never;
+    Unsavable unsavable(tp.Registry(), never);
+    Platform platform = tp.Get();
+    Platform withUnsavable{unsavable, platform.files, platform.system, platform.shortcuts, platform.pump,
+                           platform.dialogs, platform.shell};
+    Repairer repairer(row.unsavable ? withUnsavable : platform, m, settings, RepairTexts{}, "Numbers");
     repairer.batchRecords = row.batch;
     const RepairOutcome out = repairer.RepairNumbers(row.numbers, &observer);
 
@@ -383,13 +395,16 @@ TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole)
       const long n = row.numbers[i];
       EXPECT_EQ(n, out.problems[i].number);
       EXPECT_EQ(row.results[i], out.problems[i].result) << n;
-      EXPECT_EQ(row.results[i] == Result::kNotRepaired ? RepairTexts{}.reasonNotListed : "", out.problems[i].reason);
+      const std::string why = row.unsavable ? RepairTexts{}.reasonNotSaved : RepairTexts{}.reasonNotListed;
+      EXPECT_EQ(row.results[i] == Result::kNotRepaired ? why : "", out.problems[i].reason);
       if (row.results[i] == Result::kRepaired) ++repaired;
       if (row.results[i] == Result::kNotAttempted) notAttempted.push_back(n);
       if (n > 5) continue;
       const LoggedProblem& p = problems[n - 1];
       const test::ValueState now = test::ReadValue(tp.Registry(), p.value);
-      if (row.results[i] == Result::kRepaired) {
+      // An unsaved deletion is gone from the registry's view until it ends;
+      // its record restores it.
+      if (row.results[i] == Result::kRepaired || row.unsavable) {
         EXPECT_FALSE(now.present) << n;
         expected.push_back({static_cast<std::uint32_t>(p.value.root), p.value.key, p.value.name, p.type, p.data});
       } else {
