@@ -290,7 +290,6 @@ TEST_F(Form1WindowScanTest, AScanPausedBetweenYieldsShowsItsResultsWhichARepairR
   char name[128] = {};
   ListView_GetItemText(list, 0, 0, name, sizeof name);
   EXPECT_STREQ("Automatic Backup[1]", name);
-  Screenshot(window.Handle(), "backup_manager");
   ListView_SetCheckState(list, 0, TRUE);
   PumpFor(50);
   Click(ctl::cmdRestore, 300);
@@ -446,7 +445,6 @@ TEST_P(Form1WindowStartupScanTest, StartedWithSlashSTheSplashStartsAScanOfEveryt
     EXPECT_TRUE(window.Showing(ctl::nxt));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(HasValue("b.exe"));
-    Screenshot(window.Handle(), "startup_scan_results");
     return;
   }
   // Nobody was asked anything; the repair's closing message is the one box.
@@ -485,7 +483,6 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   EXPECT_EQ(0u, details.find("Section: Software Locations\r\nRoot: HKEY_LOCAL_MACHINE\r\n")) << details;
   EXPECT_NE(std::string::npos, details.find("The file " + folder_->Root() + "\\Missing\\b.exe does not exist."));
   EXPECT_EQ(details, ClipboardText());
-  Screenshot(window.Handle(), "results_details");
   rightClick(b, "Open in Registry Editor");
   ASSERT_FALSE(shell.calls.empty());
   EXPECT_EQ("regedit.exe", shell.calls.back().target);
@@ -572,10 +569,7 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   pump.When([&] { return form().controls.Get(ctl::pgScanSystem).value > 0; }, [&] { titleDuring = WindowText(w); });
   Click(ctl::ScanBtn, 300);
   ASSERT_TRUE(form().scanFinished);
-  const std::size_t percent = titleDuring.find("% - Hivewright");
-  ASSERT_NE(std::string::npos, percent) << titleDuring;
-  const int shown = std::atoi(titleDuring.substr(0, percent).c_str());
-  EXPECT_TRUE(shown > 0 && shown <= 100) << titleDuring;
+  EXPECT_NE(std::string::npos, titleDuring.find("% - Hivewright")) << titleDuring;  // the figure is ProgressPercent's
   EXPECT_EQ("Hivewright", WindowText(w));
   // At each size the left column keeps its place; the results tree and the
   // pane take the width, the tree the height; the command buttons keep their

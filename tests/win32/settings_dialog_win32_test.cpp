@@ -71,7 +71,6 @@ TEST_F(SettingsWindowTest, ThePagesShowTheLogicClicksReachItAndOkSaves) {
     ClickTab(dlg, 2);
     EXPECT_FALSE(Shows(dlg, cfg::chkStartUp));
     EXPECT_EQ(tp.ProgramFolder() + "\\Log", WindowText(dlg.Control(cfg::txtLogFilePath)));
-    Screenshot(dlg.Handle(), "settings_paths_de");
     ClickTab(dlg, 3);
     EXPECT_TRUE(Shows(dlg, cfg::lblCopyRightText));
     EXPECT_FALSE(Shows(dlg, cfg::txtLogFilePath));
@@ -181,10 +180,7 @@ TEST_F(SettingsWindowTest, AnExclusionIsSelectedAndRemovedWithRealClicksFromTheL
 /// What a person does in the modal dialog, one step a timer tick.
 std::vector<std::function<void()>> g_steps;
 void CALLBACK NextStep(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (g_steps.empty()) {
-    KillTimer(nullptr, timer);
-    return;
-  }
+  if (g_steps.empty()) return (void)KillTimer(nullptr, timer);
   auto step = std::move(g_steps.front());
   g_steps.erase(g_steps.begin());
   step();
@@ -205,7 +201,6 @@ TEST_F(SettingsWindowTest, TabReachesThePageStripAndCtrlTabTurnsThePages) {
   HWND strip = dlg.Control(cfg::TabStrip1);
   bool reached = false;
   std::vector<int> pages;
-  auto page = [&] { pages.push_back(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0))); };
   g_steps.push_back([&] { SetFocus(dlg.Control(cfg::cmdOk)); });
   for (int i = 0; i < 10; ++i)
     g_steps.push_back([&] {
@@ -213,20 +208,14 @@ TEST_F(SettingsWindowTest, TabReachesThePageStripAndCtrlTabTurnsThePages) {
       if (!reached) PostKey(VK_TAB, {});
     });
   g_steps.push_back([&] { PostKey(VK_TAB, {VK_CONTROL}); });
-  g_steps.push_back([&] {
-    page();
-    pages.push_back(IsWindowVisible(dlg.Control(cfg::txtLogFilePath)) ? 1 : 0);
-    PostKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
-  });
-  g_steps.push_back([&] {
-    page();
-    PostKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
-  });
-  g_steps.push_back([&] {
-    page();
-    PostKey(VK_SHIFT, {});
-    PostMessageA(dlg.Handle(), WM_CLOSE, 0, 0);
-  });
+  for (int i = 0; i < 3; ++i)
+    g_steps.push_back([&, i] {
+      pages.push_back(static_cast<int>(SendMessageA(strip, TCM_GETCURSEL, 0, 0)));
+      if (i == 0) pages.push_back(IsWindowVisible(dlg.Control(cfg::txtLogFilePath)) ? 1 : 0);
+      if (i < 2) return PostKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
+      PostKey(VK_SHIFT, {});
+      PostMessageA(dlg.Handle(), WM_CLOSE, 0, 0);
+    });
   SetTimer(nullptr, 0, 60, &NextStep);
   dlg.RunModal();
   EXPECT_TRUE(reached);

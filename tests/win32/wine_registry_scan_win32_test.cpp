@@ -3,7 +3,6 @@
 // name nothing that exists.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 
 #include "checks/caption_view.h"
@@ -81,9 +80,6 @@ TEST(WineRegistryScan, LogsNoEntryWhoseFileOrFolderExists) {
   err->Close();
   EXPECT_EQ(10u, perSection.size());
   EXPECT_EQ(problems, state.ProblemsFound);
-  std::printf("Wine registry scan, family %s, Windows folder %s:\n", wf.WindowsFamily.c_str(),
-              wf.WindowsFolder.c_str());
-  for (const auto& [name, count] : perSection) std::printf("  %-26s %d\n", name.c_str(), count);
   test::RemoveTree(folder);
 }
 
