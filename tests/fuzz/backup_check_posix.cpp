@@ -5,6 +5,7 @@
 #include "repair/backup_file.h"
 #include "support/scratch_folder.h"
 #include "support/scratch_registry.h"
+#include "support/registry_tree_count.h"
 
 namespace hw::fuzz {
 namespace {
@@ -30,28 +31,11 @@ Value ReadBack(RegistryApi& api, const BackupRecord& r) {
   return v;
 }
 
-// Keys and values below a key, however deep.
-std::size_t CountBelow(RegistryApi& api, RegKey root, const std::string& path) {
-  RegKey key = 0;
-  if (api.OpenKeyEx(root, path, 0, kKeyRead, &key) != kErrorSuccess) return 0;
-  std::size_t count = 0;
-  char name[kMaxNameChars];
-  std::vector<std::string> subkeys;
-  for (std::uint32_t i = 0; api.EnumKey(key, i, name, kMaxNameChars) == kErrorSuccess; ++i) subkeys.push_back(name);
-  std::vector<std::uint8_t> data(kMaxDataBytes);
-  for (std::uint32_t i = 0;; ++i) {
-    std::uint32_t chars = kMaxNameChars, type = 0, bytes = kMaxDataBytes;
-    const long st = api.EnumValue(key, i, name, &chars, &type, data.data(), &bytes);
-    if (st != kErrorSuccess && st != kErrorMoreData) break;
-    ++count;
-  }
-  api.CloseKey(key);
-  for (const std::string& s : subkeys) count += 1 + CountBelow(api, root, path.empty() ? s : path + "\\" + s);
-  return count;
-}
-
+// Keys and values of both roots, however deep.
 std::size_t CountAll(RegistryApi& api) {
-  return CountBelow(api, kHkeyLocalMachine, "") + CountBelow(api, kHkeyCurrentUser, "");
+  test::TreeCount count;
+  for (RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) test::CountTree(api, root, &count);
+  return count.keys + count.values;
 }
 
 }  // namespace

@@ -95,6 +95,12 @@ void RequireConsistent(const CliOptions& o) {
 
 }  // namespace
 
+std::string CanonicalLine(const CliOptions& options) {
+  std::string line;
+  for (const std::string& word : LineOf(options)) line += (line.empty() ? "" : " ") + word;
+  return line;
+}
+
 void CheckCommandLine(const std::string& input) {
   const std::vector<std::string> args = Arguments(input);
   const CliParse p = ParseCommandLine(args);

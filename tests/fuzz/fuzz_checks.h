@@ -4,9 +4,14 @@
 // and throws Violation when a result breaks the reader's promise. The fuzz
 // targets (*_fuzzer.cpp) and the regression test share these checks.
 #include <cstdint>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+namespace hw {
+struct CliOptions;
+}
 
 namespace hw::fuzz {
 
@@ -16,6 +21,13 @@ struct Violation : std::logic_error {
 
 inline void Require(bool holds, const std::string& what) {
   if (!holds) throw Violation(what);
+}
+
+/// The input as the bytes of a scratch file, made anew.
+inline void WriteInputFile(const std::string& path, const std::string& input) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(input.data(), static_cast<std::streamsize>(input.size()));
+  Require(static_cast<bool>(out), "the scratch file " + path + " could not be written");
 }
 
 using Check = void (*)(const std::string& input);
@@ -39,6 +51,9 @@ void CheckHive(const std::string& input);
 /// The command line of hivewright-cli (arguments split at NUL and newline):
 /// a usage error with a one-line message, or options that hold together.
 void CheckCommandLine(const std::string& input);
+/// Accepted options written out in one canonical spelling (`--name=value`,
+/// sections in catalogue order, drives as one word), words joined by spaces.
+std::string CanonicalLine(const CliOptions& options);
 /// ReadReportJson over these bytes: refused with a short printable message
 /// and nothing read, or read as a report that, written again and read
 /// again, gives the same report, with CSV and text forms that hold. The

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "fuzz/fuzz_checks.h"
+#include "support/host_file.h"
 #include "support/lnk_writer.h"
 #include "support/test_paths.h"
 
@@ -27,10 +26,7 @@ TEST(FuzzRegressions, KeptInputsPassTheirTargetsChecks) {
     const fs::path folder = fs::path(test::SourceDir()) / "tests/fuzz/regressions" / t.name;
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(folder, ec)) {
-      std::ifstream in(e.path(), std::ios::binary);
-      std::ostringstream bytes;
-      bytes << in.rdbuf();
-      ExpectHolds(t.check, bytes.str(), e.path().string());
+      ExpectHolds(t.check, test::HostFileBytes(e.path().string()), e.path().string());
       ++inputs;
     }
   }

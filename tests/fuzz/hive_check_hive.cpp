@@ -1,5 +1,3 @@
-#include <fstream>
-
 #include "engine/mani.h"
 #include "fuzz/fuzz_checks.h"
 #include "platform/blank_hive.h"
@@ -30,11 +28,7 @@ struct WalkCounter : ManiEvents {
 
 void CheckHive(const std::string& input) {
   static HiveRig rig;
-  for (const std::string* path : {&rig.file, &rig.system}) {
-    std::ofstream out(*path, std::ios::binary | std::ios::trunc);
-    out.write(input.data(), static_cast<std::streamsize>(input.size()));
-    Require(static_cast<bool>(out), "the scratch hive could not be written");
-  }
+  for (const std::string* path : {&rig.file, &rig.system}) WriteInputFile(*path, input);
   // The bytes serve as SOFTWARE and as SYSTEM (whose Select\Current picks
   // CurrentControlSet), read only.
   OfflineMachine m;

@@ -1,5 +1,3 @@
-#include <fstream>
-
 #include "platform/shortcut_reader_posix.h"
 #include "fuzz/fuzz_checks.h"
 #include "support/test_paths.h"
@@ -36,11 +34,7 @@ void CheckShortcut(const std::string& input) {
   Require(id.empty() || (id.size() >= 3 && id[1] == ':' && id[2] == '\\'),
           "the ID-list path does not start at a drive: " + id);
 
-  {
-    std::ofstream out(rig.file, std::ios::binary | std::ios::trunc);
-    out.write(input.data(), static_cast<std::streamsize>(input.size()));
-    Require(static_cast<bool>(out), "the scratch shortcut could not be written");
-  }
+  WriteInputFile(rig.file, input);
   // A spelling with '?' lost characters: the other one is taken, else none.
   const auto exact = [](const std::string& p) { return p.find('?') == std::string::npos; };
   std::string expected;

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <map>
 
-#include "platform/blank_hive.h"
 #include "platform/registry_api_hive.h"
 #include "platform/runtime_error.h"
 #include "support/blank_hive_machine.h"
 #include "support/host_file.h"
+#include "support/registry_tree_count.h"
 
 namespace hw::test {
 namespace {
@@ -20,19 +20,9 @@ namespace fs = std::filesystem;
 
 class HiveRegistryTest : public BlankHiveMachine {};
 
-TEST_F(HiveRegistryTest, BlankHiveIsWellFormed) {
-  const std::string hive = MakeBlankHive("ROOT", "SOFTWARE", 0x01D0000000000000ull);
-  ASSERT_EQ(8192u, hive.size());
-  EXPECT_EQ("regf", hive.substr(0, 4));
-  EXPECT_EQ("hbin", hive.substr(4096, 4));
-  std::uint32_t stored = 0;
-  for (int k = 3; k >= 0; --k) stored = (stored << 8) | static_cast<unsigned char>(hive[0x1FC + k]);
-  EXPECT_EQ(HiveHeaderChecksum(hive), stored);
-  std::string broken = hive;
-  broken[0x40] ^= 1;
-  EXPECT_NE(HiveHeaderChecksum(broken), stored);
-
-  // The blank hives of SetUp open, are empty and take writes.
+// A blank hive's layout and checksum are hivex's to check: it refuses a
+// hive whose header sum is wrong, and every test here opens blank hives.
+TEST_F(HiveRegistryTest, BlankHivesOpenEmptyAndNeverReplaceAFile) {
   auto api = OpenMachine();
   ASSERT_TRUE(api);
   EXPECT_TRUE(Subkeys(*api, kHkeyCurrentUser, "").empty());
@@ -259,46 +249,6 @@ TEST_F(HiveRegistryTest, PathsLookedUpAgainFollowChangesToTheHives) {
 
 // ---- hives made by Windows ----------------------------------------------------
 
-struct WalkCount {
-  std::size_t keys = 0;
-  std::size_t values = 0;
-  std::size_t unopenable = 0;  // subkeys whose name has no Windows-1252 form
-  long firstError = 0;
-};
-
-// A bare recursive walk through the API, relative to the parent handle.
-void Walk(RegistryApi& api, RegKey key, WalkCount* count, int depth) {
-  ++count->keys;
-  ASSERT_LT(depth, 600) << "walk deeper than any real hive";
-  char name[kMaxNameChars];
-  static std::vector<std::uint8_t> data(1 << 20);
-  for (std::uint32_t i = 0;; ++i) {
-    std::uint32_t nameChars = kMaxNameChars, type = 0, dataBytes = static_cast<std::uint32_t>(data.size());
-    long status = api.EnumValue(key, i, name, &nameChars, &type, data.data(), &dataBytes);
-    if (status == kErrorNoMoreItems) break;
-    if (status != kErrorSuccess) {
-      if (!count->firstError) count->firstError = status;
-      break;
-    }
-    ++count->values;
-  }
-  for (std::uint32_t i = 0;; ++i) {
-    long status = api.EnumKey(key, i, name, kMaxNameChars);
-    if (status == kErrorNoMoreItems) break;
-    if (status != kErrorSuccess) {
-      if (!count->firstError) count->firstError = status;
-      break;
-    }
-    RegKey child = 0;
-    if (api.OpenKeyEx(key, name, 0, kKeyRead, &child) != kErrorSuccess) {
-      ++count->unopenable;
-      continue;
-    }
-    Walk(api, child, count, depth + 1);
-    api.CloseKey(child);
-  }
-}
-
 // Decompresses `.xz` files into `scratch`; other files are used in place.
 std::string Prepared(const fs::path& file, const std::string& scratch) {
   if (file.extension() != ".xz") return file.string();
@@ -308,16 +258,17 @@ std::string Prepared(const fs::path& file, const std::string& scratch) {
   return out;
 }
 
-WalkCount WalkHiveFile(const std::string& path, const std::string& scratch, std::string* error) {
+TreeCount WalkHiveFile(const std::string& path, const std::string& scratch, std::string* error) {
   OfflineMachine m;
   m.userHive = path;
   m.settingsHive = scratch + "/settings.hiv";
   m.readOnly = true;
-  WalkCount count;
+  TreeCount count;
   auto api = HiveRegistry::Open(m, error);
   if (!api) return count;
-  Walk(*api, kHkeyCurrentUser, &count, 0);
+  CountTree(*api, kHkeyCurrentUser, &count);
   EXPECT_EQ(0u, api->OpenHandleCount());
+  EXPECT_FALSE(count.tooDeep) << path;
   return count;
 }
 
@@ -334,19 +285,17 @@ TEST(HiveRegistryRealHives, EveryHiveOpensAndEnumeratesCompletely) {
       {"plaso-NTUSER.DAT", {1127, 5602, 0}},          {"plaso-UsrClass.dat", {7505, 19987, 0}},
       {"regipy-NTUSER.DAT", {1812, 4094, 0}},         {"regipy-SYSTEM", {30756, 73456, 0}},
       {"regipy-UsrClass.dat", {6205, 12369, 0}},      {"regipy-ntuser_software_partial", {6396, 19990, 0}},
-      {"scancode-Software_Delta", {2945, 3682, 0}},
+      // The index gives 2945 and 3682: its walk gave up the rest of a key at
+      // the first unreadable value. Of its 3871 values two have no readable data.
+      {"scancode-Software_Delta", {2946, 3869, 0}},
   };
-  // The index counted this hive with a walk that gives up the rest of a key
-  // at its first unreadable value. It has 2946 keys and 3871 values, two of
-  // which have no readable data and are left out here.
-  index["scancode-Software_Delta"] = {2946, 3869, 0};
   const std::string scratch = MakeTempFolder("hw-real-hives");
   std::size_t walked = 0;
   for (const auto& entry : fs::directory_iterator(data + "/hives")) {
     const std::string path = Prepared(entry.path(), scratch);
     const std::string stem = fs::path(path).filename().string();
     std::string error;
-    WalkCount c = WalkHiveFile(path, scratch, &error);
+    const TreeCount c = WalkHiveFile(path, scratch, &error);
     ASSERT_TRUE(error.empty()) << stem << ": " << error;
     ++walked;
     auto known = index.find(stem);
@@ -369,16 +318,10 @@ TEST(HiveRegistryRealHives, DamagedHivesAreRefusedOrWalkedSafely) {
   for (const auto& entry : fs::directory_iterator(data + "/hives-bad")) {
     const std::string path = Prepared(entry.path(), scratch);
     std::string error;
-    WalkCount c = WalkHiveFile(path, scratch, &error);
+    const TreeCount c = WalkHiveFile(path, scratch, &error);
     ++seen;
-    if (!error.empty()) {
-      std::printf("  refused %s: %s\n", path.c_str(), error.c_str());
-      EXPECT_NE(std::string::npos, error.find(path));
-    } else {
-      std::printf("  walked  %s: %zu keys %zu values, first error %ld\n", path.c_str(), c.keys, c.values,
-                  c.firstError);
-      EXPECT_GE(c.keys, 1u);
-    }
+    if (!error.empty()) EXPECT_NE(std::string::npos, error.find(path)) << error;
+    else EXPECT_GE(c.keys, 1u) << path;
   }
   EXPECT_GE(seen, 4u);
   RemoveTree(scratch);
