@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "checks/caption_view.h"
+#include "support/caption_view.h"
 #include "checks/section_catalogue.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"

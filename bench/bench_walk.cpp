@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "checks/caption_view.h"
+#include "support/caption_view.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
 #include "support/real_message_pump.h"

@@ -14,7 +14,7 @@
 #include "platform/registry_api_win32.h"
 #include "platform/shortcut_reader_win32.h"
 #include "platform/system_info_win32.h"
-#include "scan/tree_clicks.h"
+#include "support/tree_clicks.h"
 #include "support/program_folder_system_info.h"
 #include "support/scripted_dialogs.h"
 #include "support/registry_builder.h"

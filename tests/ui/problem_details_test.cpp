@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scan/scan_fixture.h"
+#include "support/scan_repair_machine.h"
 #include "platform/vb_text.h"
 #include "support/shortcut_maker.h"
 

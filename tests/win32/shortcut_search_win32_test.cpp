@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "checks/caption_view.h"
+#include "support/caption_view.h"
 #include "checks/section_checks.h"
 #include "engine/mani.h"
 #include "platform/system_info.h"

@@ -5,9 +5,9 @@
 
 #include <map>
 
-#include "checks/caption_view.h"
+#include "support/caption_view.h"
 #include "checks/section_checks.h"
-#include "checks/section_scan.h"
+#include "support/section_scan.h"
 #include "engine/drives.h"
 #include "platform/message_pump_win32.h"
 #include "platform/shortcut_reader_win32.h"

@@ -1,2 +1,0 @@
-#pragma once
-#include "support/caption_view.h"  // the shared copy

@@ -1,2 +1,0 @@
-#pragma once
-#include "support/section_scan.h"  // the shared copy

@@ -1,2 +1,0 @@
-#pragma once
-#include "support/shortcut_search_events.h"  // the shared copy

@@ -1,2 +1,0 @@
-#pragma once
-#include "support/scan_repair_machine.h"  // the shared copy

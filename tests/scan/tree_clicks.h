@@ -1,2 +1,0 @@
-#pragma once
-#include "support/tree_clicks.h"  // the shared copy
