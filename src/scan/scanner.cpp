@@ -12,14 +12,6 @@
 
 namespace hw {
 
-std::string CanonicalSectionCode(const std::string& code) {
-  for (const Section& s : SectionCatalogue())
-    if (UCase(code) == UCase(s.code)) return s.code;
-  return std::string();
-}
-
-bool IsSectionCode(const std::string& code) { return !CanonicalSectionCode(code).empty(); }
-
 // The counters the rules keep in captions; the observer shows its own.
 class Scanner::Counters : public ScanCountersView {
  public:

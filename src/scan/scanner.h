@@ -31,11 +31,6 @@ struct ScanSelection {
   bool useExclusions = true;
 };
 
-/// True for a section code of the catalogue, in any case ("ri", "Scan").
-bool IsSectionCode(const std::string& code);
-/// The catalogue's spelling of a section code in any case; empty if none.
-std::string CanonicalSectionCode(const std::string& code);
-
 /// What kind of message a scan hands to its observer.
 enum class ScanMessage { kErrorTrap, kProblemLimit };
 
@@ -89,8 +84,8 @@ class Scanner {
   Scanner& operator=(const Scanner&) = delete;
 
   /// Runs the selected sections in catalogue order and returns when the
-  /// scan is over. Unknown section codes are passed over (callers reject
-  /// them first with IsSectionCode). Not reentrant: a Run while one runs
+  /// scan is over. Unknown section codes are passed over (the command
+  /// line rejects them first). Not reentrant: a Run while one runs
   /// fails at once.
   ScanOutcome Run(const ScanSelection& selection, ScanObserver& observer);
 

@@ -51,19 +51,5 @@ TEST(WindowsFamily, TheRealSystemGivesFolderFamilyAndFixedDrives) {
   EXPECT_TRUE(tp.dialogs.messages.empty());
 }
 
-TEST(SectionCatalogue, HoldsTheElevenSectionsInOrder) {
-  const auto& c = SectionCatalogue();
-  std::string codes;
-  for (const Section& s : c) {
-    codes += std::string(s.code) + " ";
-    EXPECT_EQ("[" + std::string(s.caption) + "]", s.logHeader);
-    EXPECT_EQ(&s - &c[0], s.CounterIndex());
-  }
-  // The walks of each section are proven by SectionChecksTest's scan.
-  EXPECT_EQ("RI CC SL DD WF HR SP SuP ArP VD Scan ", codes);
-  EXPECT_EQ(SectionSearch::kFiles, FindSection("Scan")->search);
-  EXPECT_EQ(nullptr, FindSection("ri"));
-}
-
 }  // namespace
 }  // namespace hw
