@@ -73,14 +73,13 @@ void ProblemLogs::StartProblemLogs(ScanState& state) {
 
 void ProblemLogs::AppendBinaryEntry(const BinaryEntry& record, ScanState* scan) {
   std::unique_ptr<RecordFile> once;
-  if (scan && !scan->BinaryLog) scan->BinaryLog = m_.platform().files.OpenRecordFile(BinaryEntriesLogPath());
-  if (!scan) once = m_.platform().files.OpenRecordFile(BinaryEntriesLogPath());
-  RecordFile& file = scan ? *scan->BinaryLog : *once;
+  std::unique_ptr<RecordFile>& file = scan ? scan->BinaryLog : once;
+  if (!file) file = m_.platform().files.OpenRecordFile(BinaryEntriesLogPath());
   // Straight behind the last slot, a partial one included, instead of
   // reading every slot to find the end.
-  std::uint64_t slots = (file.Length() + kEntrySlotLength - 1) / kEntrySlotLength;
+  std::uint64_t slots = (file->Length() + kEntrySlotLength - 1) / kEntrySlotLength;
   auto slot = record.ToSlot();
-  file.WriteAt(slots * kEntrySlotLength, slot.data(), slot.size());
+  file->WriteAt(slots * kEntrySlotLength, slot.data(), slot.size());
   if (once) once->Close();
 }
 
