@@ -23,27 +23,23 @@
 #include "platform/registry_api_hive.h"
 #include "support/registry_builder.h"
 #include "support/test_installation.h"
+#include "hive_bench.h"
 
 namespace {
 namespace fs = std::filesystem;
 using hw::RegKey;
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-[[noreturn]] void Die(const std::string& what) {
-  std::fprintf(stderr, "bench_cli_offline_hive: %s\n", what.c_str());
-  std::exit(1);
-}
+using hw::bench::Count;
+using hw::bench::Die;
+using hw::bench::Seconds;
 
 // The scanned areas of a SOFTWARE hive at the size of a used machine:
 // class registrations, uninstall entries, application paths, shared
 // libraries, start-up entries, help files, and vendor branches besides.
 // One entry in a hundred names a file that is not there.
-class SoftwareMaker {
+class SoftwareMaker : public hw::bench::KeyWriter {
  public:
-  SoftwareMaker(hw::RegistryApi& api, long keys) : api_(api), target_(keys) {}
+  SoftwareMaker(hw::RegistryApi& api, long keys) : KeyWriter(api), target_(keys) {}
 
   void Make() {
     const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
@@ -81,9 +77,9 @@ class SoftwareMaker {
     RegKey help = Create(hw::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help");
     for (long i = 0; i < 500; ++i) Text(help, "help" + std::to_string(i) + ".chm", Folder(i));
     Close(help);
-    for (long v = 0; keys_ < target_; ++v) {
+    for (long v = 0; static_cast<long>(keys_) < target_; ++v) {
       RegKey vendor = Create(hw::kHkeyLocalMachine, "SOFTWARE\\Vendor" + std::to_string(v));
-      for (int p = 0; p < 20 && keys_ < target_; ++p) {
+      for (int p = 0; p < 20 && static_cast<long>(keys_) < target_; ++p) {
         RegKey product = Create(vendor, "Product" + std::to_string(p) + "\\Settings");
         Text(product, "InstallPath", Folder(v * 20 + p));
         Dword(product, "Flags", std::uint32_t(v * 31 + p));
@@ -92,9 +88,6 @@ class SoftwareMaker {
       Close(vendor);
     }
   }
-
-  long keys() const { return keys_; }
-  long values() const { return values_; }
 
   static constexpr int kFiles = 50;
 
@@ -112,57 +105,8 @@ class SoftwareMaker {
     std::snprintf(buf, sizeof buf, "{%08lX-1111-2222-3333-444455556666}", 0x1A2B0000ul + static_cast<unsigned long>(i));
     return buf;
   }
-  RegKey Create(RegKey parent, const std::string& path) {
-    RegKey key = 0;
-    if (api_.CreateKeyEx(parent, path, hw::kKeyReadWrite, &key) != hw::kErrorSuccess) Die("create " + path);
-    for (char c : path) keys_ += c == '\\';
-    ++keys_;
-    return key;
-  }
-  void Close(RegKey key) { api_.CloseKey(key); }
-  void Text(RegKey key, const std::string& name, const std::string& text) {
-    const std::string data = text + '\0';
-    if (api_.SetValueEx(key, name, hw::kRegSz, reinterpret_cast<const std::uint8_t*>(data.data()),
-                        static_cast<std::uint32_t>(data.size())) != hw::kErrorSuccess)
-      Die("set " + name);
-    ++values_;
-  }
-  void Dword(RegKey key, const std::string& name, std::uint32_t n) {
-    if (api_.SetValueEx(key, name, hw::kRegDword, reinterpret_cast<const std::uint8_t*>(&n), 4) != hw::kErrorSuccess)
-      Die("set " + name);
-    ++values_;
-  }
-
-  hw::RegistryApi& api_;
   long target_;
-  long keys_ = 0, values_ = 0;
 };
-
-struct Count {
-  long keys = 0, values = 0;
-};
-
-void HivexWalk(hive_h* h, hive_node_h node, Count* c) {
-  hive_value_h* values = hivex_node_values(h, node);
-  for (std::size_t i = 0; values && values[i]; ++i) {
-    char* key = hivex_value_key(h, values[i]);
-    hive_type t;
-    std::size_t len = 0;
-    char* data = hivex_value_value(h, values[i], &t, &len);
-    if (key) ++c->values;
-    std::free(key);
-    std::free(data);
-  }
-  std::free(values);
-  hive_node_h* children = hivex_node_children(h, node);
-  for (std::size_t i = 0; children && children[i]; ++i) {
-    char* name = hivex_node_name(h, children[i]);
-    ++c->keys;
-    std::free(name);
-    HivexWalk(h, children[i], c);
-  }
-  std::free(children);
-}
 
 }  // namespace
 
@@ -180,7 +124,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   hw::test::TestInstallation in;
-  long keys = 0, values = 0;
+  std::size_t keys = 0, values = 0;
   const auto making = std::chrono::steady_clock::now();
   if (!cache.empty() && fs::exists(cache)) {
     fs::copy_file(cache, in.SoftwareHive(), fs::copy_options::overwrite_existing);
@@ -197,7 +141,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < SoftwareMaker::kFiles; ++i)
     for (const char* ext : {"dll", "exe"})
       in.MakeFile("Program Files/Vendor/file" + std::to_string(i) + "." + ext);
-  if (keys > 0) std::printf("SOFTWARE: %ld keys, %ld values added (%.1f s to make)\n", keys, values, Seconds(making));
+  if (keys > 0) std::printf("SOFTWARE: %zu keys, %zu values added (%.1f s to make)\n", keys, values, Seconds(making));
   std::printf("SOFTWARE %.1f MB, SYSTEM %.1f MB, NTUSER.DAT %.1f MB\n", fs::file_size(in.SoftwareHive()) / 1e6,
               fs::file_size(in.SystemHive()) / 1e6, fs::file_size(in.UserHive("anna")) / 1e6);
 
@@ -222,11 +166,11 @@ int main(int argc, char** argv) {
     for (const std::string& hive : {in.SoftwareHive(), in.SystemHive(), in.UserHive("anna")}) {
       hive_h* h = hivex_open(hive.c_str(), 0);
       if (!h) Die("hivex cannot open " + hive);
-      HivexWalk(h, hivex_root(h), &c);
+      hw::bench::HivexWalk(h, hivex_root(h), &c);
       hivex_close(h);
     }
     hivexBest = std::min(hivexBest, Seconds(walk));
-    if (round == 0) std::printf("hivex walk of the three hives: %ld keys, %ld values\n", c.keys, c.values);
+    if (round == 0) std::printf("hivex walk of the three hives: %zu keys, %zu values\n", c.keys, c.values);
   }
   std::printf("hivewright-cli scan --offline (all sections, json): %.3f s (exit status %d, %s)\n", cliBest, status,
               report.c_str());

@@ -22,20 +22,16 @@
 
 #include "platform/blank_hive.h"
 #include "platform/registry_api_hive.h"
+#include "hive_bench.h"
 
 namespace {
 namespace fs = std::filesystem;
 using hw::HiveRegistry;
 using hw::RegKey;
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-[[noreturn]] void Die(const std::string& what) {
-  std::fprintf(stderr, "bench_hive_enum_hive: %s\n", what.c_str());
-  std::exit(1);
-}
+using hw::bench::Count;
+using hw::bench::Die;
+using hw::bench::Seconds;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -58,9 +54,9 @@ struct Rng {
 // Writes keys and values of a SOFTWARE-like hive: file classes, program
 // identifiers with shell verbs, a large flat CLSID list, and vendor branches
 // three to five keys deep holding settings of every common type.
-class HiveMaker {
+class HiveMaker : public hw::bench::KeyWriter {
  public:
-  explicit HiveMaker(HiveRegistry& api) : api_(api) {}
+  explicit HiveMaker(HiveRegistry& api) : KeyWriter(api) {}
 
   void Make() {
     RegKey software = Create(hw::kHkeyLocalMachine, "SOFTWARE");
@@ -132,9 +128,6 @@ class HiveMaker {
     Close(software);
   }
 
-  std::size_t keys() const { return keys_; }
-  std::size_t values() const { return values_; }
-
  private:
   static std::string ProgramPath(int i) {
     return "C:\\Program Files\\Vendor " + std::to_string(i % 200) + "\\Program " + std::to_string(i) + "\\app.exe";
@@ -155,35 +148,13 @@ class HiveMaker {
            std::to_string(leaf) + std::string(60, 'n');
   }
 
-  RegKey Create(RegKey parent, const std::string& path) {
-    RegKey key = 0;
-    if (api_.CreateKeyEx(parent, path, hw::kKeyReadWrite, &key) != hw::kErrorSuccess) Die("create " + path);
-    for (char c : path) keys_ += c == '\\';
-    ++keys_;
-    return key;
-  }
-  void Close(RegKey key) { api_.CloseKey(key); }
-  void Set(RegKey key, const std::string& name, std::uint32_t type, const std::string& data) {
-    if (api_.SetValueEx(key, name, type, reinterpret_cast<const std::uint8_t*>(data.data()),
-                        static_cast<std::uint32_t>(data.size())) != hw::kErrorSuccess)
-      Die("set " + name);
-    ++values_;
-  }
-  void Text(RegKey key, const std::string& name, const std::string& text) {
-    Set(key, name, hw::kRegSz, text + '\0');
-  }
-  void Dword(RegKey key, const std::string& name, std::uint32_t n) {
-    Set(key, name, hw::kRegDword, std::string(reinterpret_cast<const char*>(&n), 4));
-  }
   void Binary(RegKey key, const std::string& name, std::size_t length) {
     std::string bytes(length, '\0');
     for (char& c : bytes) c = static_cast<char>(rng_.Next());
     Set(key, name, length ? hw::kRegBinary : hw::kRegNone, bytes);
   }
 
-  HiveRegistry& api_;
   Rng rng_;
-  std::size_t keys_ = 0, values_ = 0;
 };
 
 std::unique_ptr<HiveRegistry> OpenSoftware(const std::string& hive, const std::string& folder, bool readOnly) {
@@ -195,34 +166,6 @@ std::unique_ptr<HiveRegistry> OpenSoftware(const std::string& hive, const std::s
   auto api = HiveRegistry::Open(m, &error);
   if (!api) Die(error);
   return api;
-}
-
-struct Count {
-  std::size_t keys = 0, values = 0;
-  std::size_t items() const { return keys + values; }
-};
-
-// (a) hivex's own walk: children, names, values, value names and data.
-void HivexWalk(hive_h* h, hive_node_h node, Count* c) {
-  hive_value_h* values = hivex_node_values(h, node);
-  for (std::size_t i = 0; values && values[i]; ++i) {
-    char* key = hivex_value_key(h, values[i]);
-    hive_type t;
-    std::size_t len = 0;
-    char* data = hivex_value_value(h, values[i], &t, &len);
-    if (key && data) ++c->values;
-    std::free(key);
-    std::free(data);
-  }
-  std::free(values);
-  hive_node_h* children = hivex_node_children(h, node);
-  for (std::size_t i = 0; children && children[i]; ++i) {
-    char* name = hivex_node_name(h, children[i]);
-    if (name) ++c->keys;
-    std::free(name);
-    HivexWalk(h, children[i], c);
-  }
-  std::free(children);
 }
 
 // The values of an open key, by index, with the program's buffers.
@@ -359,7 +302,7 @@ int main(int argc, char** argv) {
     hive_h* h = hivex_open(hive.c_str(), 0);
     if (!h) Die("hivex_open failed");
     const auto start = std::chrono::steady_clock::now();
-    HivexWalk(h, hivex_root(h), c);
+    hw::bench::HivexWalk(h, hivex_root(h), c);
     const double s = Seconds(start);
     hivex_close(h);
     return s;

@@ -6,30 +6,10 @@
 #include "support/scratch_folder.h"
 #include "support/scratch_registry.h"
 #include "support/registry_tree_count.h"
+#include "support/registry_values.h"
 
 namespace hw::fuzz {
 namespace {
-
-struct Value {
-  bool present = false;
-  std::uint32_t type = 0;
-  std::vector<std::uint8_t> data;
-};
-
-Value ReadBack(RegistryApi& api, const BackupRecord& r) {
-  Value v;
-  RegKey key = 0;
-  if (api.OpenKeyEx(r.RootKey, r.KeyName, 0, kKeyRead, &key) != kErrorSuccess) return v;
-  std::uint32_t size = 0;
-  if (api.QueryValueEx(key, r.ValueName, &v.type, nullptr, &size) == kErrorSuccess) {
-    v.data.resize(size);
-    v.present = api.QueryValueEx(key, r.ValueName, &v.type, v.data.empty() ? nullptr : v.data.data(), &size) ==
-                kErrorSuccess;
-    v.data.resize(size);
-  }
-  api.CloseKey(key);
-  return v;
-}
 
 // Keys and values of both roots, however deep.
 std::size_t CountAll(RegistryApi& api) {
@@ -64,7 +44,7 @@ void CheckBackupFile(const std::string& input) {
   for (std::size_t i = 0; i < records; ++i) {
     const BackupRecord& r = contents.records[i];
     if (failed.count(r.Describe())) continue;
-    const Value v = ReadBack(api, r);
+    const test::ValueState v = test::ReadValue(api, {r.RootKey, r.KeyName, r.ValueName});
     Require(v.present, "restored but not there: " + r.Describe());
     bool matches = false;
     for (std::size_t j = i; j < records && !matches; ++j) {

@@ -16,6 +16,7 @@
 #include "registry/module1.h"
 #include "scan/scanner.h"
 #include "support/registry_builder.h"
+#include "support/registry_values.h"
 #include "support/scratch_folder.h"
 #include "support/test_platform.h"
 #include "support/tree_clicks.h"
@@ -23,35 +24,6 @@
 #include "ui/form1.h"
 
 namespace hw::test {
-
-struct ValueRef {
-  RegKey root;
-  std::string key, name;
-  bool operator<(const ValueRef& o) const { return std::tie(root, key, name) < std::tie(o.root, o.key, o.name); }
-  bool operator==(const ValueRef& o) const { return root == o.root && key == o.key && name == o.name; }
-};
-
-struct ValueState {
-  bool present = false;
-  std::uint32_t type = 0;
-  Bytes data;
-  bool operator==(const ValueState& o) const { return present == o.present && type == o.type && data == o.data; }
-};
-
-inline ValueState ReadValue(RegistryApi& api, const ValueRef& v) {
-  ValueState s;
-  RegKey h = 0;
-  if (api.OpenKeyEx(v.root, v.key, 0, kKeyRead, &h) != kErrorSuccess) return s;
-  std::uint32_t size = 0;
-  if (api.QueryValueEx(h, v.name, &s.type, nullptr, &size) == kErrorSuccess) {
-    s.data.resize(size);
-    s.present = api.QueryValueEx(h, v.name, &s.type, s.data.empty() ? nullptr : s.data.data(), &size) ==
-                kErrorSuccess;
-    s.data.resize(size);
-  }
-  api.CloseKey(h);
-  return s;
-}
 
 /// The values alerr.log names ("n.ROOT,/key#(name)" lines); other lines
 /// (shortcut files) are skipped.
