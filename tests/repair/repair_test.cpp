@@ -276,9 +276,10 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
     form.cmdBackUp_Click();
     EXPECT_EQ(device ? std::string() : name, form.BackupName) << name;
     ASSERT_EQ(device ? 1u : 0u, tp.dialogs.messages.size()) << name;
-    if (device)
+    if (device) {
       EXPECT_EQ("\"" + Trim(name) + "\" is the name of a device, not of a file. Please give the backup another name.",
                 tp.dialogs.messages[0].text);
+    }
   }
 
   const std::string folder = form.settings.BackupFolder();

@@ -168,7 +168,9 @@ TEST_F(ScanDriverTest, AnAbortWhereverPressedIsNeverFollowedByResultsOrARepair) 
       const std::string log = ErrLog();
       EXPECT_EQ(0u, log.find(c.logStart)) << log;
       for (const Section& later : SectionCatalogue()) {
-        if (later.order > FindSection(c.abortIn)->order) EXPECT_EQ(std::string::npos, log.find(later.logHeader)) << log;
+        if (later.order > FindSection(c.abortIn)->order) {
+          EXPECT_EQ(std::string::npos, log.find(later.logHeader)) << log;
+        }
       }
     }
     EXPECT_TRUE(tp.dialogs.messages.empty());
