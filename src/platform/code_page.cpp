@@ -178,6 +178,7 @@ std::string Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t length) {
 void Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::string* text) {
   std::string& out = *text;
   out.clear();
+  out.reserve(length / 2);
   std::size_t i = 0;
   // Most text is ASCII: take whole runs while every unit is below 0x80.
   for (; i + 8 <= length; i += 8) {

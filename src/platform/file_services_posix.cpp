@@ -22,6 +22,9 @@
 namespace hw {
 namespace {
 
+// Lookups remembered while listings are held; beyond this they start afresh.
+constexpr std::size_t kMaxResolved = 1u << 16;
+
 const char* DescriptionOf(long number) {
   switch (number) {
     case kErrBadFileName: return "Bad file name or number";
@@ -335,6 +338,13 @@ PosixFileServices::PosixFileServices(std::map<char, std::string> drives) {
 }
 
 PosixFileServices::Lookup PosixFileServices::Resolve(const std::string& path) const {
+  if (held_ == 0) return ResolveOnDisk(path);
+  if (auto it = resolved_.find(path); it != resolved_.end()) return it->second;
+  if (resolved_.size() >= kMaxResolved) resolved_.clear();
+  return resolved_.emplace(path, ResolveOnDisk(path)).first->second;
+}
+
+PosixFileServices::Lookup PosixFileServices::ResolveOnDisk(const std::string& path) const {
   Lookup r;
   if (path.size() < 2 || path[1] != ':' || path.find('\0') != std::string::npos) return r;
   auto drive = drives_.find(static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
@@ -474,6 +484,7 @@ bool PosixFileServices::FindEntry(const std::string& hostFolder, const std::stri
 }
 
 void PosixFileServices::Forget(const std::string& host) {
+  resolved_.clear();
   if (listings_.empty() || host.empty()) return;
   const std::size_t slash = host.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : host.substr(0, slash);
@@ -494,6 +505,7 @@ void PosixFileServices::HoldFolderListings(bool hold) {
   if (held_ <= 0) {
     held_ = 0;
     listings_.clear();
+    resolved_.clear();
   }
 }
 

@@ -113,6 +113,7 @@ class PosixFileServices : public FileServices {
     std::string host;
   };
   Lookup Resolve(const std::string& windowsPath) const;
+  Lookup ResolveOnDisk(const std::string& windowsPath) const;
   // Resolve, then throw 52/76/53 when the path, its folder or (with
   // `mustExist`) the entry itself is missing.
   Lookup ResolveOrThrow(const std::string& windowsPath, bool mustExist) const;
@@ -120,6 +121,10 @@ class PosixFileServices : public FileServices {
   std::map<char, std::string> drives_;
   int held_ = 0;
   mutable std::unordered_map<std::string, Listing> listings_;
+  // While held, the lookups already made, by Windows path: a scan tests the
+  // same path several ways (file, folder, its drive) and many entries name
+  // the same files.
+  mutable std::unordered_map<std::string, Lookup> resolved_;
 };
 
 /// Whether `name` matches the wildcard `pattern` the way a Windows directory

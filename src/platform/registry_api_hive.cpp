@@ -446,6 +446,7 @@ struct HiveRegistry::Impl {
   Folded stepFolded, findFolded;
   std::string decodedText;
   Folded decodedFolded;
+  std::string queryBytes;
 
   // The cached child list of `node` (valid until the cache changes).
   const std::shared_ptr<ChildList>& Children(int id, hive_node_h node) {
@@ -1174,19 +1175,25 @@ long HiveRegistry::QueryValueEx(RegKey key, const std::string& valueName, std::u
   errno = 0;
   hive_value_h* values = hivex_node_values(hv, h->loc.node);
   if (!values) return kErrorRegistryCorrupt;
-  const Folded want = FoldText(valueName);
-  std::string name;
-  Folded folded;
+  Impl& im = *impl_;
+  Folded& want = im.findFolded;
+  FoldText(valueName, &want);
   status = kErrorFileNotFound;
   std::uint32_t foundType = 0;
-  std::string bytes;
+  std::string& bytes = im.queryBytes;
   for (std::size_t i = 0; values[i]; ++i) {
-    CharBuf keyName;
     errno = 0;
-    keyName.p = hivex_value_key(hv, values[i]);
-    if (!keyName.p) continue;
-    DecodeName(keyName.p, &name, &folded);
-    if (folded != want) continue;
+    if (want.empty()) {
+      // The default value is asked for most: its name is the empty one,
+      // which needs no decoding to be told.
+      if (hivex_value_key_len(hv, values[i]) != 0 || errno != 0) continue;
+    } else {
+      CharBuf keyName;
+      keyName.p = hivex_value_key(hv, values[i]);
+      if (!keyName.p) continue;
+      DecodeName(keyName.p, &im.decodedText, &im.decodedFolded);
+      if (im.decodedFolded != want) continue;
+    }
     status = ReadProgramData(hv, values[i], &foundType, &bytes) ? kErrorSuccess : kErrorRegistryCorrupt;
     break;
   }

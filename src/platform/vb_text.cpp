@@ -68,6 +68,17 @@ bool SameAt(const std::string& hay, std::size_t at, const std::string& needle, b
   return true;
 }
 
+// Whether a search for `needle` may compare bytes exactly: without regard
+// to case only ASCII letters and non-ASCII characters compare otherwise.
+bool ExactSearch(const std::string& needle, bool ignoreCase) {
+  if (!ignoreCase) return true;
+  for (char c : needle) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || UpperAscii(u) != u || (u >= 'A' && u <= 'Z')) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string Trim(const std::string& s) {
@@ -91,6 +102,10 @@ std::size_t InStr(std::size_t start, const std::string& hay, const std::string& 
   if (start > hay.size() + 1) return 0;
   if (needle.empty()) return start;
   if (needle.size() > hay.size()) return 0;
+  if (ExactSearch(needle, ignoreCase)) {
+    const std::size_t at = hay.find(needle, start - 1);
+    return at == std::string::npos ? 0 : at + 1;
+  }
   for (std::size_t i = start - 1; i + needle.size() <= hay.size(); ++i) {
     if (SameAt(hay, i, needle, ignoreCase)) return i + 1;
   }
@@ -100,6 +115,10 @@ std::size_t InStr(std::size_t start, const std::string& hay, const std::string& 
 std::size_t InStrRev(const std::string& hay, const std::string& needle, bool ignoreCase) {
   if (needle.empty()) return hay.size();
   if (needle.size() > hay.size()) return 0;
+  if (ExactSearch(needle, ignoreCase)) {
+    const std::size_t at = hay.rfind(needle);
+    return at == std::string::npos ? 0 : at + 1;
+  }
   for (std::size_t i = hay.size() - needle.size() + 1; i-- > 0;) {
     if (SameAt(hay, i, needle, ignoreCase)) return i + 1;
   }
@@ -118,6 +137,12 @@ std::string Replace(const std::string& s, const std::string& find, const std::st
                     bool ignoreCase) {
   if (find.empty()) return s;
   std::string out;
+  if (ExactSearch(find, ignoreCase)) {
+    std::size_t from = 0;
+    for (std::size_t at; (at = s.find(find, from)) != std::string::npos; from = at + find.size())
+      out.append(s, from, at - from).append(with);
+    return out.append(s, from, std::string::npos);
+  }
   std::size_t i = 0;
   while (i < s.size()) {
     if (i + find.size() <= s.size() && SameAt(s, i, find, ignoreCase)) {
