@@ -12,6 +12,13 @@
 namespace hw::test {
 namespace {
 
+struct Value {
+  std::string name;
+  std::uint32_t type;
+  std::string data;
+  long status = kErrorSuccess;  // of the query that read it
+};
+
 class RegistryApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,18 +39,12 @@ class RegistryApiTest : public ::testing::Test {
     return api_->SetValueEx(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
                             static_cast<std::uint32_t>(bytes.size()));
   }
-  // Type and bytes of a value; status in *status.
-  std::string Query(RegKey key, const std::string& name, std::uint32_t* type, long* status) {
+  Value Query(RegKey key, const std::string& name) {
     std::vector<std::uint8_t> buf(kMaxDataBytes * 2);
-    std::uint32_t length = static_cast<std::uint32_t>(buf.size());
-    *status = api_->QueryValueEx(key, name, type, buf.data(), &length);
-    return *status == kErrorSuccess ? std::string(buf.begin(), buf.begin() + length) : std::string();
-  }
-  long StatusOf(RegKey key, const std::string& name) {
-    std::uint32_t type;
-    long status;
-    Query(key, name, &type, &status);
-    return status;
+    std::uint32_t length = static_cast<std::uint32_t>(buf.size()), type = 99;
+    const long status = api_->QueryValueEx(key, name, &type, buf.data(), &length);
+    if (status != kErrorSuccess) return {name, 0, "", status};
+    return {name, type, std::string(buf.begin(), buf.begin() + length)};
   }
   std::vector<std::string> SubkeyNames(RegKey key) {
     std::vector<std::string> names;
@@ -54,11 +55,6 @@ class RegistryApiTest : public ::testing::Test {
     EXPECT_EQ(kErrorNoMoreItems, status);
     return names;
   }
-  struct Value {
-    std::string name;
-    std::uint32_t type;
-    std::string data;
-  };
   std::vector<Value> Values(RegKey key) {
     std::vector<Value> values;
     for (std::uint32_t i = 0;; ++i) {
@@ -109,38 +105,35 @@ TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
                           {"", kRegSz, std::string("default text\0", 13)}};
   for (const Value& v : values) ASSERT_EQ(kErrorSuccess, Set(key, v.name, v.type, v.data)) << v.name;
   for (const Value& v : values) {
-    std::uint32_t type = 99;
-    long status;
-    EXPECT_EQ(v.data, Query(key, v.name == "Multi" ? "MULTI" : v.name, &type, &status)) << v.name;
-    EXPECT_EQ(kErrorSuccess, status) << v.name;
-    EXPECT_EQ(v.type, type) << v.name;
+    const Value read = Query(key, v.name == "Multi" ? "MULTI" : v.name);
+    EXPECT_EQ(kErrorSuccess, read.status) << v.name;
+    EXPECT_EQ(v.type, read.type) << v.name;
+    EXPECT_EQ(v.data, read.data) << v.name;
   }
   // Setting an existing name (in other case) replaces it, type and all.
   ASSERT_EQ(kErrorSuccess, Set(key, "SZ", kRegDword, std::string("\x05\x00\x00\x00", 4)));
-  std::uint32_t type = 0;
-  long status;
-  EXPECT_EQ(std::string("\x05\x00\x00\x00", 4), Query(key, "Sz", &type, &status));
-  EXPECT_EQ(kRegDword, type);
-  EXPECT_EQ(6u, Values(key).size());
+  EXPECT_EQ(kRegDword, Query(key, "Sz").type);
+  EXPECT_EQ(std::string("\x05\x00\x00\x00", 4), Query(key, "Sz").data);
   EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, "Binary"));
-  EXPECT_NE(kErrorSuccess, StatusOf(key, "Binary"));
   EXPECT_NE(kErrorSuccess, api_->DeleteValue(key, "Binary")) << "already gone";
   EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, ""));
-  EXPECT_NE(kErrorSuccess, StatusOf(key, ""));
   std::set<std::string> left;
   for (const Value& v : Values(key)) left.insert(v.name);
   EXPECT_EQ((std::set<std::string>{"Sz", "Expand", "Dword", "Multi"}), left);
+  EXPECT_NE(kErrorSuccess, Query(key, "Binary").status);
   api_->CloseKey(key);
 
   // A write through a handle opened for reading only is refused.
   RegKey readOnly = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
   EXPECT_NE(kErrorSuccess, Set(readOnly, "New", kRegSz, std::string("x\0", 2)));
   EXPECT_NE(kErrorSuccess, api_->DeleteValue(readOnly, "Dword"));
-  EXPECT_EQ(kErrorSuccess, StatusOf(readOnly, "Dword")) << "the refused delete left the value";
+  EXPECT_EQ(kErrorSuccess, Query(readOnly, "Dword").status) << "the refused delete left the value";
   api_->CloseKey(readOnly);
 }
 
-TEST_F(RegistryApiTest, QueryWithoutRoomStillGivesTypeAndLength) {
+// Buffers too small: a query still gives type and length; an enumeration
+// refuses a name or data that does not fit, and the value stays whole.
+TEST_F(RegistryApiTest, BuffersTooSmallAreReportedNeverOverrun) {
   RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Sizes");
   ASSERT_EQ(kErrorSuccess, Set(key, "Text", kRegSz, std::string("0123456789\0", 11)));
   std::uint8_t small[4], none[1];
@@ -161,6 +154,23 @@ TEST_F(RegistryApiTest, QueryWithoutRoomStillGivesTypeAndLength) {
   }
   std::uint32_t type, length = 0;
   EXPECT_NE(kErrorSuccess, api_->QueryValueEx(key, "Missing", &type, nullptr, &length));
+  ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, "Text"));
+
+  api_->CloseKey(Create(key, "ASubkeyName"));
+  char name[kMaxNameChars];
+  EXPECT_NE(kErrorSuccess, api_->EnumKey(key, 0, name, 11));
+  EXPECT_EQ(kErrorSuccess, api_->EnumKey(key, 0, name, 12));
+  EXPECT_STREQ("ASubkeyName", name);
+  std::uint8_t data[kMaxDataBytes];
+  std::uint32_t nameChars, dataBytes;
+  for (const Value& v : {Value{std::string(300, 'n'), kRegBinary, std::string("x\0", 2)},
+                         Value{"Big", kRegBinary, std::string(kMaxDataBytes + 100, '\x5A')}}) {
+    ASSERT_EQ(kErrorSuccess, Set(key, v.name, v.type, v.data));
+    nameChars = kMaxNameChars, dataBytes = kMaxDataBytes;
+    EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes)) << v.name.size();
+    EXPECT_EQ(v.data, Query(key, v.name).data) << "the value itself is whole";
+    ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, v.name));
+  }
   api_->CloseKey(key);
 }
 
@@ -189,27 +199,6 @@ TEST_F(RegistryApiTest, EnumerationIsCompleteStableAndEndsWith259) {
   api_->CloseKey(key);
 }
 
-TEST_F(RegistryApiTest, NamesAndDataTooLongForTheBuffersAreRefused) {
-  RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Long");
-  api_->CloseKey(Create(key, "ASubkeyName"));
-  char name[kMaxNameChars];
-  EXPECT_NE(kErrorSuccess, api_->EnumKey(key, 0, name, 5));
-  EXPECT_EQ(kErrorSuccess, api_->EnumKey(key, 0, name, 12));
-  EXPECT_STREQ("ASubkeyName", name);
-  std::uint8_t data[kMaxDataBytes];
-  std::uint32_t nameChars, type = 0, dataBytes;
-  for (const auto& [valueName, bytes] : {std::pair<std::string, std::string>{std::string(300, 'n'), std::string("x\0", 2)},
-                                         {"Big", std::string(kMaxDataBytes + 100, '\x5A')}}) {
-    ASSERT_EQ(kErrorSuccess, Set(key, valueName, kRegBinary, bytes));
-    nameChars = kMaxNameChars, dataBytes = kMaxDataBytes;
-    EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes)) << valueName.size();
-    long status;
-    EXPECT_EQ(bytes, Query(key, valueName, &type, &status)) << "the value itself is whole";
-    ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, valueName));
-  }
-  api_->CloseKey(key);
-}
-
 // Program text is UTF-8 on every backend; names and data outside any one
 // code page go in and come out exactly.
 TEST_F(RegistryApiTest, TextOfAnyScriptRoundTrips) {
@@ -226,9 +215,7 @@ TEST_F(RegistryApiTest, TextOfAnyScriptRoundTrips) {
   ASSERT_EQ(1u, values.size());
   EXPECT_EQ(valueName, values[0].name);
   EXPECT_EQ(text, values[0].data);
-  std::uint32_t type;
-  long status;
-  EXPECT_EQ(text, Query(upper, u8"GRÜßE łÓDŹ", &type, &status));
+  EXPECT_EQ(text, Query(upper, u8"GRÜßE łÓDŹ").data);
   api_->CloseKey(upper);
   api_->CloseKey(parent);
 }
