@@ -81,10 +81,9 @@ TEST_F(HiveRegistryTest, ChangesPersistAfterFlushAndAfterClosing) {
   EXPECT_EQ("x", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor", "More"));
 }
 
-
 // The link follows Select\Current as it changes, also for a path looked
-// up before.
-TEST_F(HiveRegistryTest, CurrentControlSetFollowsSelectCurrent) {
+// up before; so does any path looked up again after a change.
+TEST_F(HiveRegistryTest, PathsLookedUpAgainFollowSelectCurrentAndChangesToTheHives) {
   auto api = OpenMachine();
   RegKey key = 0;
   EXPECT_EQ(kErrorFileNotFound, api->OpenKeyEx(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", 0, kKeyRead, &key));
@@ -104,6 +103,18 @@ TEST_F(HiveRegistryTest, CurrentControlSetFollowsSelectCurrent) {
   EXPECT_EQ((std::vector<std::string>{"ControlSet001", "ControlSet002", "Select"}),
             Subkeys(*api, kHkeyLocalMachine, "SYSTEM"))
       << "the link itself is not listed";
+
+  // A shorter path, a longer one, a sibling and a missing key after the same start.
+  SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er", "", "deep");
+  SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Other", "", "other");
+  EXPECT_EQ("deep", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er", ""));
+  EXPECT_EQ("<status 2>", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Missing", ""));
+  EXPECT_EQ("other", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\VENDOR\\other", ""));
+  EXPECT_EQ("deep", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\\\Vendor\\Product\\Deep\\Er\\", ""));
+  EXPECT_EQ("<status 2>", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er\\Below", ""));
+  SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er\\Below", "", "below");
+  EXPECT_EQ("below", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er\\Below", ""));
+  EXPECT_EQ(0u, api->OpenHandleCount());
 }
 
 TEST_F(HiveRegistryTest, ProgramSettingsLiveInTheirOwnHive) {
@@ -226,21 +237,6 @@ TEST_F(HiveRegistryTest, KeysAddedUnderAListedParentAppearAsAFreshReadShowsThem)
     api->CloseKey(parent);
   }
   EXPECT_EQ(Subkeys(*OpenMachine(), kHkeyLocalMachine, "SOFTWARE\\Parent"), seen) << "the order is the hive's own";
-}
-
-TEST_F(HiveRegistryTest, PathsLookedUpAgainFollowChangesToTheHives) {
-  auto api = OpenMachine();
-  // A shorter path, a longer one, a sibling and a missing key after the same start.
-  SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er", "", "deep");
-  SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Other", "", "other");
-  EXPECT_EQ("deep", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er", ""));
-  EXPECT_EQ("<status 2>", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Missing", ""));
-  EXPECT_EQ("other", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\VENDOR\\other", ""));
-  EXPECT_EQ("deep", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\\\Vendor\\Product\\Deep\\Er\\", ""));
-  EXPECT_EQ("<status 2>", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er\\Below", ""));
-  SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er\\Below", "", "below");
-  EXPECT_EQ("below", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\Product\\Deep\\Er\\Below", ""));
-  EXPECT_EQ(0u, api->OpenHandleCount());
 }
 
 // ---- hives made by Windows ----------------------------------------------------
