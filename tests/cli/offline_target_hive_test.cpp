@@ -217,9 +217,8 @@ TEST(OfflineCli, ScanEditRepairRestoreRoundTrip) {
       userRun + "#Zw\xc3\xb6lf \xe2\x82\xac -> C:\\Tools\\zw\xc3\xb6lf.exe file",
   };
   EXPECT_EQ(Places(report), broken);
-  EXPECT_EQ(report.target.kind, "offline");
-  EXPECT_EQ(report.target.user, "anna");
-  EXPECT_EQ(report.target.windows, "C:\\Windows");
+  EXPECT_EQ(std::tie(report.target.kind, report.target.user, report.target.windows),
+            std::make_tuple("offline", "anna", "C:\\Windows"));
 
   // The user keeps "Old": it leaves the report.
   ScanReport edited = report;

@@ -133,7 +133,7 @@ TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
 
 // Buffers too small: a query still gives type and length; an enumeration
 // refuses a name or data that does not fit, and the value stays whole.
-TEST_F(RegistryApiTest, BuffersTooSmallAreReportedNeverOverrun) {
+TEST_F(RegistryApiTest, TooSmallBuffersGiveTheLengthOrAreRefusedAndTheValueStaysWhole) {
   RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Sizes");
   ASSERT_EQ(kErrorSuccess, Set(key, "Text", kRegSz, std::string("0123456789\0", 11)));
   std::uint8_t small[4], none[1];
