@@ -31,7 +31,7 @@ std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   return names;
 }
 
-TEST(FileServicesContract, ExistenceAttributesFoldersAndTheirIdentity) {
+TEST(FileServicesContract, ExistenceAttributesIdentityDeleteCopyAndReplace) {
   auto s = MakeScratchFolder();
   FileServices& fs = s->Files();
   const std::string r = s->Root();
@@ -82,6 +82,39 @@ TEST(FileServicesContract, ExistenceAttributesFoldersAndTheirIdentity) {
   EXPECT_FALSE(a == c);
   EXPECT_FALSE(fs.GetFolderIdentity(r + "\\Missing", &c));
   EXPECT_FALSE(fs.GetFolderIdentity(r + "\\Data\\file.txt", &c));
+
+  // Delete, copy and replace; a read-only file goes only when forced.
+  const std::string bytes("a\0b\r\nc", 6);
+  s->WriteFile(r + "\\plain.txt", "x");
+  s->WriteFile(r + "\\locked.txt", "x");
+  MakeReadOnly(*s, r + "\\locked.txt");
+  fs.DeleteFile(r + "\\PLAIN.txt", false);
+  EXPECT_FALSE(s->Exists(r + "\\plain.txt"));
+  EXPECT_EQ(kErrPermissionDenied, ErrorNumberOf([&] { fs.DeleteFile(r + "\\locked.txt", false); }));
+  EXPECT_TRUE(s->Exists(r + "\\locked.txt"));
+  fs.DeleteFile(r + "\\locked.txt", true);
+  EXPECT_FALSE(s->Exists(r + "\\locked.txt"));
+  EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.DeleteFile(r + "\\locked.txt", true); }));
+
+  s->WriteFile(r + "\\src.dat", bytes);
+  s->WriteFile(r + "\\old.dat", "older and longer content");
+  fs.CopyFile(r + "\\src.dat", r + "\\copy.dat", true);
+  EXPECT_EQ(bytes, s->ReadFile(r + "\\copy.dat"));
+  fs.CopyFile(r + "\\src.dat", r + "\\OLD.dat", true);
+  EXPECT_EQ(bytes, s->ReadFile(r + "\\old.dat"));
+  s->WriteFile(r + "\\old.dat", "kept");
+  EXPECT_EQ(kErrFileExists, ErrorNumberOf([&] { fs.CopyFile(r + "\\src.dat", r + "\\old.dat", false); }));
+  EXPECT_EQ("kept", s->ReadFile(r + "\\old.dat"));
+  EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.CopyFile(r + "\\none.dat", r + "\\x.dat", true); }));
+
+  s->WriteFile(r + "\\new.tmp", "replacement");
+  fs.ReplaceFile(r + "\\new.tmp", r + "\\old.dat");
+  EXPECT_FALSE(s->Exists(r + "\\new.tmp"));
+  EXPECT_EQ("replacement", s->ReadFile(r + "\\old.dat"));
+  s->WriteFile(r + "\\fresh.tmp", "f");
+  fs.ReplaceFile(r + "\\fresh.tmp", r + "\\target.dat");
+  EXPECT_EQ("f", s->ReadFile(r + "\\target.dat"));
+  EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.ReplaceFile(r + "\\fresh.tmp", r + "\\target.dat"); }));
 }
 
 // Listings skip hidden entries (a backup list's folder files do not), and
@@ -123,42 +156,6 @@ TEST(FileServicesContract, ListingsAndFolderFiles) {
   }
   EXPECT_EQ(kErrPathNotFound, ErrorNumberOf([&] { fs.GetFolderFiles(d + "\\NoSuchFolder"); }));
   if (!hidden) GTEST_SKIP() << "the scratch file system cannot mark files hidden";
-}
-
-TEST(FileServicesContract, DeleteCopyAndReplace) {
-  auto s = MakeScratchFolder();
-  FileServices& fs = s->Files();
-  const std::string r = s->Root(), bytes("a\0b\r\nc", 6);
-  s->WriteFile(r + "\\plain.txt", "x");
-  s->WriteFile(r + "\\locked.txt", "x");
-  MakeReadOnly(*s, r + "\\locked.txt");
-  fs.DeleteFile(r + "\\PLAIN.txt", false);
-  EXPECT_FALSE(s->Exists(r + "\\plain.txt"));
-  EXPECT_EQ(kErrPermissionDenied, ErrorNumberOf([&] { fs.DeleteFile(r + "\\locked.txt", false); }));
-  EXPECT_TRUE(s->Exists(r + "\\locked.txt"));
-  fs.DeleteFile(r + "\\locked.txt", true);
-  EXPECT_FALSE(s->Exists(r + "\\locked.txt"));
-  EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.DeleteFile(r + "\\locked.txt", true); }));
-
-  s->WriteFile(r + "\\src.dat", bytes);
-  s->WriteFile(r + "\\old.dat", "older and longer content");
-  fs.CopyFile(r + "\\src.dat", r + "\\copy.dat", true);
-  EXPECT_EQ(bytes, s->ReadFile(r + "\\copy.dat"));
-  fs.CopyFile(r + "\\src.dat", r + "\\OLD.dat", true);
-  EXPECT_EQ(bytes, s->ReadFile(r + "\\old.dat"));
-  s->WriteFile(r + "\\old.dat", "kept");
-  EXPECT_EQ(kErrFileExists, ErrorNumberOf([&] { fs.CopyFile(r + "\\src.dat", r + "\\old.dat", false); }));
-  EXPECT_EQ("kept", s->ReadFile(r + "\\old.dat"));
-  EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.CopyFile(r + "\\none.dat", r + "\\x.dat", true); }));
-
-  s->WriteFile(r + "\\new.tmp", "replacement");
-  fs.ReplaceFile(r + "\\new.tmp", r + "\\old.dat");
-  EXPECT_FALSE(s->Exists(r + "\\new.tmp"));
-  EXPECT_EQ("replacement", s->ReadFile(r + "\\old.dat"));
-  s->WriteFile(r + "\\fresh.tmp", "f");
-  fs.ReplaceFile(r + "\\fresh.tmp", r + "\\target.dat");
-  EXPECT_EQ("f", s->ReadFile(r + "\\target.dat"));
-  EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.ReplaceFile(r + "\\fresh.tmp", r + "\\target.dat"); }));
 }
 
 TEST(FileServicesContract, TextFilesAreSingleByteWithCrLfAndRecordFilesTakeOffsets) {

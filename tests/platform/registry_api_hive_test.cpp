@@ -49,7 +49,7 @@ TEST_F(HiveRegistryTest, BlankHivesOpenEmptyNeverReplaceAFileAndHaveOnlyTheirRoo
       << "HKLM holds only the hives";
 }
 
-TEST_F(HiveRegistryTest, ChangesPersistAfterFlushAndAfterClosing) {
+TEST_F(HiveRegistryTest, ChangesPersistAfterFlushAndAfterClosingAndNotWhenReadOnly) {
   {
     auto api = OpenMachine();
     SetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor\\App", "Path", "C:\\App");
@@ -79,6 +79,22 @@ TEST_F(HiveRegistryTest, ChangesPersistAfterFlushAndAfterClosing) {
   api.reset();
   api = OpenMachine();
   EXPECT_EQ("x", GetText(*api, kHkeyLocalMachine, "SOFTWARE\\Vendor", "More"));
+  api.reset();
+
+  // A machine opened read only refuses writes and leaves its files alone.
+  const std::string before = HostFileBytes(machine_.userHive);
+  OfflineMachine ro = machine_;
+  ro.readOnly = true;
+  api = OpenMachine(ro);
+  RegKey key = 0;
+  EXPECT_EQ(kErrorAccessDenied, api->CreateKeyEx(kHkeyCurrentUser, "Software\\New", kKeyReadWrite, &key));
+  EXPECT_EQ(kErrorAccessDenied, api->OpenKeyEx(kHkeyCurrentUser, "Software\\Vendor", 0, kKeyReadWrite, &key));
+  ASSERT_EQ(kErrorSuccess, api->OpenKeyEx(kHkeyCurrentUser, "Software\\Vendor", 0, kKeyRead, &key));
+  EXPECT_EQ(kErrorAccessDenied, api->DeleteValue(key, "Name"));
+  api->CloseKey(key);
+  EXPECT_EQ("Joe", GetText(*api, kHkeyCurrentUser, "Software\\Vendor", "Name"));
+  api.reset();
+  EXPECT_EQ(before, HostFileBytes(machine_.userHive));
 }
 
 // The link follows Select\Current as it changes, also for a path looked
@@ -147,27 +163,6 @@ TEST_F(HiveRegistryTest, ProgramSettingsLiveInTheirOwnHive) {
   EXPECT_EQ(std::vector<std::string>{"SOFTWARE"}, Subkeys(*api, kHkeyLocalMachine, ""));
   RegKey key = 0;
   EXPECT_NE(kErrorSuccess, api->CreateKeyEx(kHkeyLocalMachine, "SOFTWARE\\Other", kKeyReadWrite, &key));
-}
-
-TEST_F(HiveRegistryTest, ReadOnlyMachineRefusesWritesAndLeavesFilesAlone) {
-  {
-    auto api = OpenMachine();
-    SetText(*api, kHkeyCurrentUser, "Software\\Vendor", "Name", "Joe");
-  }
-  const std::string before = HostFileBytes(machine_.userHive);
-  OfflineMachine ro = machine_;
-  ro.readOnly = true;
-  {
-    auto api = OpenMachine(ro);
-    RegKey key = 0;
-    EXPECT_EQ(kErrorAccessDenied, api->CreateKeyEx(kHkeyCurrentUser, "Software\\New", kKeyReadWrite, &key));
-    EXPECT_EQ(kErrorAccessDenied, api->OpenKeyEx(kHkeyCurrentUser, "Software\\Vendor", 0, kKeyReadWrite, &key));
-    ASSERT_EQ(kErrorSuccess, api->OpenKeyEx(kHkeyCurrentUser, "Software\\Vendor", 0, kKeyRead, &key));
-    EXPECT_EQ(kErrorAccessDenied, api->DeleteValue(key, "Name"));
-    api->CloseKey(key);
-    EXPECT_EQ("Joe", GetText(*api, kHkeyCurrentUser, "Software\\Vendor", "Name"));
-  }
-  EXPECT_EQ(before, HostFileBytes(machine_.userHive));
 }
 
 TEST_F(HiveRegistryTest, MissingTruncatedAndForeignFilesGiveAClearError) {

@@ -75,7 +75,7 @@ class RegistryApiTest : public ::testing::Test {
   RegistryApi* api_ = nullptr;
 };
 
-TEST_F(RegistryApiTest, CreatesEveryKeyAlongThePathAndOpensThemAgain) {
+TEST_F(RegistryApiTest, KeysAreMadeAlongThePathOpenAgainAndListCompletely) {
   for (RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
     const std::string base = root == kHkeyLocalMachine ? "SOFTWARE\\HwContract" : "Software\\HwContract";
     EXPECT_EQ(kErrorSuccess, api_->CloseKey(Create(root, base + "\\One\\Two\\Three")));
@@ -93,6 +93,30 @@ TEST_F(RegistryApiTest, CreatesEveryKeyAlongThePathAndOpensThemAgain) {
   RegKey closed = Create(kHkeyCurrentUser, "Software\\HwContract");
   EXPECT_EQ(kErrorSuccess, api_->CloseKey(closed));
   EXPECT_NE(kErrorSuccess, api_->CloseKey(closed)) << "a closed handle is gone";
+
+  // Enumeration is complete, stable while a handle stays open, and ends with 259.
+  RegKey key = Create(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk");
+  std::set<std::string> made;
+  for (const char* n : {"Zeta", "alpha", "Mid", "beta", "Omega"}) {
+    api_->CloseKey(Create(key, n));
+    made.insert(n);
+    ASSERT_EQ(kErrorSuccess, Set(key, std::string("v") + n, kRegSz, std::string(n) + '\0'));
+  }
+  const std::vector<std::string> first = SubkeyNames(key);
+  EXPECT_EQ(made, std::set<std::string>(first.begin(), first.end()));
+  EXPECT_EQ(first, SubkeyNames(key)) << "same order while the handle stays open";
+  const std::vector<Value> values = Values(key), again = Values(key);
+  ASSERT_EQ(5u, values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(kRegSz, values[i].type);
+    EXPECT_EQ(values[i].name.substr(1) + '\0', values[i].data);
+    EXPECT_EQ(values[i].name, again[i].name);
+  }
+  RegKey other = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk");  // a fresh handle sees the same keys
+  const std::vector<std::string> viaOther = SubkeyNames(other);
+  EXPECT_EQ(made, std::set<std::string>(viaOther.begin(), viaOther.end()));
+  api_->CloseKey(other);
+  api_->CloseKey(key);
 }
 
 TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
@@ -171,31 +195,6 @@ TEST_F(RegistryApiTest, TooSmallBuffersGiveTheLengthOrAreRefusedAndTheValueStays
     EXPECT_EQ(v.data, Query(key, v.name).data) << "the value itself is whole";
     ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, v.name));
   }
-  api_->CloseKey(key);
-}
-
-TEST_F(RegistryApiTest, EnumerationIsCompleteStableAndEndsWith259) {
-  RegKey key = Create(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk");
-  std::set<std::string> made;
-  for (const char* n : {"Zeta", "alpha", "Mid", "beta", "Omega"}) {
-    api_->CloseKey(Create(key, n));
-    made.insert(n);
-    ASSERT_EQ(kErrorSuccess, Set(key, std::string("v") + n, kRegSz, std::string(n) + '\0'));
-  }
-  const std::vector<std::string> first = SubkeyNames(key);
-  EXPECT_EQ(made, std::set<std::string>(first.begin(), first.end()));
-  EXPECT_EQ(first, SubkeyNames(key)) << "same order while the handle stays open";
-  const std::vector<Value> values = Values(key), again = Values(key);
-  ASSERT_EQ(5u, values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    EXPECT_EQ(kRegSz, values[i].type);
-    EXPECT_EQ(values[i].name.substr(1) + '\0', values[i].data);
-    EXPECT_EQ(values[i].name, again[i].name);
-  }
-  RegKey other = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk");  // a fresh handle sees the same keys
-  const std::vector<std::string> viaOther = SubkeyNames(other);
-  EXPECT_EQ(made, std::set<std::string>(viaOther.begin(), viaOther.end()));
-  api_->CloseKey(other);
   api_->CloseKey(key);
 }
 
