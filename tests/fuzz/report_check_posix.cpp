@@ -32,7 +32,8 @@ void CheckOtherForms(const ScanReport& report) {
   }
   const std::string text = ReportText(report);
   Require(Printable(text, true), "the text report holds a control character or bytes that are not UTF-8");
-  const std::string count = std::to_string(report.problems.size()) + (report.problems.size() == 1 ? " problem " : " problems ");
+  const std::size_t n = report.problems.size();
+  const std::string count = std::to_string(n) + (n == 1 ? " problem " : " problems ");
   Require(report.problems.empty() ? text.find("\nNo problems found; ") != std::string::npos
                                   : text.find("\n" + count + "found in ") != std::string::npos,
           "the text report's total line does not count the problems");

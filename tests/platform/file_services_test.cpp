@@ -123,14 +123,19 @@ TEST(FileServicesContract, ListingsAndFolderFiles) {
   auto s = MakeScratchFolder();
   FileServices& fs = s->Files();
   const std::string d = s->Root() + "\\List";
-  for (const char* f : {"a.lnk", "B.LNK", "c.txt", "h.lnk", "ro.lnk", "Sub\\deep.lnk"}) s->WriteFile(d + "\\" + f, "12345");
+  for (const char* f : {"a.lnk", "B.LNK", "c.txt", "h.lnk", "ro.lnk", "Sub\\deep.lnk"})
+    s->WriteFile(d + "\\" + f, "12345");
   s->MakeFolder(d + "\\Secret");
   MakeReadOnly(*s, d + "\\ro.lnk");
   const std::time_t now = std::time(nullptr);
   const bool hidden = s->MakeHidden(d + "\\h.lnk") && s->MakeHidden(d + "\\Secret");
 
-  std::vector<std::string> lnk = {"B.LNK", "a.lnk", "ro.lnk"}, all = {".", "..", "B.LNK", "Sub", "a.lnk", "c.txt", "ro.lnk"};
-  if (!hidden) lnk.push_back("h.lnk"), all.push_back("Secret"), all.push_back("h.lnk");
+  std::vector<std::string> lnk = {"B.LNK", "a.lnk", "ro.lnk"};
+  std::vector<std::string> all = {".", "..", "B.LNK", "Sub", "a.lnk", "c.txt", "ro.lnk"};
+  if (!hidden) {
+    lnk.push_back("h.lnk");
+    all.insert(all.end(), {"Secret", "h.lnk"});
+  }
   std::sort(lnk.begin(), lnk.end());
   std::sort(all.begin(), all.end());
   EXPECT_EQ(lnk, Names(fs.ListDirectory(d, "*.lnk", false)));
@@ -164,7 +169,8 @@ TEST(FileServicesContract, TextFilesAreSingleByteWithCrLfAndRecordFilesTakeOffse
   const std::string r = s->Root(), longLine(100000, 'x');
   auto w = fs.CreateTextFile(r + "\\err.log", true);
   EXPECT_TRUE(w->IsOpen());
-  for (const std::string& line : {std::string("1.HKEY_LOCAL_MACHINE\\x"), std::string(), std::string(u8"café Дм"), longLine})
+  for (const std::string& line : {std::string("1.HKEY_LOCAL_MACHINE\\x"), std::string(), std::string(u8"café Дм"),
+                                  longLine})
     w->WriteLine(line);
   w->Close();
   EXPECT_FALSE(w->IsOpen());
