@@ -22,8 +22,6 @@ class CliTarget {
   /// The Windows folder ("C:\Windows") and family ("WIN2K") of the target.
   std::string WindowsFolder() const { return report_.windows; }
   std::string WindowsFamily() const { return report_.family; }
-  /// Hives (host paths) whose header says they were not saved cleanly.
-  const std::vector<std::string>& DirtyHives() const { return dirty_; }
   /// The folder of the problem logs and of the backups, as the core names
   /// them (Windows form).
   std::string LogFolder() const { return logFolder_; }

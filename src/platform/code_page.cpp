@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace hw {
 namespace {
 
@@ -87,55 +83,6 @@ std::string Utf8FromCp1252(const std::string& text) {
   out.reserve(text.size());
   for (char c : text) AppendUtf8(out, UnicodeFromCp1252(static_cast<unsigned char>(c)));
   return out;
-}
-
-std::string Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length) {
-  std::string out;
-  Cp1252FromUtf16Le(bytes, length, &out);
-  return out;
-}
-
-void Cp1252FromUtf16Le(const std::uint8_t* bytes, std::size_t length, std::string* text) {
-  std::string& out = *text;
-  out.resize(length / 2);
-  std::size_t n = 0;
-  std::size_t i = 0;
-  // Most text is ASCII: take many units at a time while every high byte is
-  // zero and every low byte below 0x80.
-#if defined(__SSE2__)
-  const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
-  for (; i + 32 <= length; i += 32) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 16));
-    const __m128i bad = _mm_and_si128(_mm_or_si128(a, b), nonAscii);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) != 0xFFFF) break;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&out[n]), _mm_packus_epi16(a, b));
-    n += 16;
-  }
-#endif
-  for (; i + 8 <= length; i += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, bytes + i, 8);
-    if (w & 0xFF80FF80FF80FF80ull) break;
-    out[n] = static_cast<char>(bytes[i]);
-    out[n + 1] = static_cast<char>(bytes[i + 2]);
-    out[n + 2] = static_cast<char>(bytes[i + 4]);
-    out[n + 3] = static_cast<char>(bytes[i + 6]);
-    n += 4;
-  }
-  for (; i + 1 < length; i += 2) {
-    const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-    if (unit < 0x80) {
-      out[n++] = static_cast<char>(unit);
-      continue;
-    }
-    if (unit >= 0xDC00 && unit < 0xE000 && i >= 2) {
-      const char16_t prev = static_cast<char16_t>(bytes[i - 2] | (bytes[i - 1] << 8));
-      if (prev >= 0xD800 && prev < 0xDC00) continue;  // second half of a pair already gave '?'
-    }
-    out[n++] = Cp1252FromUnicode(unit);
-  }
-  out.resize(n);
 }
 
 std::string Utf16LeFromCp1252(const std::string& text) {

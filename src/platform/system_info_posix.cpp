@@ -20,12 +20,6 @@ int Weekday(int y, int m, int d) {
 
 }  // namespace
 
-std::map<char, std::string> OfflineSystem::DriveFolders() const {
-  std::map<char, std::string> folders;
-  for (const auto& d : drives) folders[UpperLetter(d.letter)] = d.hostFolder;
-  return folders;
-}
-
 PosixSystemInfo::PosixSystemInfo(OfflineSystem machine) : machine_(std::move(machine)) {
   for (auto& d : machine_.drives) d.letter = UpperLetter(d.letter);
   std::sort(machine_.drives.begin(), machine_.drives.end(),

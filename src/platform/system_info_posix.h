@@ -27,9 +27,6 @@ struct OfflineSystem {
   std::string computerName;
   std::string programFolder;
   std::string programName = "hivewright";
-
-  /// Drive letter -> host folder, for PosixFileServices.
-  std::map<char, std::string> DriveFolders() const;
 };
 
 class PosixSystemInfo : public SystemInfo {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "cli/cli_options.h"
 #include "fuzz/fuzz_checks.h"
 #include "cli/cli_run.h"
@@ -7,30 +9,19 @@
 namespace hw {
 namespace {
 
+// Words split at spaces; "~" is an empty argument.
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> words;
-  std::string w;
-  bool any = false;
-  for (char c : line) {
-    if (c == ' ') {
-      if (any) words.push_back(w);
-      w.clear();
-      any = false;
-    } else if (c == '~') {  // an empty argument
-      any = true;
-    } else {
-      w += c;
-      any = true;
-    }
-  }
-  if (any) words.push_back(w);
+  std::istringstream in(line);
+  for (std::string w; in >> w;) words.push_back(w == "~" ? "" : w);
   return words;
 }
 
-// The line as the fuzz target takes it: arguments split at NUL.
+// The line as the fuzz target takes it: arguments split at newlines.
 std::string Joined(const std::string& line) {
   std::string s;
-  for (const std::string& w : Split(line)) s += (s.empty() ? "" : std::string(1, '\0')) + w;
+  for (char c : line)
+    if (c != '~') s += c == ' ' ? '\n' : c;
   return s;
 }
 
@@ -75,13 +66,10 @@ TEST(CliOptions, UsageErrorsSayWhatIsWrong) {
       {"--version scan", "--version stands alone"},
   };
   for (const auto& c : cases) {
-    const CliParse p = ParseCommandLine(Split(c.line));
-    EXPECT_FALSE(p.ok) << c.line;
-    EXPECT_NE(p.error.find(c.message), std::string::npos) << c.line << " said: " << p.error;
-    // Through the program: exit status 2, the message and the hint on stderr.
+    // Exit status 2, the message and the hint on stderr.
     const test::CliResult r = test::RunCliWith(Split(c.line));
     EXPECT_EQ(r.status, kExitUsage) << c.line;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.line;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.line << " said: " << r.err;
     EXPECT_NE(r.err.find(kCliUsageHint), std::string::npos) << c.line;
     EXPECT_EQ(r.out, "") << c.line;
     EXPECT_NO_THROW(fuzz::CheckCommandLine(Joined(c.line))) << c.line;
@@ -99,7 +87,7 @@ TEST(CliOptions, ValidLinesGiveTheirOptions) {
        "scan --sections RI,SuP,Scan --drives CD --no-exclusions --format=json --output=r.json --offline=/mnt/win "
        "--user=Anna --drive=E=/mnt/e --drive=F=/f=g --log-folder=/l --backup-folder=/b --quiet"},
       {"scan", "scan --format=text"},
-      {"repair --from edited.json --no-backup --yes --offline /w", "repair --from=edited.json --no-backup --yes --offline=/w"},
+      {"repair --from r.json --no-backup --yes --offline /w", "repair --from=r.json --no-backup --yes --offline=/w"},
       {"repair --sections HR --backup kept", "repair --sections HR --backup=kept"},
       {"backups restore one two --offline /w", "backups restore one two --offline=/w"},
       {"backups export one --output /tmp/x", "backups export one --output=/tmp/x"},

@@ -5,30 +5,19 @@
 namespace hw {
 namespace {
 
-FoundProblem Registry(long n, const char* section, const char* key, std::optional<std::string> value) {
-  FoundProblem p;
-  p.number = n;
-  p.section = section;
-  p.root = "HKEY_LOCAL_MACHINE";
-  p.key = key;
-  p.value = std::move(value);
-  return p;
-}
+const std::string kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-FoundProblem Shortcut(long n, const char* file) {
-  FoundProblem p;
-  p.number = n;
-  p.section = "Scan";
-  p.shortcut = file;
-  return p;
+FoundProblem Registry(long n, const char* section, const std::string& key, std::optional<std::string> value) {
+  return {n, section, "HKEY_LOCAL_MACHINE", key, std::move(value), "", "", "", std::nullopt};
 }
+FoundProblem Shortcut(long n, const char* file) { return {n, "Scan", "", "", std::nullopt, "", "", "", file}; }
 
 // An edited report narrows the repair to what the fresh scan confirms.
 TEST(ReportMatch, OnlyProblemsTheFreshScanConfirms) {
   const std::vector<FoundProblem> fresh = {
       Registry(1, "SL", "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", "C:\\gone.dll"),
-      Registry(2, "SP", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Updater"),
-      Registry(3, "SP", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", ""),
+      Registry(2, "SP", kRun, "Updater"),
+      Registry(3, "SP", kRun, ""),
       Registry(4, "CC", "CLSID\\{1}\\InprocServer32", std::nullopt),
       Shortcut(5, "C:\\Users\\anna\\Desktop\\Old.lnk"),
       Shortcut(6, "D:\\Links\\Old.lnk"),
@@ -40,17 +29,18 @@ TEST(ReportMatch, OnlyProblemsTheFreshScanConfirms) {
   } cases[] = {
       {"everything listed", fresh, {1, 2, 3, 4, 5, 6}},
       {"nothing listed", {}, {}},
-      {"names in another case", {Registry(9, "SP", "SOFTWARE\\microsoft\\windows\\currentversion\\run", "UPDATER")}, {2}},
-      {"the default value is not the named one", {Registry(9, "SP", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "")}, {3}},
+      {"other case", {Registry(9, "SP", "SOFTWARE\\microsoft\\windows\\currentVersion\\RUN", "UPdater")}, {2}},
+      {"the default value is not the named one", {Registry(9, "SP", kRun, "")}, {3}},
       {"a key match is not a value match", {Registry(9, "CC", "CLSID\\{1}\\InprocServer32", "")}, {}},
-      {"another section is not the same problem", {Registry(9, "HR", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Updater")}, {}},
-      {"a problem the fresh scan does not find", {Registry(9, "SP", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Other")}, {}},
+      {"another section is not the same problem", {Registry(9, "HR", kRun, "Updater")}, {}},
+      {"a problem the fresh scan does not find", {Registry(9, "SP", kRun, "Other")}, {}},
       {"a shortcut by its file", {Shortcut(1, "c:\\users\\ANNA\\desktop\\old.lnk")}, {5}},
       {"a shortcut is not a registry problem", {Registry(5, "Scan", "", std::nullopt)}, {}},
   };
   for (const auto& c : cases) EXPECT_EQ(ConfirmedNumbers(fresh, c.listed), c.numbers) << c.what;
 
-  EXPECT_EQ(SectionsListed({fresh[4], fresh[1], fresh[0], fresh[3]}), (std::vector<std::string>{"CC", "SL", "SP", "Scan"}));
+  const std::vector<std::string> sections = {"CC", "SL", "SP", "Scan"};
+  EXPECT_EQ(SectionsListed({fresh[4], fresh[1], fresh[0], fresh[3]}), sections);
   EXPECT_EQ(DrivesListed(fresh), (std::vector<std::string>{"C", "D"}));
 }
 

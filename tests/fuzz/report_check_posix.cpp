@@ -21,6 +21,8 @@ void CheckOtherForms(const ScanReport& report) {
   std::string error;
   Require(test::ReadCsv(ReportCsv(report), &records, &error), "the CSV is not RFC 4180: " + error);
   Require(records.size() == report.problems.size() + 1, "the CSV has not one row per problem");
+  const test::CsvRecord header = {"number", "section", "root", "key", "value", "data", "path", "missing", "shortcut"};
+  Require(records[0] == header, "the CSV header is not the nine fields in order");
   for (std::size_t i = 0; i < report.problems.size(); ++i) {
     FoundProblem valid = report.problems[i];
     for (std::string* s : {&valid.root, &valid.key, &valid.data, &valid.path, &valid.missing}) *s = ValidUtf8(*s);
@@ -30,7 +32,8 @@ void CheckOtherForms(const ScanReport& report) {
   }
   const std::string text = ReportText(report);
   Require(Printable(text, true), "the text report holds a control character or bytes that are not UTF-8");
-  const std::string count = std::to_string(report.problems.size()) + (report.problems.size() == 1 ? " problem " : " problems ");
+  const std::size_t n = report.problems.size();
+  const std::string count = std::to_string(n) + (n == 1 ? " problem " : " problems ");
   Require(report.problems.empty() ? text.find("\nNo problems found; ") != std::string::npos
                                   : text.find("\n" + count + "found in ") != std::string::npos,
           "the text report's total line does not count the problems");

@@ -116,32 +116,30 @@ TEST_F(PosixFiles, HeldListingsSeeEveryChangeMadeThroughThem) {
     const char* change;
     std::function<void()> act;
     const char* path;
-    bool file, folder;
+    char is;  // 'f' a file, 'd' a folder, '-' neither
   } steps[] = {
-      {"before", [] {}, "C:\\app\\A.TXT", true, false},
-      {"before", [] {}, "C:\\APP", false, true},
-      {"before", [] {}, "C:\\app\\new.txt", false, false},
-      {"created", [&] { text("C:\\APP\\New.txt"); }, "C:\\app\\NEW.TXT", true, false},
-      {"deleted", [&] { files_->DeleteFile("c:\\app\\new.txt", false); }, "C:\\App\\New.txt", false, false},
-      {"folder made", [&] { files_->CreateFolder("C:\\app\\Sub"); }, "C:\\APP\\SUB", false, true},
-      {"looked into", [] {}, "C:\\app\\sub\\in.txt", false, false},
-      {"folder gone", [&] { files_->DeleteFolder("C:\\app\\sub"); }, "C:\\app\\Sub", false, false},
+      {"before", [] {}, "C:\\app\\A.TXT", 'f'},
+      {"before", [] {}, "C:\\APP", 'd'},
+      {"before", [] {}, "C:\\app\\new.txt", '-'},
+      {"created", [&] { text("C:\\APP\\New.txt"); }, "C:\\app\\NEW.TXT", 'f'},
+      {"deleted", [&] { files_->DeleteFile("c:\\app\\new.txt", false); }, "C:\\App\\New.txt", '-'},
+      {"folder made", [&] { files_->CreateFolder("C:\\app\\Sub"); }, "C:\\APP\\SUB", 'd'},
+      {"looked into", [] {}, "C:\\app\\sub\\in.txt", '-'},
+      {"folder gone", [&] { files_->DeleteFolder("C:\\app\\sub"); }, "C:\\app\\Sub", '-'},
       {"made again", [&] { files_->CreateFolder("C:\\app\\Sub"); text("C:\\app\\sub\\In.txt"); },
-       "C:\\APP\\SUB\\IN.TXT", true, false},
-      {"copied", [&] { files_->CopyFile("C:\\app\\a.txt", "C:\\app\\Copy.txt", false); }, "C:\\app\\copy.txt", true,
-       false},
-      {"replaced", [&] { files_->ReplaceFile("C:\\app\\copy.txt", "C:\\app\\R.txt"); }, "C:\\app\\COPY.TXT", false,
-       false},
-      {"replaced", [] {}, "C:\\app\\r.txt", true, false},
-      {"before", [] {}, "C:\\tod\\moved.txt", false, false},
-      {"moved", [&] { files_->MoveFile("C:\\app\\r.txt", "D:\\Moved.txt"); }, "C:\\TOD\\MOVED.TXT", true, false},
-      {"moved", [] {}, "C:\\app\\r.txt", false, false},
-      {"record file", [&] { files_->OpenRecordFile("D:\\Slots.bin")->Close(); }, "C:\\ToD\\slots.BIN", true, false},
+       "C:\\APP\\SUB\\IN.TXT", 'f'},
+      {"copied", [&] { files_->CopyFile("C:\\app\\a.txt", "C:\\app\\Copy.txt", false); }, "C:\\app\\copy.txt", 'f'},
+      {"replaced", [&] { files_->ReplaceFile("C:\\app\\copy.txt", "C:\\app\\R.txt"); }, "C:\\app\\COPY.TXT", '-'},
+      {"replaced", [] {}, "C:\\app\\r.txt", 'f'},
+      {"before", [] {}, "C:\\tod\\moved.txt", '-'},
+      {"moved", [&] { files_->MoveFile("C:\\app\\r.txt", "D:\\Moved.txt"); }, "C:\\TOD\\MOVED.TXT", 'f'},
+      {"moved", [] {}, "C:\\app\\r.txt", '-'},
+      {"record file", [&] { files_->OpenRecordFile("D:\\Slots.bin")->Close(); }, "C:\\ToD\\slots.BIN", 'f'},
   };
   for (const auto& step : steps) {
     step.act();
-    EXPECT_EQ(step.file, files_->FileExists(step.path)) << step.change << ": " << step.path;
-    EXPECT_EQ(step.folder, files_->FolderExists(step.path)) << step.change << ": " << step.path;
+    EXPECT_EQ(step.is == 'f', files_->FileExists(step.path)) << step.change << ": " << step.path;
+    EXPECT_EQ(step.is == 'd', files_->FolderExists(step.path)) << step.change << ": " << step.path;
   }
   EXPECT_EQ("a", test::HostFileBytes(c_ + "/App/a.txt"));
   EXPECT_TRUE(fs::exists(d_ + "/Moved.txt"));
@@ -162,7 +160,9 @@ TEST_F(PosixFiles, HiddenAndSystemFollowWineConventions) {
                {"Hid", "0x12", kAttrDirectory | kAttrHidden}};
   for (const auto& c : cases) {
     Write(c_ + "/dir/" + c.name + (c.attributes & kAttrDirectory ? "/in.lnk" : ""), "");
-    if (!c.attrib.empty() && !SetDosAttrib(c_ + "/dir/" + c.name, c.attrib)) GTEST_SKIP() << "no user extended attributes here";
+    if (!c.attrib.empty() && !SetDosAttrib(c_ + "/dir/" + c.name, c.attrib)) {
+      GTEST_SKIP() << "no user extended attributes here";
+    }
   }
   for (const auto& c : cases)
     EXPECT_EQ(c.attributes, files_->GetAttributes(std::string("C:\\dir\\") + c.name) &

@@ -31,7 +31,7 @@ std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   return names;
 }
 
-TEST(FileServicesContract, ExistenceAttributesFoldersAndTheirIdentity) {
+TEST(FileServicesContract, ExistenceAttributesIdentityDeleteCopyAndReplace) {
   auto s = MakeScratchFolder();
   FileServices& fs = s->Files();
   const std::string r = s->Root();
@@ -82,53 +82,9 @@ TEST(FileServicesContract, ExistenceAttributesFoldersAndTheirIdentity) {
   EXPECT_FALSE(a == c);
   EXPECT_FALSE(fs.GetFolderIdentity(r + "\\Missing", &c));
   EXPECT_FALSE(fs.GetFolderIdentity(r + "\\Data\\file.txt", &c));
-}
 
-// Listings skip hidden entries (a backup list's folder files do not), and
-// folders unless asked; read-only files are listed as any other.
-TEST(FileServicesContract, ListingsAndFolderFiles) {
-  auto s = MakeScratchFolder();
-  FileServices& fs = s->Files();
-  const std::string d = s->Root() + "\\List";
-  for (const char* f : {"a.lnk", "B.LNK", "c.txt", "h.lnk", "ro.lnk", "Sub\\deep.lnk"}) s->WriteFile(d + "\\" + f, "12345");
-  s->MakeFolder(d + "\\Secret");
-  MakeReadOnly(*s, d + "\\ro.lnk");
-  const std::time_t now = std::time(nullptr);
-  const bool hidden = s->MakeHidden(d + "\\h.lnk") && s->MakeHidden(d + "\\Secret");
-
-  std::vector<std::string> lnk = {"B.LNK", "a.lnk", "ro.lnk"}, all = {".", "..", "B.LNK", "Sub", "a.lnk", "c.txt", "ro.lnk"};
-  if (!hidden) lnk.push_back("h.lnk"), all.push_back("Secret"), all.push_back("h.lnk");
-  std::sort(lnk.begin(), lnk.end());
-  std::sort(all.begin(), all.end());
-  EXPECT_EQ(lnk, Names(fs.ListDirectory(d, "*.lnk", false)));
-  EXPECT_EQ(lnk, Names(fs.ListDirectory(d, "*.LNK", false)));
-  EXPECT_EQ(std::vector<std::string>{"c.txt"}, Names(fs.ListDirectory(d, "?.txt", false)));
-  EXPECT_EQ(std::vector<std::string>{"c.txt"}, Names(fs.ListDirectory(d, "c.*", false)));
-  const auto entries = fs.ListDirectory(d, "*.*", true);
-  EXPECT_EQ(all, Names(entries));
-  for (const auto& e : entries) {
-    const bool folder = e.name == "." || e.name == ".." || e.name == "Sub" || e.name == "Secret";
-    EXPECT_EQ(folder, (e.attributes & kAttrDirectory) != 0) << e.name;
-  }
-  EXPECT_TRUE(fs.ListDirectory(s->Root() + "\\NoSuchFolder", "*.*", true).empty());
-
-  auto files = fs.GetFolderFiles(d + "\\SUB\\..");
-  ASSERT_EQ(5u, files.size());
-  for (const FolderFile& f : files) {
-    EXPECT_EQ(5u, f.size) << f.name;
-    std::tm tm{};
-    tm.tm_year = f.created.year - 1900, tm.tm_mon = f.created.month - 1, tm.tm_mday = f.created.day;
-    tm.tm_hour = f.created.hour, tm.tm_min = f.created.minute, tm.tm_sec = f.created.second, tm.tm_isdst = -1;
-    EXPECT_LT(std::abs(std::difftime(std::mktime(&tm), now)), 120.0) << "creation time is local time of now";
-  }
-  EXPECT_EQ(kErrPathNotFound, ErrorNumberOf([&] { fs.GetFolderFiles(d + "\\NoSuchFolder"); }));
-  if (!hidden) GTEST_SKIP() << "the scratch file system cannot mark files hidden";
-}
-
-TEST(FileServicesContract, DeleteCopyAndReplace) {
-  auto s = MakeScratchFolder();
-  FileServices& fs = s->Files();
-  const std::string r = s->Root(), bytes("a\0b\r\nc", 6);
+  // Delete, copy and replace; a read-only file goes only when forced.
+  const std::string bytes("a\0b\r\nc", 6);
   s->WriteFile(r + "\\plain.txt", "x");
   s->WriteFile(r + "\\locked.txt", "x");
   MakeReadOnly(*s, r + "\\locked.txt");
@@ -161,13 +117,60 @@ TEST(FileServicesContract, DeleteCopyAndReplace) {
   EXPECT_EQ(kErrFileNotFound, ErrorNumberOf([&] { fs.ReplaceFile(r + "\\fresh.tmp", r + "\\target.dat"); }));
 }
 
+// Listings skip hidden entries (a backup list's folder files do not), and
+// folders unless asked; read-only files are listed as any other.
+TEST(FileServicesContract, ListingsAndFolderFiles) {
+  auto s = MakeScratchFolder();
+  FileServices& fs = s->Files();
+  const std::string d = s->Root() + "\\List";
+  for (const char* f : {"a.lnk", "B.LNK", "c.txt", "h.lnk", "ro.lnk", "Sub\\deep.lnk"})
+    s->WriteFile(d + "\\" + f, "12345");
+  s->MakeFolder(d + "\\Secret");
+  MakeReadOnly(*s, d + "\\ro.lnk");
+  const std::time_t now = std::time(nullptr);
+  const bool hidden = s->MakeHidden(d + "\\h.lnk") && s->MakeHidden(d + "\\Secret");
+
+  std::vector<std::string> lnk = {"B.LNK", "a.lnk", "ro.lnk"};
+  std::vector<std::string> all = {".", "..", "B.LNK", "Sub", "a.lnk", "c.txt", "ro.lnk"};
+  if (!hidden) {
+    lnk.push_back("h.lnk");
+    all.insert(all.end(), {"Secret", "h.lnk"});
+  }
+  std::sort(lnk.begin(), lnk.end());
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(lnk, Names(fs.ListDirectory(d, "*.lnk", false)));
+  EXPECT_EQ(lnk, Names(fs.ListDirectory(d, "*.LNK", false)));
+  EXPECT_EQ(std::vector<std::string>{"c.txt"}, Names(fs.ListDirectory(d, "?.txt", false)));
+  EXPECT_EQ(std::vector<std::string>{"c.txt"}, Names(fs.ListDirectory(d, "c.*", false)));
+  const auto entries = fs.ListDirectory(d, "*.*", true);
+  EXPECT_EQ(all, Names(entries));
+  for (const auto& e : entries) {
+    const bool folder = e.name == "." || e.name == ".." || e.name == "Sub" || e.name == "Secret";
+    EXPECT_EQ(folder, (e.attributes & kAttrDirectory) != 0) << e.name;
+  }
+  EXPECT_TRUE(fs.ListDirectory(s->Root() + "\\NoSuchFolder", "*.*", true).empty());
+
+  auto files = fs.GetFolderFiles(d + "\\SUB\\..");
+  ASSERT_EQ(5u, files.size());
+  for (const FolderFile& f : files) {
+    EXPECT_EQ(5u, f.size) << f.name;
+    std::tm tm{};
+    tm.tm_year = f.created.year - 1900, tm.tm_mon = f.created.month - 1, tm.tm_mday = f.created.day;
+    tm.tm_hour = f.created.hour, tm.tm_min = f.created.minute, tm.tm_sec = f.created.second, tm.tm_isdst = -1;
+    EXPECT_LT(std::abs(std::difftime(std::mktime(&tm), now)), 120.0) << "creation time is local time of now";
+  }
+  EXPECT_EQ(kErrPathNotFound, ErrorNumberOf([&] { fs.GetFolderFiles(d + "\\NoSuchFolder"); }));
+  if (!hidden) GTEST_SKIP() << "the scratch file system cannot mark files hidden";
+}
+
 TEST(FileServicesContract, TextFilesAreSingleByteWithCrLfAndRecordFilesTakeOffsets) {
   auto s = MakeScratchFolder();
   FileServices& fs = s->Files();
   const std::string r = s->Root(), longLine(100000, 'x');
   auto w = fs.CreateTextFile(r + "\\err.log", true);
   EXPECT_TRUE(w->IsOpen());
-  for (const std::string& line : {std::string("1.HKEY_LOCAL_MACHINE\\x"), std::string(), std::string(u8"café Дм"), longLine})
+  for (const std::string& line : {std::string("1.HKEY_LOCAL_MACHINE\\x"), std::string(), std::string(u8"café Дм"),
+                                  longLine})
     w->WriteLine(line);
   w->Close();
   EXPECT_FALSE(w->IsOpen());

@@ -12,6 +12,13 @@
 namespace hw::test {
 namespace {
 
+struct Value {
+  std::string name;
+  std::uint32_t type;
+  std::string data;
+  long status = kErrorSuccess;  // of the query that read it
+};
+
 class RegistryApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,18 +39,12 @@ class RegistryApiTest : public ::testing::Test {
     return api_->SetValueEx(key, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
                             static_cast<std::uint32_t>(bytes.size()));
   }
-  // Type and bytes of a value; status in *status.
-  std::string Query(RegKey key, const std::string& name, std::uint32_t* type, long* status) {
+  Value Query(RegKey key, const std::string& name) {
     std::vector<std::uint8_t> buf(kMaxDataBytes * 2);
-    std::uint32_t length = static_cast<std::uint32_t>(buf.size());
-    *status = api_->QueryValueEx(key, name, type, buf.data(), &length);
-    return *status == kErrorSuccess ? std::string(buf.begin(), buf.begin() + length) : std::string();
-  }
-  long StatusOf(RegKey key, const std::string& name) {
-    std::uint32_t type;
-    long status;
-    Query(key, name, &type, &status);
-    return status;
+    std::uint32_t length = static_cast<std::uint32_t>(buf.size()), type = 99;
+    const long status = api_->QueryValueEx(key, name, &type, buf.data(), &length);
+    if (status != kErrorSuccess) return {name, 0, "", status};
+    return {name, type, std::string(buf.begin(), buf.begin() + length)};
   }
   std::vector<std::string> SubkeyNames(RegKey key) {
     std::vector<std::string> names;
@@ -54,11 +55,6 @@ class RegistryApiTest : public ::testing::Test {
     EXPECT_EQ(kErrorNoMoreItems, status);
     return names;
   }
-  struct Value {
-    std::string name;
-    std::uint32_t type;
-    std::string data;
-  };
   std::vector<Value> Values(RegKey key) {
     std::vector<Value> values;
     for (std::uint32_t i = 0;; ++i) {
@@ -79,7 +75,7 @@ class RegistryApiTest : public ::testing::Test {
   RegistryApi* api_ = nullptr;
 };
 
-TEST_F(RegistryApiTest, CreatesEveryKeyAlongThePathAndOpensThemAgain) {
+TEST_F(RegistryApiTest, KeysAreMadeAlongThePathOpenAgainAndListCompletely) {
   for (RegKey root : {kHkeyLocalMachine, kHkeyCurrentUser}) {
     const std::string base = root == kHkeyLocalMachine ? "SOFTWARE\\HwContract" : "Software\\HwContract";
     EXPECT_EQ(kErrorSuccess, api_->CloseKey(Create(root, base + "\\One\\Two\\Three")));
@@ -97,74 +93,8 @@ TEST_F(RegistryApiTest, CreatesEveryKeyAlongThePathAndOpensThemAgain) {
   RegKey closed = Create(kHkeyCurrentUser, "Software\\HwContract");
   EXPECT_EQ(kErrorSuccess, api_->CloseKey(closed));
   EXPECT_NE(kErrorSuccess, api_->CloseKey(closed)) << "a closed handle is gone";
-}
 
-TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
-  RegKey key = Create(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
-  const Value values[] = {{"Sz", kRegSz, std::string("C:\\Program Files\\App\\app.exe\0", 29)},
-                          {"Expand", kRegExpandSz, std::string("%SystemRoot%\\system32\0", 22)},
-                          {"Binary", kRegBinary, std::string("\x01\x00\x02\xFF", 4)},
-                          {"Dword", kRegDword, std::string("\xFF\xFF\xFF\x7F", 4)},
-                          {"Multi", kRegMultiSz, std::string("a\0bc\0\0", 6)},
-                          {"", kRegSz, std::string("default text\0", 13)}};
-  for (const Value& v : values) ASSERT_EQ(kErrorSuccess, Set(key, v.name, v.type, v.data)) << v.name;
-  for (const Value& v : values) {
-    std::uint32_t type = 99;
-    long status;
-    EXPECT_EQ(v.data, Query(key, v.name == "Multi" ? "MULTI" : v.name, &type, &status)) << v.name;
-    EXPECT_EQ(kErrorSuccess, status) << v.name;
-    EXPECT_EQ(v.type, type) << v.name;
-  }
-  // Setting an existing name (in other case) replaces it, type and all.
-  ASSERT_EQ(kErrorSuccess, Set(key, "SZ", kRegDword, std::string("\x05\x00\x00\x00", 4)));
-  std::uint32_t type = 0;
-  long status;
-  EXPECT_EQ(std::string("\x05\x00\x00\x00", 4), Query(key, "Sz", &type, &status));
-  EXPECT_EQ(kRegDword, type);
-  EXPECT_EQ(6u, Values(key).size());
-  EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, "Binary"));
-  EXPECT_NE(kErrorSuccess, StatusOf(key, "Binary"));
-  EXPECT_NE(kErrorSuccess, api_->DeleteValue(key, "Binary")) << "already gone";
-  EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, ""));
-  EXPECT_NE(kErrorSuccess, StatusOf(key, ""));
-  std::set<std::string> left;
-  for (const Value& v : Values(key)) left.insert(v.name);
-  EXPECT_EQ((std::set<std::string>{"Sz", "Expand", "Dword", "Multi"}), left);
-  api_->CloseKey(key);
-
-  // A write through a handle opened for reading only is refused.
-  RegKey readOnly = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
-  EXPECT_NE(kErrorSuccess, Set(readOnly, "New", kRegSz, std::string("x\0", 2)));
-  EXPECT_NE(kErrorSuccess, api_->DeleteValue(readOnly, "Dword"));
-  EXPECT_EQ(kErrorSuccess, StatusOf(readOnly, "Dword")) << "the refused delete left the value";
-  api_->CloseKey(readOnly);
-}
-
-TEST_F(RegistryApiTest, QueryWithoutRoomStillGivesTypeAndLength) {
-  RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Sizes");
-  ASSERT_EQ(kErrorSuccess, Set(key, "Text", kRegSz, std::string("0123456789\0", 11)));
-  std::uint8_t small[4], none[1];
-  const struct {
-    std::uint8_t* buffer;
-    std::uint32_t room;
-    bool succeeds;
-  } cases[] = {{nullptr, 0, true}, {small, sizeof small, false}, {none, 0, false}};
-  for (const auto& c : cases) {
-    std::uint32_t type = 0, length = c.room;
-    const long status = api_->QueryValueEx(key, "Text", &type, c.buffer, &length);
-    EXPECT_EQ(c.succeeds, status == kErrorSuccess) << c.room;
-    if (c.buffer == small) {
-      EXPECT_EQ(kErrorMoreData, status);
-    }
-    EXPECT_EQ(kRegSz, type) << c.room;
-    EXPECT_EQ(11u, length) << c.room;
-  }
-  std::uint32_t type, length = 0;
-  EXPECT_NE(kErrorSuccess, api_->QueryValueEx(key, "Missing", &type, nullptr, &length));
-  api_->CloseKey(key);
-}
-
-TEST_F(RegistryApiTest, EnumerationIsCompleteStableAndEndsWith259) {
+  // Enumeration is complete, stable while a handle stays open, and ends with 259.
   RegKey key = Create(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Walk");
   std::set<std::string> made;
   for (const char* n : {"Zeta", "alpha", "Mid", "beta", "Omega"}) {
@@ -189,23 +119,81 @@ TEST_F(RegistryApiTest, EnumerationIsCompleteStableAndEndsWith259) {
   api_->CloseKey(key);
 }
 
-TEST_F(RegistryApiTest, NamesAndDataTooLongForTheBuffersAreRefused) {
-  RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Long");
+TEST_F(RegistryApiTest, SetsQueriesAndDeletesEachValueType) {
+  RegKey key = Create(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
+  const Value values[] = {{"Sz", kRegSz, std::string("C:\\Program Files\\App\\app.exe\0", 29)},
+                          {"Expand", kRegExpandSz, std::string("%SystemRoot%\\system32\0", 22)},
+                          {"Binary", kRegBinary, std::string("\x01\x00\x02\xFF", 4)},
+                          {"Dword", kRegDword, std::string("\xFF\xFF\xFF\x7F", 4)},
+                          {"Multi", kRegMultiSz, std::string("a\0bc\0\0", 6)},
+                          {"", kRegSz, std::string("default text\0", 13)}};
+  for (const Value& v : values) ASSERT_EQ(kErrorSuccess, Set(key, v.name, v.type, v.data)) << v.name;
+  for (const Value& v : values) {
+    const Value read = Query(key, v.name == "Multi" ? "MULTI" : v.name);
+    EXPECT_EQ(kErrorSuccess, read.status) << v.name;
+    EXPECT_EQ(v.type, read.type) << v.name;
+    EXPECT_EQ(v.data, read.data) << v.name;
+  }
+  // Setting an existing name (in other case) replaces it, type and all.
+  ASSERT_EQ(kErrorSuccess, Set(key, "SZ", kRegDword, std::string("\x05\x00\x00\x00", 4)));
+  EXPECT_EQ(kRegDword, Query(key, "Sz").type);
+  EXPECT_EQ(std::string("\x05\x00\x00\x00", 4), Query(key, "Sz").data);
+  EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, "Binary"));
+  EXPECT_NE(kErrorSuccess, api_->DeleteValue(key, "Binary")) << "already gone";
+  EXPECT_EQ(kErrorSuccess, api_->DeleteValue(key, ""));
+  std::set<std::string> left;
+  for (const Value& v : Values(key)) left.insert(v.name);
+  EXPECT_EQ((std::set<std::string>{"Sz", "Expand", "Dword", "Multi"}), left);
+  EXPECT_NE(kErrorSuccess, Query(key, "Binary").status);
+  api_->CloseKey(key);
+
+  // A write through a handle opened for reading only is refused.
+  RegKey readOnly = Open(kHkeyLocalMachine, "SOFTWARE\\HwContract\\Types");
+  EXPECT_NE(kErrorSuccess, Set(readOnly, "New", kRegSz, std::string("x\0", 2)));
+  EXPECT_NE(kErrorSuccess, api_->DeleteValue(readOnly, "Dword"));
+  EXPECT_EQ(kErrorSuccess, Query(readOnly, "Dword").status) << "the refused delete left the value";
+  api_->CloseKey(readOnly);
+}
+
+// Buffers too small: a query still gives type and length; an enumeration
+// refuses a name or data that does not fit, and the value stays whole.
+TEST_F(RegistryApiTest, TooSmallBuffersGiveTheLengthOrAreRefusedAndTheValueStaysWhole) {
+  RegKey key = Create(kHkeyCurrentUser, "Software\\HwContract\\Sizes");
+  ASSERT_EQ(kErrorSuccess, Set(key, "Text", kRegSz, std::string("0123456789\0", 11)));
+  std::uint8_t small[4], none[1];
+  const struct {
+    std::uint8_t* buffer;
+    std::uint32_t room;
+    bool succeeds;
+  } cases[] = {{nullptr, 0, true}, {small, sizeof small, false}, {none, 0, false}};
+  for (const auto& c : cases) {
+    std::uint32_t type = 0, length = c.room;
+    const long status = api_->QueryValueEx(key, "Text", &type, c.buffer, &length);
+    EXPECT_EQ(c.succeeds, status == kErrorSuccess) << c.room;
+    if (c.buffer == small) {
+      EXPECT_EQ(kErrorMoreData, status);
+    }
+    EXPECT_EQ(kRegSz, type) << c.room;
+    EXPECT_EQ(11u, length) << c.room;
+  }
+  std::uint32_t type, length = 0;
+  EXPECT_NE(kErrorSuccess, api_->QueryValueEx(key, "Missing", &type, nullptr, &length));
+  ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, "Text"));
+
   api_->CloseKey(Create(key, "ASubkeyName"));
   char name[kMaxNameChars];
-  EXPECT_NE(kErrorSuccess, api_->EnumKey(key, 0, name, 5));
+  EXPECT_NE(kErrorSuccess, api_->EnumKey(key, 0, name, 11));
   EXPECT_EQ(kErrorSuccess, api_->EnumKey(key, 0, name, 12));
   EXPECT_STREQ("ASubkeyName", name);
   std::uint8_t data[kMaxDataBytes];
-  std::uint32_t nameChars, type = 0, dataBytes;
-  for (const auto& [valueName, bytes] : {std::pair<std::string, std::string>{std::string(300, 'n'), std::string("x\0", 2)},
-                                         {"Big", std::string(kMaxDataBytes + 100, '\x5A')}}) {
-    ASSERT_EQ(kErrorSuccess, Set(key, valueName, kRegBinary, bytes));
+  std::uint32_t nameChars, dataBytes;
+  for (const Value& v : {Value{std::string(300, 'n'), kRegBinary, std::string("x\0", 2)},
+                         Value{"Big", kRegBinary, std::string(kMaxDataBytes + 100, '\x5A')}}) {
+    ASSERT_EQ(kErrorSuccess, Set(key, v.name, v.type, v.data));
     nameChars = kMaxNameChars, dataBytes = kMaxDataBytes;
-    EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes)) << valueName.size();
-    long status;
-    EXPECT_EQ(bytes, Query(key, valueName, &type, &status)) << "the value itself is whole";
-    ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, valueName));
+    EXPECT_NE(kErrorSuccess, api_->EnumValue(key, 0, name, &nameChars, &type, data, &dataBytes)) << v.name.size();
+    EXPECT_EQ(v.data, Query(key, v.name).data) << "the value itself is whole";
+    ASSERT_EQ(kErrorSuccess, api_->DeleteValue(key, v.name));
   }
   api_->CloseKey(key);
 }
@@ -226,9 +214,7 @@ TEST_F(RegistryApiTest, TextOfAnyScriptRoundTrips) {
   ASSERT_EQ(1u, values.size());
   EXPECT_EQ(valueName, values[0].name);
   EXPECT_EQ(text, values[0].data);
-  std::uint32_t type;
-  long status;
-  EXPECT_EQ(text, Query(upper, u8"GRÜßE łÓDŹ", &type, &status));
+  EXPECT_EQ(text, Query(upper, u8"GRÜßE łÓDŹ").data);
   api_->CloseKey(upper);
   api_->CloseKey(parent);
 }

@@ -18,13 +18,6 @@ namespace hw {
 namespace {
 using namespace test::lnk;
 
-PosixShortcutReader HostReader() {
-  return PosixShortcutReader([](const std::string& path, std::string* host) {
-    *host = path;
-    return true;
-  });
-}
-
 TEST(PosixShortcutReader, ReadsEveryFormOfTheFormatAndRefusesDamage) {
   auto scratch = test::MakeScratchFolder();
   const std::string r = scratch->Root();
@@ -79,7 +72,10 @@ TEST(PosixShortcutReader, RealShortcutsGiveTheirLocalPaths) {
   const std::string museum = data + "/lnk/dfir-artifact-museum";
   std::ifstream index(museum + "/LNK_INDEX.tsv");
   if (!index) GTEST_SKIP() << "LNK_INDEX.tsv is absent";
-  PosixShortcutReader reader = HostReader();
+  PosixShortcutReader reader([](const std::string& path, std::string* host) {
+    *host = path;
+    return true;
+  });
   std::string line;
   std::getline(index, line);  // column names
   int withPath = 0;
@@ -100,8 +96,12 @@ TEST(PosixShortcutReader, RealShortcutsGiveTheirLocalPaths) {
   EXPECT_FALSE(ParseShortcutPaths(test::HostFileBytes(data + "/lnk/lnkparse3/extra_data.lnk")).valid);
   EXPECT_EQ("C:\\Users\\Jonathan\\AppData\\Roaming\\.minecraft", reader.TargetPath(data + "/lnk/lnkparse3/sample.lnk"));
   int files = 0;
-  for (const char* folder : {"/lnk/lnkparse3", "/lnk/plaso"})
-    for (const auto& e : std::filesystem::directory_iterator(data + folder)) reader.TargetPath(e.path().string()), ++files;
+  for (const char* folder : {"/lnk/lnkparse3", "/lnk/plaso"}) {
+    for (const auto& e : std::filesystem::directory_iterator(data + folder)) {
+      reader.TargetPath(e.path().string());
+      ++files;
+    }
+  }
   EXPECT_EQ(14, files);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/code_page.h"
 
 namespace hw::test::lnk {
+namespace {
 
 void Put16(std::string& s, std::uint32_t v) {
   s += static_cast<char>(v & 0xFF);
@@ -13,24 +14,27 @@ void Put32(std::string& s, std::uint32_t v) {
   Put16(s, v & 0xFFFF);
   Put16(s, v >> 16);
 }
+// NUL-terminated UTF-16LE.
 std::string Utf16(const std::string& text) {
   std::string s = Utf16LeFromUtf8(text);
   Put16(s, 0);
   return s;
 }
+// One ID-list item: its 16-bit size, `type` and `body`.
 std::string Item(unsigned char type, const std::string& body) {
   std::string item;
   Put16(item, static_cast<std::uint32_t>(body.size() + 3));
   item += static_cast<char>(type);
   return item + body;
 }
+
+}  // namespace
+
 std::string MyComputerItem() {
-  static const unsigned char clsid[16] = {0xE0, 0x4F, 0xD0, 0x20, 0xEA, 0x3A, 0x69, 0x10,
-                                          0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D};
-  return Item(0x1F, std::string(1, '\x50') + std::string(reinterpret_cast<const char*>(clsid), 16));
+  return Item(0x1F, std::string("\x50\xE0\x4F\xD0\x20\xEA\x3A\x69\x10\xA2\xD8\x08\x00\x2B\x30\x30\x9D", 17));
 }
 std::string ControlPanelItem() {
-  return Item(0x1F, std::string(1, '\x50') + std::string("\x20\x20\xEC\x21\xEA\x3A\x69\x10\xA2\xDD\x08\x00\x2B\x30\x30\x9D", 16));
+  return Item(0x1F, std::string("\x50\x20\x20\xEC\x21\xEA\x3A\x69\x10\xA2\xDD\x08\x00\x2B\x30\x30\x9D", 17));
 }
 std::string DriveItem(const std::string& root) { return Item(0x2F, root + std::string(22 - root.size(), '\0')); }
 std::string FileItem(bool folder, const std::string& shortName, const std::string& longName) {

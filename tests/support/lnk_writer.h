@@ -7,12 +7,6 @@
 
 namespace hw::test::lnk {
 
-void Put16(std::string& s, std::uint32_t v);
-void Put32(std::string& s, std::uint32_t v);
-/// NUL-terminated UTF-16LE of an ASCII text.
-std::string Utf16(const std::string& text);
-/// One ID-list item: its 16-bit size, `type` and `body`.
-std::string Item(unsigned char type, const std::string& body);
 std::string MyComputerItem();
 std::string ControlPanelItem();
 /// A drive item such as "C:\".
