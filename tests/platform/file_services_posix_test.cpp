@@ -106,7 +106,8 @@ TEST_F(PosixFiles, EveryComponentIsFoundWithoutRegardToCase) {
 }
 
 // While a scan holds the listings, every change made through the object is
-// seen at once, also through another drive that reaches the same folder.
+// seen at once, also through another drive that reaches the same folder,
+// and also under the spelling looked up before the change.
 TEST_F(PosixFiles, HeldListingsSeeEveryChangeMadeThroughThem) {
   Write(c_ + "/App/a.txt", "a");
   fs::create_directory_symlink(d_, c_ + "/ToD");
@@ -121,18 +122,18 @@ TEST_F(PosixFiles, HeldListingsSeeEveryChangeMadeThroughThem) {
       {"before", [] {}, "C:\\app\\A.TXT", 'f'},
       {"before", [] {}, "C:\\APP", 'd'},
       {"before", [] {}, "C:\\app\\new.txt", '-'},
-      {"created", [&] { text("C:\\APP\\New.txt"); }, "C:\\app\\NEW.TXT", 'f'},
-      {"deleted", [&] { files_->DeleteFile("c:\\app\\new.txt", false); }, "C:\\App\\New.txt", '-'},
+      {"created", [&] { text("C:\\APP\\New.txt"); }, "C:\\app\\new.txt", 'f'},
+      {"deleted", [&] { files_->DeleteFile("c:\\app\\NEW.TXT", false); }, "C:\\app\\new.txt", '-'},
       {"folder made", [&] { files_->CreateFolder("C:\\app\\Sub"); }, "C:\\APP\\SUB", 'd'},
       {"looked into", [] {}, "C:\\app\\sub\\in.txt", '-'},
-      {"folder gone", [&] { files_->DeleteFolder("C:\\app\\sub"); }, "C:\\app\\Sub", '-'},
+      {"folder gone", [&] { files_->DeleteFolder("C:\\app\\sub"); }, "C:\\APP\\SUB", '-'},
       {"made again", [&] { files_->CreateFolder("C:\\app\\Sub"); text("C:\\app\\sub\\In.txt"); },
        "C:\\APP\\SUB\\IN.TXT", 'f'},
       {"copied", [&] { files_->CopyFile("C:\\app\\a.txt", "C:\\app\\Copy.txt", false); }, "C:\\app\\copy.txt", 'f'},
-      {"replaced", [&] { files_->ReplaceFile("C:\\app\\copy.txt", "C:\\app\\R.txt"); }, "C:\\app\\COPY.TXT", '-'},
+      {"replaced", [&] { files_->ReplaceFile("C:\\app\\COPY.TXT", "C:\\app\\R.txt"); }, "C:\\app\\copy.txt", '-'},
       {"replaced", [] {}, "C:\\app\\r.txt", 'f'},
       {"before", [] {}, "C:\\tod\\moved.txt", '-'},
-      {"moved", [&] { files_->MoveFile("C:\\app\\r.txt", "D:\\Moved.txt"); }, "C:\\TOD\\MOVED.TXT", 'f'},
+      {"moved", [&] { files_->MoveFile("C:\\app\\R.TXT", "D:\\Moved.txt"); }, "C:\\tod\\moved.txt", 'f'},
       {"moved", [] {}, "C:\\app\\r.txt", '-'},
       {"record file", [&] { files_->OpenRecordFile("D:\\Slots.bin")->Close(); }, "C:\\ToD\\slots.BIN", 'f'},
   };
