@@ -85,17 +85,6 @@ std::string Utf8FromCp1252(const std::string& text) {
   return out;
 }
 
-std::string Utf16LeFromCp1252(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (char c : text) {
-    const char32_t u = UnicodeFromCp1252(static_cast<unsigned char>(c));
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>(u >> 8);
-  }
-  return out;
-}
-
 char32_t NextUtf8(const char* text, std::size_t length, std::size_t* at) {
   const std::size_t i = *at;
   const unsigned char c = static_cast<unsigned char>(text[i]);

@@ -20,8 +20,6 @@ char Cp1252FromUnicode(char32_t u);
 std::string Cp1252FromUtf8(const std::string& utf8);
 std::string Utf8FromCp1252(const std::string& text);
 
-std::string Utf16LeFromCp1252(const std::string& text);
-
 /// UTF-16LE bytes to UTF-8. A surrogate without its partner becomes U+FFFD,
 /// as Windows converts it. An odd last byte is ignored.
 std::string Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t length);
