@@ -44,17 +44,13 @@ class ManiFilesTest : public ::testing::Test {
 TEST_F(ManiFilesTest, FolderFilesFirstThenEachSubtreeAndNothingHidden) {
   auto& f = tp.Folder();
   const std::string A = R + "\\A";
-  Link(A + "\\a.lnk", R + "\\T\\a.exe");
+  for (const auto& [link, target] : std::vector<std::pair<const char*, const char*>>{
+           {"a.lnk", "a.exe"}, {"c.LNK", "Folder"}, {"X\\x.lnk", "x.exe"}, {"X\\Deep\\d.lnk", "d.exe"},
+           {"X\\Deep2\\e.lnk", "e.exe"}, {"Y\\y.lnk", "y.exe"}, {"H\\h.lnk", "h.exe"}, {"hid.lnk", "hid.exe"}})
+    Link(A + "\\" + link, R + "\\T\\" + target);
   f.WriteFile(A + "\\b.txt", "text");
-  Link(A + "\\c.LNK", R + "\\T\\Folder");
-  Link(A + "\\X\\x.lnk", R + "\\T\\x.exe");
-  Link(A + "\\X\\Deep\\d.lnk", R + "\\T\\d.exe");
-  Link(A + "\\X\\Deep2\\e.lnk", R + "\\T\\e.exe");
-  Link(A + "\\Y\\y.lnk", R + "\\T\\y.exe");
   f.WriteFile(A + "\\Y\\notes.lnk.txt", "not a shortcut");
   f.MakeFolder(A + "\\Z");
-  Link(A + "\\H\\h.lnk", R + "\\T\\h.exe");
-  Link(A + "\\hid.lnk", R + "\\T\\hid.exe");
   const bool hidden = f.MakeHidden(A + "\\H") && f.MakeHidden(A + "\\hid.lnk");
 
   sReg.DoSearchFiles(A, "*.lnk");
