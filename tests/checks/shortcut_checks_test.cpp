@@ -89,9 +89,8 @@ TEST_F(ShortcutChecksTest, ABrokenShortcutIsOneWhoseTargetIsGone) {
   EXPECT_EQ(err, Log("err.log"));
   EXPECT_EQ(alerr, Log("alerr.log"));
   EXPECT_FALSE(tp.Folder().Exists(m.GetLogFolder() + "\\BinaryEntries.log"));
-  EXPECT_EQ("7", view.numSecEr[10]);
+  EXPECT_EQ((std::array<std::string, 11>{"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "7"}), view.numSecEr);
   EXPECT_EQ("7 Problem(s) Found", view.probFoLb);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ("0", view.numSecEr[i]) << i;
   EXPECT_TRUE(tp.dialogs.messages.empty());
 }
 

@@ -157,14 +157,13 @@ TEST_F(ManiTest, GetRegDataFormatsEveryTypeAndTheWalkPassesRawBytes) {
   ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "c_multi", kRegMultiSz, {'a', 0, 'b', 0, 0}));
   ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "d_empty", kRegSz, {}));
   Walk(kSearchValueNames, "", "T");
+  // An empty value still passes one byte.
+  const std::pair<std::string, Bytes> want[] = {
+      {"01 AB", {1, 0xAB}}, {"0x00000005(5)", {5, 0}}, {"a", {'a', 0, 'b', 0, 0}}, {"", {0}}};
   ASSERT_EQ(4u, rec.found.size());
-  EXPECT_EQ("01 AB", rec.found[0].value);
-  EXPECT_EQ((Bytes{1, 0xAB}), rec.found[0].bytes);
-  EXPECT_EQ("0x00000005(5)", rec.found[1].value);
-  EXPECT_EQ("a", rec.found[2].value);
-  EXPECT_EQ((Bytes{'a', 0, 'b', 0, 0}), rec.found[2].bytes);
-  EXPECT_EQ("", rec.found[3].value);
-  EXPECT_EQ(Bytes{0}, rec.found[3].bytes);  // at least one byte
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(want[i], std::make_pair(rec.found[i].value, rec.found[i].bytes)) << i;
+  }
 
   // Data search: the empty string is no match, the others are.
   rec.found.clear();
