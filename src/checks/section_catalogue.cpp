@@ -42,12 +42,6 @@ const Section* FindSection(const std::string& code) {
   return nullptr;
 }
 
-std::string FontsKeyFor(const std::string& windowsFamily) {
-  if (windowsFamily == "WIN2K") return "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-  if (windowsFamily == "WIN9X") return "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts";
-  return std::string();
-}
-
 std::vector<SectionPass> SectionPasses(const Section& section, const std::string& windowsFamily) {
   if (std::string(section.code) != "WF") return section.passes;
   if (windowsFamily == "WIN2K")

@@ -46,9 +46,6 @@ const std::array<Section, kSectionCount>& SectionCatalogue();
 /// The section with this code (exact); null when there is none.
 const Section* FindSection(const std::string& code);
 
-/// The fonts key for a Windows family ("WIN2K", "WIN9X"); empty otherwise.
-std::string FontsKeyFor(const std::string& windowsFamily);
-
 /// The walks the driver runs for a section. "WF" walks the fonts key of the
 /// family, or nothing when the family is unknown.
 std::vector<SectionPass> SectionPasses(const Section& section, const std::string& windowsFamily);

@@ -19,7 +19,8 @@ TEST_F(ExclusionsTest, AScanNeverReportsAnExcludedLocationOrPathAndTheListOutliv
   const std::string clsidB = "HKEY_CLASSES_ROOT,/CLSID\\{B}\\InprocServer32#((Default))";
   const std::string runB =
       Exclusions::LocationText("HKEY_LOCAL_MACHINE", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "b");
-  const std::string cc = "[Custome Controls]\r\n", sup = "[Startup Programmes]\r\n", arp = "[Add/Remove Programmes]\r\n";
+  const std::string cc = "[Custome Controls]\r\n", sup = "[Startup Programmes]\r\n";
+  const std::string arp = "[Add/Remove Programmes]\r\n";
   struct Row {
     std::vector<std::string> entries;
     std::string errLog;

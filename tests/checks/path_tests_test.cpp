@@ -17,13 +17,9 @@ class PathTestsTest : public ::testing::Test {
   std::string R = tp.Root();
 
   void SetUp() override {
-    tp.Folder().MakeFolder(R + "\\Program Files");
-    tp.Folder().MakeFolder(R + "\\Program Files\\App");
     tp.Folder().WriteFile(R + "\\Program Files\\App\\app.exe", "MZ");
-    tp.Folder().MakeFolder(R + "\\Data");
-    tp.Folder().MakeFolder(R + "\\Data\\Sub");
-    tp.Folder().MakeFolder(R + "\\Tools");
     tp.Folder().WriteFile(R + "\\Tools\\run.exe", "MZ");
+    tp.Folder().MakeFolder(R + "\\Data\\Sub");
   }
 };
 

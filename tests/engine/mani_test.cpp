@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "platform/runtime_error.h"
 #include "support/registry_builder.h"
@@ -17,7 +18,7 @@ using test::Bytes;
 constexpr char kBase[] = "SOFTWARE\\HwManiTest";
 
 struct Event {
-  std::string kind, key, name, value;
+  std::string key, name, value;
   Bytes bytes;
   std::int32_t found = 0;
   long yield = 0;  // pump count when it was raised
@@ -33,11 +34,11 @@ class Recorder : public ManiEvents {
   void SearchFound(const std::string& root, const std::string& key, const std::string& name,
                    const std::string& value, const Bytes& bytes, std::int32_t lFound) override {
     EXPECT_EQ("HKEY_LOCAL_MACHINE", root);
-    found.push_back({"found", key, name, value, bytes, lFound, pump_.Count()});
+    found.push_back({key, name, value, bytes, lFound, pump_.Count()});
     if (onFound) onFound(found.back());
   }
   void SearchKeyChanged(const std::string& name) override {
-    changed.push_back({"changed", "", name, "", {}, 0, pump_.Count()});
+    changed.push_back({"", name, "", {}, 0, pump_.Count()});
     if (onChanged) onChanged(changed.back());
   }
   void SearchFinished(std::int32_t reason) override { finished.push_back(reason); }
@@ -69,6 +70,12 @@ class ManiTest : public ::testing::Test {
   void SetUp() override { mani.SetEvents(&rec); }
 
   std::string K(const std::string& rel) { return rel.empty() ? kBase : std::string(kBase) + "\\" + rel; }
+  // (key under the base, value name, data) rows; a row without a name makes the key alone.
+  void Put(const std::vector<std::array<const char*, 3>>& rows) {
+    for (const auto& [key, name, data] : rows) {
+      ASSERT_TRUE(name ? b.String(kHkeyLocalMachine, K(key), name, data) : b.Key(kHkeyLocalMachine, K(key)));
+    }
+  }
   void Walk(std::int32_t flags, const std::string& text, const std::string& start = "") {
     params.lSearchRoot = kHkeyLocalMachine;
     params.lSearchFlags = flags;
@@ -79,18 +86,11 @@ class ManiTest : public ::testing::Test {
 };
 
 TEST_F(ManiTest, WalkOrderAndDescentRuleUnderEachFlag) {
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "ModifyPath", "C:\\x"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "Other", "y"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A"), "ModifyPath", "a"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A\\A1"), "ModifyPath", "never"));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("B")));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("B\\B1"), "modifypath", "b1"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("B\\B1\\B1x"), "ModifyPath", "never"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("CModifyPathKey"), "ModifyPath", "never"));
-
   // Value names, containment in any case: a key that reported a value or
-  // matched by name is not entered.
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K(""), "", "default data"));  // a default value is no named one
+  // matched by name is not entered. A default value is no named one.
+  Put({{"", "ModifyPath", "C:\\x"}, {"", "Other", "y"}, {"A", "ModifyPath", "a"}, {"A\\A1", "ModifyPath", "never"},
+       {"B"}, {"B\\B1", "modifypath", "b1"}, {"B\\B1\\B1x", "ModifyPath", "never"},
+       {"CModifyPathKey", "ModifyPath", "never"}, {"", "", "default data"}});
   Walk(kSearchValueNames, "ModifyPath");
   EXPECT_EQ((std::vector<std::string>{"A", "B", "B1", "CModifyPathKey"}), rec.ChangedNames());
   EXPECT_EQ("C:\\x", rec.found[0].value);
@@ -157,14 +157,13 @@ TEST_F(ManiTest, GetRegDataFormatsEveryTypeAndTheWalkPassesRawBytes) {
   ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "c_multi", kRegMultiSz, {'a', 0, 'b', 0, 0}));
   ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("T"), "d_empty", kRegSz, {}));
   Walk(kSearchValueNames, "", "T");
+  // An empty value still passes one byte.
+  const std::pair<std::string, Bytes> want[] = {
+      {"01 AB", {1, 0xAB}}, {"0x00000005(5)", {5, 0}}, {"a", {'a', 0, 'b', 0, 0}}, {"", {0}}};
   ASSERT_EQ(4u, rec.found.size());
-  EXPECT_EQ("01 AB", rec.found[0].value);
-  EXPECT_EQ((Bytes{1, 0xAB}), rec.found[0].bytes);
-  EXPECT_EQ("0x00000005(5)", rec.found[1].value);
-  EXPECT_EQ("a", rec.found[2].value);
-  EXPECT_EQ((Bytes{'a', 0, 'b', 0, 0}), rec.found[2].bytes);
-  EXPECT_EQ("", rec.found[3].value);
-  EXPECT_EQ(Bytes{0}, rec.found[3].bytes);  // at least one byte
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(want[i], std::make_pair(rec.found[i].value, rec.found[i].bytes)) << i;
+  }
 
   // Data search: the empty string is no match, the others are.
   rec.found.clear();
@@ -173,17 +172,15 @@ TEST_F(ManiTest, GetRegDataFormatsEveryTypeAndTheWalkPassesRawBytes) {
 }
 
 TEST_F(ManiTest, DataTooLongForTheBufferEndsTheValuesOfItsKey) {
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("L"), "a", "short"));
+  Put({{"L", "a", "short"}});
   ASSERT_TRUE(b.Value(kHkeyLocalMachine, K("L"), "b", kRegBinary, Bytes(5000, 7)));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("L"), "c", "after"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("L\\Sub"), "x", "still walked"));
+  Put({{"L", "c", "after"}, {"L\\Sub", "x", "still walked"}});
   Walk(kSearchValueNames, "", "L");
   EXPECT_EQ((std::vector<std::string>{K("L") + "|a|1", K("L\\Sub") + "|(Default)|0"}), rec.FoundSummary());
 }
 
 TEST_F(ManiTest, YieldsAtEveryKeyValueMatchAndConversion) {
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("Y"), "v", "x"));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("Y\\S")));
+  Put({{"Y", "v", "x"}, {"Y\\S"}});
   Walk(kSearchValueNames, "", "Y");
   // DoSearch 1; values: 2 loop turns + MatchesSearch + GetRegData = 4;
   // keys: 2 loop turns + MatchesSearch + the yield after the subkey = 4.
@@ -194,10 +191,7 @@ TEST_F(ManiTest, YieldsAtEveryKeyValueMatchAndConversion) {
 }
 
 TEST_F(ManiTest, StopLetsOpenLoopsReportMatchesButGoesNoDeeper) {
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A\\AHit"), "x", "1"));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("BHit\\Deep")));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("C\\CHit"), "x", "1"));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("DHit")));
+  Put({{"A\\AHit", "x", "1"}, {"BHit\\Deep"}, {"C\\CHit", "x", "1"}, {"DHit"}});
   // Abort clicked at the first yield after the walk entered A.
   rec.onChanged = [&](const Event& e) {
     if (e.name == "A") pump.At(pump.Count() + 1, [&] { mani.StopSearch(); });
@@ -212,10 +206,7 @@ TEST_F(ManiTest, StopLetsOpenLoopsReportMatchesButGoesNoDeeper) {
   // A stop inside a value loop lets it finish the values of its key only.
   rec.found.clear();
   rec.onChanged = nullptr;
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("V"), "v1", "1"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("V"), "v2", "2"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("V"), "v3", "3"));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("V\\Sub")));
+  Put({{"V", "v1", "1"}, {"V", "v2", "2"}, {"V", "v3", "3"}, {"V\\Sub"}});
   rec.onFound = [&](const Event&) { mani.StopSearch(); };
   Walk(kSearchValueNames, "", "V");
   EXPECT_EQ((std::vector<std::string>{K("V") + "|v1|1", K("V") + "|v2|1", K("V") + "|v3|1"}),
@@ -231,9 +222,7 @@ TEST_F(ManiTest, StopLetsOpenLoopsReportMatchesButGoesNoDeeper) {
 }
 
 TEST_F(ManiTest, PauseHoldsTheWalkBetweenSubkeysOnlyAndStopEndsIt) {
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A"), "v1", "1"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("A"), "v2", "2"));
-  ASSERT_TRUE(b.String(kHkeyLocalMachine, K("B"), "v1", "1"));
+  Put({{"A", "v1", "1"}, {"A", "v2", "2"}, {"B", "v1", "1"}});
   long pausedAt = 0;
   rec.onChanged = [&](const Event& e) {
     if (e.name != "A") return;
@@ -264,9 +253,7 @@ TEST_F(ManiTest, PauseHoldsTheWalkBetweenSubkeysOnlyAndStopEndsIt) {
 }
 
 TEST_F(ManiTest, ARunTimeErrorInAHandlerStopsTheWalkWithItsNumber) {
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("A")));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("B")));
-  ASSERT_TRUE(b.Key(kHkeyLocalMachine, K("C\\D")));
+  Put({{"A"}, {"B"}, {"C\\D"}});
   rec.onFound = [&](const Event& e) {
     if (e.key == K("A")) throw RuntimeError(kErrInvalidArgument, "boom");
   };

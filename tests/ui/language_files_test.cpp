@@ -69,7 +69,7 @@ const std::vector<std::pair<int, std::vector<std::string>>> kKnownTexts = {
       {1135, {"Open in Registry Editor"}}, {1136, {"Open file location"}}, {1137, {"Copy details"}},
       {1138, {"Exclude"}}, {1139, {"Select all"}}, {1140, {"Select none"}}, {1141, {"Invert selection"}},
       {1142, {"Exclusions"}}, {1143, {"Remove"}}, {1144, {"Sort by path"}},
-      {1028, {kCopyright}}, {1055, {"&Cancel"}}, {1056, {"Ok", "&OK"}}, {1057, {"Custom Settings"}},
+      {1055, {"&Cancel"}}, {1057, {"Custom Settings"}},
       {1058, {"Remove All Problems Automatically"}}, {1059, {"Start on Windows Startup"}}, {1060, {"Language"}},
       {1061, {"Log Files :"}}, {1062, {"Ref. Files :"}}, {1063, {"Wave Files :"}}, {1064, {"Backups :"}},
       {1065, {"Choose Directory.."}}, {1066, {"Options"}}, {1067, {"Paths"}}, {1068, {"About"}},
@@ -85,7 +85,9 @@ struct LanguageFile {
 LanguageFile ReadLanguageFile(const std::string& name) {
   LanguageFile f;
   f.raw = ReadSourceFile("/resources/Ref/" + name);
-  if (f.raw.size() < 2 || f.raw.compare(f.raw.size() - 2, 2, "\r\n") != 0) f.faults.push_back("last line without CR LF");
+  if (f.raw.size() < 2 || f.raw.compare(f.raw.size() - 2, 2, "\r\n") != 0) {
+    f.faults.push_back("last line without CR LF");
+  }
   int number = 0;
   for (size_t pos = 0, end; pos < f.raw.size(); pos = end + 1) {
     end = std::min(f.raw.find('\n', pos), f.raw.size());

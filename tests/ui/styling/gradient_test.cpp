@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/message_pump.h"
+#include "support/scripted_dialogs.h"
 
 namespace hw {
 namespace {
@@ -61,17 +61,11 @@ class PixelCanvas : public GradientCanvas {
   int cx_ = 0, cy_ = 0;
 };
 
-class CountingPump : public MessagePump {
- public:
-  void DoEvents() override { ++count; }
-  int count = 0;
-};
-
 TEST(Gradient, ColourTableStepsEachComponentToTheSecondColourRoundingHalvesToEven) {
   // Black to pure red in 4 steps: 63.75 a step, 127.5 rounds to the even 128.
-  CountingPump pump;
+  test::ScriptedPump pump;
   EXPECT_EQ((std::vector<std::uint32_t>{64, 128, 191, 255}), BuildColorTable(0x000000, 0x0000FF, 4, &pump));
-  EXPECT_EQ(4, pump.count);
+  EXPECT_EQ(4, pump.Count());
   // Components are blue, green, red from the left of BBGGRR: each moves on
   // its own, and downwards too (255 - 127.5 = 127.5 -> 128).
   EXPECT_EQ((std::vector<std::uint32_t>{0x808018, 0x00FF20}), BuildColorTable(0xFF0010, 0x00FF20, 2));
@@ -82,7 +76,7 @@ TEST(Gradient, ColourTableStepsEachComponentToTheSecondColourRoundingHalvesToEve
 }
 
 TEST(Gradient, TwoHundredPixelBandRunsToTheSecondColourAtTheMiddleInVerticalLines) {
-  CountingPump pump;
+  test::ScriptedPump pump;
   PicGradient painter(&pump);
   painter.SetClassColor(0x000000, 0x0000FF);
   EXPECT_EQ(0.0f, painter.Angle());
@@ -91,7 +85,7 @@ TEST(Gradient, TwoHundredPixelBandRunsToTheSecondColourAtTheMiddleInVerticalLine
   EXPECT_EQ(1, canvas.refreshes);
   EXPECT_EQ((std::vector<bool>{true, false}), canvas.locks);
   EXPECT_EQ(101, canvas.lines);
-  EXPECT_EQ(400 + 201 + 101, pump.count);  // one yield per point, per colour entry and per line
+  EXPECT_EQ(400 + 201 + 101, pump.Count());  // one yield per point, per colour entry and per line
   // Entries 0, 2, .. 200 of a 201-step table towards pure red; the right
   // half keeps the background.
   for (int x = 0; x < 200; ++x) {
@@ -128,31 +122,21 @@ TEST(Gradient, SystemColoursAreResolvedThroughTheCanvasAndThinBoxesAreNotPainted
 
 // A yield that reaches the painter again (a colour change during a paint)
 // must not start a second painting on the same instance.
-class ReenteringPump : public MessagePump {
- public:
-  void DoEvents() override {
-    if (painter && !tried) {
-      tried = true;
-      PixelCanvas other(30, 30, 0);
-      nested = painter->Draw(other);
-      nestedLines = other.lines;
-    }
-  }
-  PicGradient* painter = nullptr;
-  bool tried = false, nested = true;
-  int nestedLines = -1;
-};
-
 TEST(Gradient, APaintingStartedFromAYieldIsRefused) {
-  ReenteringPump pump;
+  test::ScriptedPump pump;
   PicGradient painter(&pump);
-  pump.painter = &painter;
+  bool nested = true;
+  int nestedLines = -1;
+  pump.At(1, [&] {
+    PixelCanvas other(30, 30, 0);
+    nested = painter.Draw(other);
+    nestedLines = other.lines;
+  });
   painter.SetClassColor(0, 0xFF);
   PixelCanvas canvas(20, 5, 0);
   EXPECT_TRUE(painter.Draw(canvas));
-  EXPECT_TRUE(pump.tried);
-  EXPECT_FALSE(pump.nested);
-  EXPECT_EQ(0, pump.nestedLines);
+  EXPECT_FALSE(nested);
+  EXPECT_EQ(0, nestedLines);
   EXPECT_FALSE(painter.IsDrawing());
   EXPECT_EQ(11, canvas.lines);
 }
