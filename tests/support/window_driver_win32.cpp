@@ -40,6 +40,30 @@ bool SavePng(HWND window, const std::string& name) {
   return SaveWindowPng(window, dir + "\\" + name + ".png");
 }
 
+struct Watcher {
+  std::string className, title;
+  std::function<void(HWND)> action;
+};
+std::vector<std::unique_ptr<Watcher>>& Watchers() {
+  static std::vector<std::unique_ptr<Watcher>> watchers;
+  return watchers;
+}
+
+void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD) {
+  auto& all = Watchers();
+  for (auto it = all.begin(); it != all.end(); ++it) {
+    Watcher& w = **it;
+    HWND found = FindWindowA(w.className.empty() ? nullptr : w.className.c_str(),
+                             w.title.empty() ? nullptr : w.title.c_str());
+    if (!found || !IsWindowVisible(found)) continue;
+    std::unique_ptr<Watcher> mine = std::move(*it);
+    all.erase(it);
+    if (all.empty()) KillTimer(nullptr, timer);
+    mine->action(found);
+    return;
+  }
+}
+
 }  // namespace
 
 void PumpFor(DWORD ms, HWND dialog) { Pump(ms, dialog, false); }
@@ -135,34 +159,6 @@ void PressAlt(char letter) {
   PostMessageA(GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(letter), 1 | (1 << 29));
   PumpFor(30, GetAncestor(GetFocus(), GA_ROOT));
 }
-
-namespace {
-
-struct Watcher {
-  std::string className, title;
-  std::function<void(HWND)> action;
-};
-std::vector<std::unique_ptr<Watcher>>& Watchers() {
-  static std::vector<std::unique_ptr<Watcher>> watchers;
-  return watchers;
-}
-
-void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD) {
-  auto& all = Watchers();
-  for (auto it = all.begin(); it != all.end(); ++it) {
-    Watcher& w = **it;
-    HWND found = FindWindowA(w.className.empty() ? nullptr : w.className.c_str(),
-                             w.title.empty() ? nullptr : w.title.c_str());
-    if (!found || !IsWindowVisible(found)) continue;
-    std::unique_ptr<Watcher> mine = std::move(*it);
-    all.erase(it);
-    if (all.empty()) KillTimer(nullptr, timer);
-    mine->action(found);
-    return;
-  }
-}
-
-}  // namespace
 
 void WhenWindowShows(const char* className, const char* title, std::function<void(HWND)> action) {
   Watchers().push_back(std::make_unique<Watcher>(Watcher{className ? className : "", title ? title : "",

@@ -543,16 +543,13 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   EXPECT_TRUE(TreeMirrorsModel());
   const RECT scanNow = window.ClientRectOf(ctl::ScanBtn);
   EXPECT_TRUE(EqualRect(&scan, &scanNow));
-  // The backup manager's list takes the room; a click on a column's header
-  // sorts by it; the long name shows whole.
+  // The backup manager: a click on a column's header sorts by it; the long
+  // name shows whole.
   const std::string longName = "Before removing the old printer drivers and the trial programs of last spring";
   BackupFile(longName, 5000);
   BackupFile("small", 10);
   Click(ctl::BackupBtn);
   HWND listView = Control(ctl::ListVW1);
-  const RECT list = window.ClientRectOf(ctl::ListVW1), cancel = window.ClientRectOf(ctl::cmdCancel);
-  EXPECT_GT(Width(list), 1000);
-  EXPECT_LT(list.bottom, cancel.top);
   RECT header{};  // the size column; the order and its reversal are the logic's
   Header_GetItemRect(ListView_GetHeader(listView), 2, &header);
   PostClick(ListView_GetHeader(listView), POINT{(header.left + header.right) / 2, header.bottom / 2});
