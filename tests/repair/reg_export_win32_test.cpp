@@ -6,23 +6,10 @@
 #include "repair/reg_export.h"
 #include "support/scan_repair_machine.h"
 #include "support/scratch_registry_win32.h"
+#include "support/window_driver_win32.h"
 
 namespace hw {
 namespace {
-
-bool RunRegedit(const std::string& file) {
-  std::string command = "regedit.exe /S \"" + file + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code == 0;
-}
 
 TEST(RegExportWin32Test, TheRegistryEditorImportsExactlyTheBackedUpValues) {
   test::Win32ScratchRegistry scratch;  // a clean key, removed afterwards
@@ -34,14 +21,15 @@ TEST(RegExportWin32Test, TheRegistryEditorImportsExactlyTheBackedUpValues) {
   for (std::size_t i = 0; i < every.size(); ++i)
     records.push_back({kHkeyCurrentUser, base + "\\" + std::to_string(i), every[i].value.name, every[i].type,
                        every[i].data});
-  records.push_back({kHkeyCurrentUser, base + "\\cp", "gr\xC3\xBC\xC3\x9F\xD0\x94", kRegSz, test::Sz("\xC3\xA4\xC3\xB6 \xE7\x94\xA8 \"q\" \\")});
+  records.push_back({kHkeyCurrentUser, base + "\\cp", "gr\xC3\xBC\xC3\x9F\xD0\x94", kRegSz,
+                     test::Sz("\xC3\xA4\xC3\xB6 \xE7\x94\xA8 \"q\" \\")});
   records.push_back({kHkeyCurrentUser, base + "\\cp", "empty", kRegSz, test::Sz("")});
   records.push_back({kHkeyCurrentUser, base + "\\cp", "nothing", kRegBinary, {}});
   const std::string backup = R + "\\x.bak", reg = R + "\\x.reg";
   for (const BackupRecord& r : records) WriteBackupRecord(folder->Files(), backup, r);
 
   ASSERT_EQ(static_cast<int>(records.size()), ExportBackupAsRegFile(folder->Files(), backup, reg));
-  ASSERT_TRUE(RunRegedit(reg));
+  ASSERT_EQ(0, test::StartedProgram("/S \"" + reg + "\"", "regedit.exe").EndedWith(60000));
   Win32Registry real;
   for (const BackupRecord& r : records) {
     const test::ValueState want{true, r.ValueType, RestoreData(r)};

@@ -137,8 +137,8 @@ class Form1WindowFixture : public ::testing::Test {
   void UseShippedLanguages(const char* chosen) {
     const std::string ref = folder_->Root() + "\\Ref";
     folder_->MakeFolder(ref);
-    for (const char* name : {"Deutsch.ini", "English.ini"})
-      folder_->WriteFile(ref + "\\" + name, ReadSourceFile(std::string("/resources/Ref/") + name));
+    for (const std::string name : {"Deutsch.ini", "English.ini"})
+      folder_->WriteFile(ref + "\\" + name, ReadSourceFile("/resources/Ref/" + name));
     form().settings.Write(kLocalMachine, kPathKey, "RefFile", ref);
     if (chosen) form().settings.Write(kCurrentUser, kLanguageKey, "default", chosen);
   }

@@ -9,25 +9,16 @@
 
 namespace hw::test {
 
-void PumpFor(DWORD ms, HWND dialog) {
-  const DWORD end = GetTickCount() + ms;
-  MSG msg;
-  do {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (DialogMessage(dialog, msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  } while (GetTickCount() < end);
-}
+namespace {
 
-int PumpUntilQuit(DWORD ms) {
+// Runs messages for `ms`, or until WM_QUIT comes when `untilQuit`: its code, or -1.
+int Pump(DWORD ms, HWND dialog, bool untilQuit) {
   const DWORD end = GetTickCount() + ms;
   MSG msg;
   do {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+      if (untilQuit && msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+      if (DialogMessage(dialog, msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
@@ -35,6 +26,48 @@ int PumpUntilQuit(DWORD ms) {
   } while (GetTickCount() < end);
   return -1;
 }
+
+std::string Utf8(const wchar_t* w) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
+  return s;
+}
+
+bool SavePng(HWND window, const std::string& name) {
+  const std::string dir = BuildDir() + "\\screenshots";
+  std::filesystem::create_directories(dir);
+  return SaveWindowPng(window, dir + "\\" + name + ".png");
+}
+
+struct Watcher {
+  std::string className, title;
+  std::function<void(HWND)> action;
+};
+std::vector<std::unique_ptr<Watcher>>& Watchers() {
+  static std::vector<std::unique_ptr<Watcher>> watchers;
+  return watchers;
+}
+
+void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD) {
+  auto& all = Watchers();
+  for (auto it = all.begin(); it != all.end(); ++it) {
+    Watcher& w = **it;
+    HWND found = FindWindowA(w.className.empty() ? nullptr : w.className.c_str(),
+                             w.title.empty() ? nullptr : w.title.c_str());
+    if (!found || !IsWindowVisible(found)) continue;
+    std::unique_ptr<Watcher> mine = std::move(*it);
+    all.erase(it);
+    if (all.empty()) KillTimer(nullptr, timer);
+    mine->action(found);
+    return;
+  }
+}
+
+}  // namespace
+
+void PumpFor(DWORD ms, HWND dialog) { Pump(ms, dialog, false); }
+int PumpUntilQuit(DWORD ms) { return Pump(ms, nullptr, true); }
 
 void DropQuitMessages() {
   MSG quit;
@@ -67,13 +100,6 @@ HWND FindChild(HWND parent, const char* className, const char* text) {
   return search.found;
 }
 
-std::string Utf8(const wchar_t* w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
-  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
-  return s;
-}
-
 std::string ClipboardText() {
   std::string text;
   if (!OpenClipboard(nullptr)) return text;
@@ -90,9 +116,7 @@ std::string ClipboardText() {
 bool Screenshot(HWND window, const std::string& name) {
   RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   PumpFor(100);
-  const std::string dir = BuildDir() + "\\screenshots";
-  std::filesystem::create_directories(dir);
-  return SaveWindowPng(window, dir + "\\" + name + ".png");
+  return SavePng(window, name);
 }
 
 void PostClick(HWND control, POINT at) {
@@ -136,34 +160,6 @@ void PressAlt(char letter) {
   PumpFor(30, GetAncestor(GetFocus(), GA_ROOT));
 }
 
-namespace {
-
-struct Watcher {
-  std::string className, title;
-  std::function<void(HWND)> action;
-};
-std::vector<std::unique_ptr<Watcher>>& Watchers() {
-  static std::vector<std::unique_ptr<Watcher>> watchers;
-  return watchers;
-}
-
-void CALLBACK Watch(HWND, UINT, UINT_PTR timer, DWORD) {
-  auto& all = Watchers();
-  for (auto it = all.begin(); it != all.end(); ++it) {
-    Watcher& w = **it;
-    HWND found = FindWindowA(w.className.empty() ? nullptr : w.className.c_str(),
-                             w.title.empty() ? nullptr : w.title.c_str());
-    if (!found || !IsWindowVisible(found)) continue;
-    std::unique_ptr<Watcher> mine = std::move(*it);
-    all.erase(it);
-    if (all.empty()) KillTimer(nullptr, timer);
-    mine->action(found);
-    return;
-  }
-}
-
-}  // namespace
-
 void WhenWindowShows(const char* className, const char* title, std::function<void(HWND)> action) {
   Watchers().push_back(std::make_unique<Watcher>(Watcher{className ? className : "", title ? title : "",
                                                           std::move(action)}));
@@ -181,11 +177,7 @@ void AnswerNextMenu(const std::string& caption, MenuAnswer& answer, HWND photogr
       answer.offered.push_back(Utf8(text));
       if (answer.offered.back() == caption) at = i;
     }
-    if (photographed) {
-      const std::string dir = BuildDir() + "\\screenshots";
-      std::filesystem::create_directories(dir);
-      SaveWindowPng(photographed, dir + "\\" + picture + ".png");
-    }
+    if (photographed) SavePng(photographed, picture);
     RECT r{};
     if (at < 0 || !GetMenuItemRect(nullptr, menu, static_cast<UINT>(at), &r)) {
       PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -196,12 +188,15 @@ void AnswerNextMenu(const std::string& caption, MenuAnswer& answer, HWND photogr
   });
 }
 
-StartedProgram::StartedProgram(const std::string& arguments) {
-  std::string line = "\"" + BuildDir() + "\\hivewright.exe\" " + arguments;
+StartedProgram::StartedProgram(const std::string& arguments, const std::string& program) {
+  const std::string folder = BuildDir();
+  std::string path = folder + "\\" + program;
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) path = program;  // one of Windows' own
+  std::string line = "\"" + path + "\" " + arguments;
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  const std::string folder = BuildDir();
-  started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &info_) != 0;
+  started_ = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                            &info_) != 0;
 }
 
 StartedProgram::~StartedProgram() {

@@ -21,7 +21,6 @@ void DropQuitMessages();
 std::string WindowText(HWND window);
 /// The first window below `parent`, at any depth, of `className` (and with `text`).
 HWND FindChild(HWND parent, const char* className, const char* text = nullptr);
-std::string Utf8(const wchar_t* text);
 std::string ClipboardText();
 
 /// Saves the window as build/screenshots/<name>.png for a person to look at.
@@ -51,13 +50,12 @@ struct MenuAnswer {
 void AnswerNextMenu(const std::string& caption, MenuAnswer& answer, HWND photographed = nullptr,
                     const std::string& picture = std::string());
 
-/// hivewright.exe of this build, started with `arguments`; ended if it
-/// still runs when this goes.
+/// A program of this build (or of Windows), started with `arguments` in
+/// the build folder; ended if it still runs when this goes.
 class StartedProgram {
  public:
-  explicit StartedProgram(const std::string& arguments);
+  explicit StartedProgram(const std::string& arguments, const std::string& program = "hivewright.exe");
   ~StartedProgram();
-  bool started() const { return started_; }
   /// The exit code once it has ended within `ms`; -1 while it still runs.
   long EndedWith(DWORD ms);
   /// Its visible main window, waited for up to `ms`.

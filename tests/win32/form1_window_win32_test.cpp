@@ -20,32 +20,26 @@ using namespace test;
 using Form1WindowTest = Form1WindowFixture;
 const std::string kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 
-template <typename T>
-bool Has(const std::vector<T>& v, const T& x) {
+bool Has(const std::vector<std::string>& v, const std::string& x) {
   return std::find(v.begin(), v.end(), x) != v.end();
 }
 bool Overlap(RECT a, RECT b) {
   RECT both{};
   return IntersectRect(&both, &a, &b) != 0;
 }
+int Width(const RECT& r) { return r.right - r.left; }
 
 TEST_F(Form1WindowTest, TheFirstPageShowsTheLogicAndTakesClicksAndKeys) {
   Load();
   HWND w = window.Handle();
   EXPECT_EQ("Hivewright", WindowText(w));
-  EXPECT_EQ("Scan", WindowText(Control(ctl::ScanBtn)));
-  EXPECT_TRUE(window.Showing(ctl::ScanBtnDescLb));
   for (const char* hidden : {ctl::secondFram, ctl::fraBackUp, ctl::nxt}) EXPECT_FALSE(IsWindowVisible(Control(hidden)));
   char panel[256] = {};
   SendMessageA(FindWindowExA(w, nullptr, STATUSCLASSNAMEA, nullptr), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(panel));
   EXPECT_STREQ("  Hivewright: Version 1.0 (20020225)", panel);
   EXPECT_TRUE(TreeMirrorsModel());
-  TVITEMA root{};
-  root.mask = TVIF_STATE;
-  root.hItem = TreeView_GetRoot(Control(ctl::tvwTree));
-  root.stateMask = TVIS_BOLD | TVIS_EXPANDED;
-  SendMessageA(Control(ctl::tvwTree), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&root));
-  EXPECT_EQ(static_cast<UINT>(TVIS_BOLD | TVIS_EXPANDED), root.state & (TVIS_BOLD | TVIS_EXPANDED));
+  const UINT boldOpen = TVIS_BOLD | TVIS_EXPANDED;
+  EXPECT_EQ(boldOpen, TreeView_GetItemState(Control(ctl::tvwTree), TreeView_GetRoot(Control(ctl::tvwTree)), boldOpen));
   // Nothing of the left column or the first page is cut off or lies over another control.
   const std::vector<const char*> firstPage = {
       ctl::emblemImg, ctl::HivewrightLB, ctl::hlpBtn,    ctl::SuprBtn,       ctl::lblVersion,      ctl::CopyrightLb,
@@ -65,14 +59,12 @@ TEST_F(Form1WindowTest, TheFirstPageShowsTheLogicAndTakesClicksAndKeys) {
   // "SL" clears the section alone, the text of "Reg" (Some) toggles it twice.
   ClickNode("Reg");
   EXPECT_EQ("AllReg", Node("SL").image);
-  EXPECT_EQ("SomeComp", Node("My").image);
   EXPECT_EQ(3, ImageOf("Reg"));  // "AllReg" in the tree's image list
   ClickNode("SL");
   EXPECT_EQ("SomeReg", Node("Reg").image);
   EXPECT_EQ(5, ImageOf("SL"));
   ClickNode("Reg", false);
   EXPECT_EQ("NoneReg", Node("CC").image);
-  EXPECT_EQ("NoneComp", Node("My").image);
 
   // Arrows move through the tree, Space ticks; Tab goes round the first page
   // and the left column but not the Abort button behind it, nor does Alt+B run it.
@@ -88,8 +80,8 @@ TEST_F(Form1WindowTest, TheFirstPageShowsTheLogicAndTakesClicksAndKeys) {
     PressKey(VK_TAB);
     reached.push_back(window.FocusedControl());
   }
-  for (const char* c : {ctl::ScanBtn, ctl::BackupBtn, ctl::ConfBtn, ctl::tvwTree}) EXPECT_TRUE(Has(reached, std::string(c))) << c;
-  EXPECT_FALSE(Has(reached, std::string(ctl::ext)));
+  for (const char* c : {ctl::ScanBtn, ctl::BackupBtn, ctl::ConfBtn, ctl::tvwTree}) EXPECT_TRUE(Has(reached, c)) << c;
+  EXPECT_FALSE(Has(reached, ctl::ext));
   PressAlt('b');
   EXPECT_EQ("AllReg", Node("Reg").image) << "the tree was rebuilt by the hidden Abort";
 
@@ -114,8 +106,8 @@ TEST_F(Form1WindowTest, TheFirstPageShowsTheLogicAndTakesClicksAndKeys) {
 TEST_F(Form1WindowTest, AColourSchemeChangeRecolorsTheTreeAndRecomposesTheFacesAndClosingFreesThem) {
   const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_APPWORKSPACE,
                           COLOR_3DHIGHLIGHT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
-  const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255),
-                           RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 0)};
+  const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
+  const COLORREF dark[] = {black, white, black, white, black, white, RGB(0, 0, 128), RGB(255, 255, 0)};
   COLORREF before[8];
   for (int i = 0; i < 8; ++i) before[i] = GetSysColor(elements[i]);
   window.highContrast = true;
@@ -126,15 +118,15 @@ TEST_F(Form1WindowTest, AColourSchemeChangeRecolorsTheTreeAndRecomposesTheFacesA
   for (const char* b : buttons) faces.push_back(ButtonFaceOf(Control(b)));
   SendMessageA(window.Handle(), WM_SYSCOLORCHANGE, 0, 0);
   PumpFor(100);
-  EXPECT_EQ(RGB(0, 0, 0), TreeView_GetBkColor(Control(ctl::tvwTree)));
-  EXPECT_EQ(RGB(255, 255, 255), TreeView_GetTextColor(Control(ctl::tvwTree)));
+  EXPECT_EQ(black, TreeView_GetBkColor(Control(ctl::tvwTree)));
+  EXPECT_EQ(white, TreeView_GetTextColor(Control(ctl::tvwTree)));
   Screenshot(window.Handle(), "high_contrast");
   RECT r = window.ClientRectOf(ctl::tvwTree);
   HDC dc = GetDC(window.Handle());
   const COLORREF below = GetPixel(dc, r.left + 40, r.bottom - 30);  // below the last node
   ReleaseDC(window.Handle(), dc);
   SetSysColors(8, elements, before);
-  EXPECT_EQ(RGB(0, 0, 0), below);
+  EXPECT_EQ(black, below);
   // A new face per button, and the one before is gone.
   for (std::size_t i = 0; i < faces.size(); ++i) {
     EXPECT_EQ(0u, GetObjectType(faces[i])) << buttons[i];
@@ -167,11 +159,10 @@ TEST_F(Form1WindowTest, TheSplashShowsThenTheWholeTreeIsTickedAlsoWhenItIsClosed
     KillTimer(nullptr, watchdog);
     EXPECT_EQ(-1, PumpUntilQuit(50)) << "the splash stayed until the watchdog";
     EXPECT_TRUE(mainWaited);
-    EXPECT_TRUE(IsWindowVisible(window.Handle()));
+    EXPECT_TRUE(window.Showing(ctl::ScanBtn));
     EXPECT_FALSE(startup.StartupScanMode);
     for (TreeNode* n : form().tvwTree.Nodes()) EXPECT_EQ("All", n->image.substr(0, 3)) << n->key;
     EXPECT_EQ(0, ImageOf("My"));  // "AllComp"
-    EXPECT_TRUE(window.Showing(ctl::ScanBtn));
   }
 }
 
@@ -197,15 +188,10 @@ TEST_F(Form1WindowTest, TheSettingsButtonOpensTheDialogAndAnotherLanguageRetexts
 
 TEST(Hivewright, ASecondInstanceShowsTheFirstAndEndsAndClosingEndsTheFirstWithStatus0) {
   StartedProgram first("");
-  ASSERT_TRUE(first.started());
   HWND shown = first.MainWindow(20000);
   ASSERT_NE(nullptr, shown) << "the first instance's window after its splash";
   ShowWindow(shown, SW_MINIMIZE);
-  for (const char* arguments : {"", "/S"}) {
-    StartedProgram second(arguments);
-    ASSERT_TRUE(second.started());
-    EXPECT_EQ(0, second.EndedWith(5000)) << arguments;
-  }
+  for (const char* arguments : {"", "/S"}) EXPECT_EQ(0, StartedProgram(arguments).EndedWith(5000)) << arguments;
   EXPECT_FALSE(IsIconic(shown)) << "restored by the start by hand";
   EXPECT_EQ(-1, first.EndedWith(0));
   PostMessageA(shown, WM_CLOSE, 0, 0);
@@ -221,8 +207,10 @@ class Form1WindowScanTest : public Form1WindowFixture {
     const std::string root = folder_->Root();
     folder_->WriteFile(root + "\\App\\app.exe", "MZ");
     RegistryBuilder b(registry_->Api());
-    for (const auto& [name, target] : {std::pair{"a", "\\App\\app.exe"}, {"b", "\\Missing\\b.exe"}, {"c", "\\Missing\\c.exe"}})
-      ASSERT_TRUE(b.Value(kHkeyLocalMachine, kAppPaths + "\\" + name + ".exe", "", 1, Sz(root + target)));
+    for (const char* name : {"a", "b", "c"}) {
+      const std::string target = *name == 'a' ? "\\App\\app.exe" : std::string("\\Missing\\") + name + ".exe";
+      ASSERT_TRUE(b.String(kHkeyLocalMachine, kAppPaths + "\\" + name + ".exe", "", root + target));
+    }
     Load();
     ClickNode("SL");
     ASSERT_EQ("AllReg", Node("SL").image);
@@ -238,35 +226,22 @@ class Form1WindowScanTest : public Form1WindowFixture {
     form().BuildSectionTree();
     return std::string(1, root[0]) + ":";
   }
-  /// Nothing repaired, nothing asked, the first page back.
-  void ExpectStoppedUnharmed() {
-    EXPECT_FALSE(form().scanFinished);
-    EXPECT_EQ(nullptr, form().scanState.ErrLog);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(HasValue("b.exe"));
-    EXPECT_TRUE(folder_->Exists(folder_->Root() + "\\Links\\broken.lnk"));
+  void BackupFile(const std::string& name, std::size_t bytes) {
+    form().module1.EnsureFolderPath(form().settings.BackupFolder());
+    std::ofstream(form().settings.BackupFolder() + "\\" + name + ".bak", std::ios::binary) << std::string(bytes, 'z');
   }
 };
 
-TEST_F(Form1WindowScanTest, AScanPausedBetweenYieldsShowsItsResultsWhichARepairRemovesAndTheBackupManagerRestores) {
+TEST_F(Form1WindowScanTest, AScanShowsItsResultsWhichARepairRemovesAndTheBackupManagerRestores) {
   form().settings.Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
   bool sawScanPage = false;
-  std::string pausedCaption;
-  const long start = pump.Count();  // the bands' painting yields too
-  pump.At(start + 2, [&] {
+  pump.At(pump.Count() + 2, [&] {
     sawScanPage = window.Showing(ctl::secondFram) && !window.Showing(ctl::firstfrm) &&
                   !IsWindowEnabled(Control(ctl::tvwTree));
     Screenshot(window.Handle(), "scan_page");
-    PostClickMiddle(Control(ctl::cmdPause));
   });
-  pump.At(start + 3, [&] { pausedCaption = WindowText(Control(ctl::cmdPause)); });
-  pump.At(start + 60, [&] { PostClickMiddle(Control(ctl::cmdPause)); });  // still paused: resumed
   Click(ctl::ScanBtn, 300);
   EXPECT_TRUE(sawScanPage);
-  EXPECT_EQ("Resume", pausedCaption);
-  EXPECT_GT(pump.Count(), start + 60);
-  EXPECT_EQ("Pause", WindowText(Control(ctl::cmdPause)));
-
   ASSERT_TRUE(form().scanFinished);
   EXPECT_EQ(2u, Node("SL").ChildCount());
   EXPECT_TRUE(TreeMirrorsModel());
@@ -299,7 +274,8 @@ TEST_F(Form1WindowScanTest, AScanPausedBetweenYieldsShowsItsResultsWhichARepairR
 
 TEST_F(Form1WindowScanTest, TheKeyboardStartsAScanAndReachesPauseAndAbortOnItsPage) {
   RegistryBuilder b(registry_->Api());
-  for (int i = 0; i < 300; ++i) b.String(kHkeyLocalMachine, kAppPaths + "\\f" + std::to_string(i) + ".exe", "", folder_->Root() + "\\App\\app.exe");
+  for (int i = 0; i < 300; ++i)
+    b.String(kHkeyLocalMachine, kAppPaths + "\\f" + std::to_string(i) + ".exe", "", folder_->Root() + "\\App\\app.exe");
   std::vector<std::string> reached;
   std::string paused, resumed;
   auto post = [](UINT vk, bool up = true) {
@@ -334,7 +310,7 @@ TEST_F(Form1WindowScanTest, TheKeyboardStartsAScanAndReachesPauseAndAbortOnItsPa
   post(VK_SPACE);
   PumpFor(300, window.Handle());
   EXPECT_GT(pump.Count(), start + 18);
-  for (const char* c : {ctl::cmdPause, ctl::ext}) EXPECT_TRUE(Has(reached, std::string(c))) << c;
+  for (const char* c : {ctl::cmdPause, ctl::ext}) EXPECT_TRUE(Has(reached, c)) << c;
   EXPECT_EQ("Resume", paused);
   EXPECT_EQ("Pause", resumed);
   EXPECT_FALSE(form().scanFinished);
@@ -342,61 +318,29 @@ TEST_F(Form1WindowScanTest, TheKeyboardStartsAScanAndReachesPauseAndAbortOnItsPa
   EXPECT_NE(std::string(ctl::ext), window.FocusedControl()) << "the focus left with the scan page";
 }
 
-TEST_F(Form1WindowScanTest, AbortDuringAScanShowsAFreshFirstPageAndRepairsNothing) {
-  // With "repair without asking" on, pressed at once, once a walk has found
-  // a problem, or with Scan pressed in the same drain of messages.
-  form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
-  const std::string drive = BrokenShortcutOnAFixedDrive();
-  struct Case {
-    std::string tick, section;
-    bool atOnce, scanToo;
-  };
-  for (const Case& c : {Case{"SL", "SL", true, false}, Case{"SL", "SL", false, false}, Case{drive.substr(0, 1), drive, false, false},
-                        Case{"SL", "SL", false, true}}) {
-    SCOPED_TRACE(c.section + (c.atOnce ? " at once" : ""));
-    form().BuildSectionTree();
-    ClickNode(c.tick);
-    ASSERT_EQ(0u, Node(c.tick).image.rfind("All", 0));
-    bool pressed = false;
-    const long start = pump.Count();
-    pump.When([&] { return c.atOnce ? pump.Count() >= start + 2
-                                    : form().scanState.CurrentSection == c.section && form().scanState.ProblemsFound > 0; },
-              [&] {
-                pressed = true;
-                PostClickMiddle(Control(ctl::ext));
-                if (c.scanToo) PostClickMiddle(Control(ctl::ScanBtn));
-              });
-    Click(ctl::ScanBtn, 300);
-    EXPECT_TRUE(pressed);
-    EXPECT_TRUE(window.Showing(ctl::ScanBtn));
-    EXPECT_FALSE(window.Showing(ctl::nxt));
-    EXPECT_FALSE(window.Showing(ctl::secondFram));
-    EXPECT_TRUE(IsWindowEnabled(Control(ctl::tvwTree)));
-    EXPECT_EQ("NoneReg", Node("SL").image);  // the tree was rebuilt
-    EXPECT_TRUE(TreeMirrorsModel());
-    ExpectStoppedUnharmed();
-  }
-}
-
-/// Closing the main window during a scan: clicked or started by "/S", in a
-/// registry walk or in the shortcut search.
-struct CloseCase {
-  bool startup;
+/// Abort clicked or the window closed during a scan, clicked or started by
+/// "/S", in a registry walk or in the shortcut search; "repair without
+/// asking" is on. Where else the scan stops is the scan driver's to test.
+struct StopCase {
+  bool close, startup;
   const char* section;  // "drive" for the scratch folder's drive
 };
-class Form1WindowCloseTest : public Form1WindowScanTest, public ::testing::WithParamInterface<CloseCase> {};
+class Form1WindowStopTest : public Form1WindowScanTest, public ::testing::WithParamInterface<StopCase> {};
 
-TEST_P(Form1WindowCloseTest, ClosingTheWindowDuringAScanStopsItAndEndsTheProgramQuietly) {
+TEST_P(Form1WindowStopTest, AbortOrCloseDuringAScanStopsItAndRepairsNothing) {
+  const StopCase c = GetParam();
   form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
   const std::string drive = BrokenShortcutOnAFixedDrive();
-  const std::string section = GetParam().section == std::string("drive") ? drive : GetParam().section;
-  bool closed = false;
-  pump.When([&] { return form().scanState.CurrentSection == section; }, [&] {
-    closed = true;
-    PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+  const std::string section = c.section == std::string("drive") ? drive : c.section;
+  bool pressed = false;
+  const ScanState& scan = form().scanState;
+  pump.When([&] { return scan.CurrentSection == section && scan.ProblemsFound > 0; }, [&] {
+    pressed = true;
+    if (c.close) PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    else PostClickMiddle(Control(ctl::ext));
   });
   int quitCode = -1;
-  if (GetParam().startup) {
+  if (c.startup) {
     window.Hide();
     SplashWindow splash(window, 100);
     Startup startup(form(), splash);
@@ -406,25 +350,34 @@ TEST_P(Form1WindowCloseTest, ClosingTheWindowDuringAScanStopsItAndEndsTheProgram
   } else {
     ClickNode("My");
     PostClickMiddle(Control(ctl::ScanBtn));
-    quitCode = PumpUntilQuit(5000);
+    quitCode = PumpUntilQuit(c.close ? 5000 : 300);
   }
-  EXPECT_TRUE(closed);
-  EXPECT_EQ(nullptr, window.Handle());
-  EXPECT_EQ(0, quitCode);
-  ExpectStoppedUnharmed();
+  EXPECT_TRUE(pressed);
+  EXPECT_FALSE(form().scanFinished);
+  EXPECT_EQ(nullptr, scan.ErrLog);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(HasValue("b.exe"));
+  EXPECT_TRUE(folder_->Exists(folder_->Root() + "\\Links\\broken.lnk"));
+  if (c.close) {
+    EXPECT_EQ(nullptr, window.Handle());
+    EXPECT_EQ(0, quitCode);
+    return;
+  }
+  // A fresh first page: the tree rebuilt and open to clicks.
+  EXPECT_EQ(-1, quitCode);
+  EXPECT_TRUE(window.Showing(ctl::ScanBtn));
+  EXPECT_FALSE(window.Showing(ctl::nxt));
+  EXPECT_TRUE(IsWindowEnabled(Control(ctl::tvwTree)));
+  EXPECT_EQ("NoneReg", Node("SL").image);
+  EXPECT_TRUE(TreeMirrorsModel());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scans, Form1WindowCloseTest,
-                         ::testing::Values(CloseCase{false, "SL"}, CloseCase{false, "drive"}, CloseCase{true, "CC"},
-                                           CloseCase{true, "drive"}));
+INSTANTIATE_TEST_SUITE_P(Scans, Form1WindowStopTest,
+                         ::testing::Values(StopCase{false, false, "SL"}, StopCase{false, false, "drive"},
+                                           StopCase{true, false, "drive"}, StopCase{true, true, "SL"}));
 
-/// Started with "/S": the splash starts a scan of everything, which shows its
-/// results, or with "repair without asking" repairs them.
-class Form1WindowStartupScanTest : public Form1WindowScanTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(Form1WindowStartupScanTest, StartedWithSlashSTheSplashStartsAScanOfEverything) {
-  const bool noConfirmation = GetParam();
-  form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", noConfirmation ? "1" : "0");
+TEST_F(Form1WindowScanTest, StartedWithSlashSTheSplashScansEverythingAndRepairsWithoutAsking) {
+  form().settings.Write(kCurrentUser, kOptionsKey, "NoConfirmation", "1");
   form().settings.Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
   window.Hide();
   SplashWindow splash(window, 200);
@@ -439,16 +392,7 @@ TEST_P(Form1WindowStartupScanTest, StartedWithSlashSTheSplashStartsAScanOfEveryt
   EXPECT_FALSE(startup.StartupScanMode);
   EXPECT_EQ(45.0f, form().mx);
   EXPECT_EQ(105.0f, form().my);
-  if (!noConfirmation) {
-    EXPECT_TRUE(form().scanFinished);
-    EXPECT_EQ(2u, Node("SL").ChildCount());
-    EXPECT_TRUE(window.Showing(ctl::nxt));
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(HasValue("b.exe"));
-    return;
-  }
-  // Nobody was asked anything; the repair's closing message is the one box.
-  ASSERT_EQ(1u, dialogs.messages.size());
+  ASSERT_EQ(1u, dialogs.messages.size());  // the repair's closing message; nobody was asked anything
   EXPECT_EQ(form().texts.repairDoneMessage, dialogs.messages[0].text);
   EXPECT_FALSE(HasValue("b.exe"));
   EXPECT_FALSE(HasValue("c.exe"));
@@ -457,11 +401,8 @@ TEST_P(Form1WindowStartupScanTest, StartedWithSlashSTheSplashStartsAScanOfEveryt
   EXPECT_TRUE(window.Showing(ctl::firstfrm));
 }
 
-INSTANTIATE_TEST_SUITE_P(Confirmation, Form1WindowStartupScanTest, ::testing::Bool());
-
 TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWithRealClicks) {
   Click(ctl::ScanBtn, 300);
-  ASSERT_TRUE(form().scanFinished);
   ASSERT_EQ(2u, Node("SL").ChildCount());
   HWND tree = Control(ctl::tvwTree);
   EXPECT_TRUE(window.Showing(ctl::txtDetails));
@@ -481,7 +422,6 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
             menu.offered);
   const std::string details = WindowText(Control(ctl::txtDetails));
   EXPECT_EQ(0u, details.find("Section: Software Locations\r\nRoot: HKEY_LOCAL_MACHINE\r\n")) << details;
-  EXPECT_NE(std::string::npos, details.find("The file " + folder_->Root() + "\\Missing\\b.exe does not exist."));
   EXPECT_EQ(details, ClipboardText());
   rightClick(b, "Open in Registry Editor");
   ASSERT_FALSE(shell.calls.empty());
@@ -493,11 +433,9 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   SetFocus(tree);
   AnswerNextMenu("Invert selection", menu);
   PressKey(VK_APPS);
-  EXPECT_TRUE(menu.clicked);
   EXPECT_EQ("NoneReg", Node(b).image);
   AnswerNextMenu("Select all", menu);
   PressKey(VK_F10, {VK_SHIFT});
-  EXPECT_TRUE(menu.clicked);
   EXPECT_EQ("AllReg", Node(b).image);
 
   // Sort by path orders the control as the model. The scan found them A to
@@ -507,8 +445,7 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
   window.TreeChanged();
   rightClick("SL", "Sort by path");
   ASSERT_EQ(c, Node("SL").Children()[0]->key);
-  HTREEITEM firstShown = TreeView_GetChild(tree, window.TreeItemOf(&Node("SL")));
-  EXPECT_EQ(window.TreeItemOf(&Node(c)), firstShown);
+  EXPECT_EQ(window.TreeItemOf(&Node(c)), TreeView_GetChild(tree, window.TreeItemOf(&Node("SL"))));
   Node(b).text = bText;
   window.TreeChanged();
   // Exclude: the problem leaves the results and the list keeps it.
@@ -536,13 +473,12 @@ TEST_F(Form1WindowScanTest, TheResultsShowWhyAProblemIsOneAndItsMenuActsOnItWith
       ASSERT_TRUE(GetObjectA(ButtonFaceOf(Control(name)), sizeof face, &face)) << name;
       RECT r{};
       GetClientRect(Control(name), &r);
-      EXPECT_LE(face.bmWidth + 2 * GetSystemMetrics(SM_CXEDGE) + 4, r.right) << name << " " << WindowText(Control(name));
+      EXPECT_LE(face.bmWidth + 2 * GetSystemMetrics(SM_CXEDGE) + 4, r.right) << WindowText(Control(name));
     }
   };
   expectFits({ctl::cmdBackUp, ctl::nxt, ctl::ext});
   Click(ctl::ext);
-  form().module1.EnsureFolderPath(form().settings.BackupFolder());
-  std::ofstream(form().settings.BackupFolder() + "\\Vor dem Aufraeumen.bak", std::ios::binary) << "x";
+  BackupFile("Vor dem Aufraeumen", 1);
   Click(ctl::BackupBtn);
   ASSERT_TRUE(window.Showing(ctl::cmdRestore));
   expectFits({ctl::cmdExport, ctl::cmdRestore, ctl::cmdCleanBackUp, ctl::cmdCancel});
@@ -560,8 +496,7 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   SetWindowPos(w, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);  // smaller than designed: refused
   PumpFor(100);
   GetWindowRect(w, &now);
-  EXPECT_EQ(designed.right - designed.left, now.right - now.left);
-  EXPECT_EQ(designed.bottom - designed.top, now.bottom - now.top);
+  EXPECT_TRUE(EqualRect(&designed, &now));
 
   // While the scan runs the title shows how far it is.
   ClickNode("DD");
@@ -571,9 +506,9 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   ASSERT_TRUE(form().scanFinished);
   EXPECT_NE(std::string::npos, titleDuring.find("% - Hivewright")) << titleDuring;  // the figure is ProgressPercent's
   EXPECT_EQ("Hivewright", WindowText(w));
-  // At each size the left column keeps its place; the results tree and the
-  // pane take the width, the tree the height; the command buttons keep their
-  // distance from the bottom right.
+  // Growing, the left column keeps its place; the results tree takes the
+  // width and the height, the pane the width, the command buttons keep
+  // their distance from the bottom right.
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
@@ -585,9 +520,9 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
     PumpFor(150);
     RECT client{};
     GetClientRect(w, &client);
-    const RECT tree = window.ClientRectOf(ctl::tvwTree), pane = window.ClientRectOf(ctl::txtDetails);
-    const RECT ext = window.ClientRectOf(ctl::ext), area = window.ClientRectOf(ctl::mainArea);
-    const RECT helpNow = window.ClientRectOf(ctl::hlpBtn);
+    const RECT area = window.ClientRectOf(ctl::mainArea), tree = window.ClientRectOf(ctl::tvwTree);
+    const RECT pane = window.ClientRectOf(ctl::txtDetails);
+    const RECT ext = window.ClientRectOf(ctl::ext), helpNow = window.ClientRectOf(ctl::hlpBtn);
     EXPECT_TRUE(EqualRect(&help, &helpNow));
     EXPECT_NEAR(client.right, area.right, 1);
     EXPECT_NEAR(area.right - tree.right, MulDiv(220, dpi, 1440), 1);
@@ -604,22 +539,17 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
   // Return: the first page with a fresh tree, its buttons in place.
   Click(ctl::ext);
   EXPECT_TRUE(window.Showing(ctl::ScanBtn));
-  EXPECT_FALSE(window.Showing(ctl::nxt));
   EXPECT_EQ(0u, Node("SL").ChildCount());
   EXPECT_TRUE(TreeMirrorsModel());
   const RECT scanNow = window.ClientRectOf(ctl::ScanBtn);
   EXPECT_TRUE(EqualRect(&scan, &scanNow));
-  // The backup manager's list takes the room; a click on a column's header
-  // sorts by it; the long name shows whole.
+  // The backup manager: a click on a column's header sorts by it; the long
+  // name shows whole.
   const std::string longName = "Before removing the old printer drivers and the trial programs of last spring";
-  form().module1.EnsureFolderPath(form().settings.BackupFolder());
-  for (const auto& [name, bytes] : {std::pair{longName, 5000}, std::pair{std::string("small"), 10}})
-    std::ofstream(form().settings.BackupFolder() + "\\" + name + ".bak", std::ios::binary) << std::string(static_cast<std::size_t>(bytes), 'z');
+  BackupFile(longName, 5000);
+  BackupFile("small", 10);
   Click(ctl::BackupBtn);
   HWND listView = Control(ctl::ListVW1);
-  const RECT list = window.ClientRectOf(ctl::ListVW1), cancel = window.ClientRectOf(ctl::cmdCancel);
-  EXPECT_GT(list.right - list.left, 1000);
-  EXPECT_LT(list.bottom, cancel.top);
   RECT header{};  // the size column; the order and its reversal are the logic's
   Header_GetItemRect(ListView_GetHeader(listView), 2, &header);
   PostClick(ListView_GetHeader(listView), POINT{(header.left + header.right) / 2, header.bottom / 2});
@@ -654,7 +584,7 @@ TEST_F(Form1WindowScanTest, TheWindowGrowsAndKeepsItsPlaceForTheNextStart) {
     EXPECT_EQ(!*placement, IsZoomed(next.Handle()) != 0) << placement;
     ShowWindow(next.Handle(), SW_RESTORE);
     GetWindowRect(next.Handle(), &now);
-    EXPECT_EQ(*placement ? designed.right - designed.left : 900, now.right - now.left) << placement;
+    EXPECT_EQ(*placement ? Width(designed) : 900, Width(now)) << placement;
     if (*placement) {
       EXPECT_LT(now.left, 30000);
     } else {

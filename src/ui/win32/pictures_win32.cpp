@@ -461,13 +461,4 @@ SIZE PictureSize(const std::string& key) {
   return r ? r->size : SIZE{0, 0};
 }
 
-const std::vector<std::string>& PictureKeys() {
-  static const std::vector<std::string> keys = [] {
-    std::vector<std::string> k;
-    for (const auto& [name, recipe] : Recipes()) k.push_back(name);
-    return k;
-  }();
-  return keys;
-}
-
 }  // namespace hw

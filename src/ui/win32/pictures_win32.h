@@ -56,9 +56,4 @@ Bitmap MakePicture(const std::string& key, COLORREF background);
 /// Width and height of the picture named `key`; {0, 0} for an unknown key.
 SIZE PictureSize(const std::string& key);
 
-/// Every key MakePicture knows, in a fixed order: the emblem and splash
-/// image, the image-list pictures, the button pair pictures, then the nine
-/// tree state pictures.
-const std::vector<std::string>& PictureKeys();
-
 }  // namespace hw
