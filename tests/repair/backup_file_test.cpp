@@ -208,9 +208,7 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   tp.Folder().WriteFile(folder + "\\other.txt", "x");
   tp.Folder().WriteFile(folder + "\\one.BAK", ClassicSlot(0x80000002u, "Software\\Mgr", "v", {'1'}, kRegSz));
   // A read-only backup restores all the same.
-  std::filesystem::permissions(tp.Folder().Host(folder + "\\one.BAK"), std::filesystem::perms::owner_write |
-                                   std::filesystem::perms::group_write | std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  test::MakeReadOnly(tp.Folder(), folder + "\\one.BAK");
   ASSERT_TRUE(tp.Files().GetAttributes(folder + "\\one.BAK") & kAttrReadOnly);
   // Another program's file.
   tp.Folder().WriteFile(folder + "\\foreign.bak", std::string(3000, 'z'));
