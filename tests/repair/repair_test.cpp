@@ -108,9 +108,9 @@ TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   // Shortcuts: broken, gone, target appeared.
   ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), R + "\\broken.lnk", R + "\\Missing\\b.exe"));
   ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), R + "\\fixed.lnk", R + "\\Here"));
-  tp.Folder().WriteFile(LogPath(kErrLogName), tp.Folder().ReadFile(LogPath(kErrLogName)) + "[Scan for Shortcuts]\r\n6." +
-                                                  R + "\\broken.lnk\r\n7." + R + "\\never.lnk\r\n8." + R +
-                                                  "\\fixed.lnk\r\n");
+  const std::string err = tp.Folder().ReadFile(LogPath(kErrLogName));
+  tp.Folder().WriteFile(LogPath(kErrLogName), err + "[Scan for Shortcuts]\r\n6." + R + "\\broken.lnk\r\n7." + R +
+                                                  "\\never.lnk\r\n8." + R + "\\fixed.lnk\r\n");
   Fill();
   form.FillSectionResults("CScan for Shortcuts", "C");
 
@@ -411,7 +411,8 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
       // A value deleted by an earlier repair into the same backup.
       const std::vector<std::string> shortcuts = {tp.Root() + "\\one.lnk", tp.Root() + "\\two.lnk"};
       std::vector<std::string> shortcutBytes;
-      const LoggedProblem earlier = {{kHkeyLocalMachine, "Software\\HwTest\\Earlier", "e"}, kRegSz, test::Sz("old"), ""};
+      const LoggedProblem earlier = {
+          {kHkeyLocalMachine, "Software\\HwTest\\Earlier", "e"}, kRegSz, test::Sz("old"), ""};
       {
         Form1 form{failing, view};
         form.Form_Load();

@@ -94,9 +94,12 @@ class TextOfAnyScriptTest : public test::ScanFixture {
     for (const Link& l : kLinks) ASSERT_TRUE(test::MakeShortcutFile(f, At(l.link), At(l.target))) << l.link;
   }
 
-  std::set<test::ValueRef> Logged() {
-    const auto refs = test::LoggedValues(ReadExactLog(tp.Files(), LogFolder() + "\\alerr.log"));
-    return {refs.begin(), refs.end()};
+  /// The registry lines of alerr.log ("ROOT,/key#(name)"), numbers aside.
+  std::set<std::string> Logged() {
+    std::set<std::string> lines;
+    for (const std::string& line : ReadExactLog(tp.Files(), LogFolder() + "\\alerr.log"))
+      if (Contains(line, ",/")) lines.insert(Mid(line, InStr(line, ".") + 1));
+    return lines;
   }
 };
 
@@ -109,10 +112,11 @@ TEST_F(TextOfAnyScriptTest, ExactlyTheBrokenEntriesAreReportedRepairedAndRestore
   ClickPicture(Drives().front());  // the drive that holds the scratch root
   form.ScanBtn_Click();
 
-  std::set<test::ValueRef> broken;
+  std::set<std::string> broken;
   std::map<test::ValueRef, test::ValueState> before;
   for (const Entry& e : Entries()) {
-    if (e.broken) broken.insert(Ref(e));
+    const std::string name = At(e.name).empty() ? "(Default)" : At(e.name);
+    if (e.broken) broken.insert(Module1::RootKeyName(e.root) + ",/" + At(e.key) + "#(" + name + ")");
     before[Ref(e)] = test::ReadValue(tp.Registry(), Ref(e));
   }
   EXPECT_EQ(broken, Logged());

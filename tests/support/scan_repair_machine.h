@@ -26,22 +26,6 @@
 
 namespace hw::test {
 
-/// The values alerr.log names ("n.ROOT,/key#(name)" lines); other lines
-/// (shortcut files) are skipped.
-inline std::vector<ValueRef> LoggedValues(const std::vector<std::string>& alerrLines) {
-  std::vector<ValueRef> refs;
-  for (const std::string& line : alerrLines) {
-    const std::string loc = Mid(line, InStr(line, ".") + 1);
-    const std::size_t comma = InStr(loc, ",/"), hash = InStr(loc, "#(");
-    if (comma == 0 || hash == 0) continue;
-    std::string name = Mid(loc, hash + 2);
-    name.pop_back();
-    refs.push_back({Module1::RootKeyFromName(Left(loc, comma - 1)), Mid(loc, comma + 2, hash - comma - 2),
-                    name == "(Default)" ? "" : name});
-  }
-  return refs;
-}
-
 /// Clears the file's write permission: the read-only attribute on Windows.
 inline void MakeReadOnly(ScratchFolder& folder, const std::string& path) {
   namespace fs = std::filesystem;
