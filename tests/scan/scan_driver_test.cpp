@@ -12,7 +12,7 @@ namespace {
 
 using ScanDriverTest = test::ScanFixture;
 
-TEST_F(ScanDriverTest, NothingOrOnlyPartlySelectedShowsTheMessageAndTouchesNoLog) {
+TEST_F(ScanDriverTest, NothingSelectedTouchesNoLogAndAScanThatFindsNothingOffersNoRepair) {
   tp.Folder().WriteFile(LogPath("err.log"), "[Custome Controls]\r\n1.C:\\old.dll\r\n");
   tp.Folder().WriteFile(LogPath("BinaryEntries.log"), "old");
   form.ScanBtn_Click();
@@ -29,6 +29,17 @@ TEST_F(ScanDriverTest, NothingOrOnlyPartlySelectedShowsTheMessageAndTouchesNoLog
   EXPECT_EQ("old", tp.Folder().ReadFile(LogPath("BinaryEntries.log")));
   EXPECT_FALSE(tp.Folder().Exists(LogPath("alerr.log")));
   EXPECT_FALSE(form.scanFinished);
+
+  ClickPicture("Reg");  // an empty registry: every walk finds nothing
+  form.ScanBtn_Click();
+  EXPECT_EQ("[Registry Integrity]\r\n[Custome Controls]\r\n[Software Locations]\r\n[Device Drivers]\r\n"
+            "[Windows Fonts]\r\n[Help And Resources]\r\n[Shared Programmes]\r\n[Startup Programmes]\r\n"
+            "[Add/Remove Programmes]\r\n[Virtual Devices]\r\n",
+            ErrLog());
+  EXPECT_EQ("No Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
+  EXPECT_FALSE(form.controls.Visible(ctl::nxt));
+  EXPECT_TRUE(form.tvwTree.Find("CC")->greyText);
+  EXPECT_EQ(95, form.controls.Get(ctl::pgScanSystem).value);
 }
 
 TEST_F(ScanDriverTest, APartialSelectionScansOnlyItsSectionsAndShowsTheirResults) {
@@ -97,19 +108,6 @@ TEST_F(ScanDriverTest, APartialSelectionScansOnlyItsSectionsAndShowsTheirResults
   ClickPicture("CC");
   form.ScanBtn_Click();
   EXPECT_EQ("5Err", form.tvwTree.Find("CC")->Children()[0]->key);
-}
-
-TEST_F(ScanDriverTest, AScanThatFindsNothingOffersNoRepair) {
-  ClickPicture("Reg");  // an empty registry: every walk finds nothing
-  form.ScanBtn_Click();
-  EXPECT_EQ("[Registry Integrity]\r\n[Custome Controls]\r\n[Software Locations]\r\n[Device Drivers]\r\n"
-            "[Windows Fonts]\r\n[Help And Resources]\r\n[Shared Programmes]\r\n[Startup Programmes]\r\n"
-            "[Add/Remove Programmes]\r\n[Virtual Devices]\r\n",
-            ErrLog());
-  EXPECT_EQ("No Problems Detected", form.controls.Text(ctl::lblErrDetectedProb1));
-  EXPECT_FALSE(form.controls.Visible(ctl::nxt));
-  EXPECT_TRUE(form.tvwTree.Find("CC")->greyText);
-  EXPECT_EQ(95, form.controls.Get(ctl::pgScanSystem).value);
 }
 
 TEST_F(ScanDriverTest, NoConfirmationRepairsRightAfterTheScan) {

@@ -83,20 +83,19 @@ TEST_F(ScannerTest, EveryRecordedProblemIsReportedAsDataFieldByField) {
   EXPECT_EQ(2, form.tvwTree.Find("CC")->Children()[0]->problemNumber);
 }
 
-TEST_F(ScannerTest, SectionCodesInAnyCaseChooseTheSectionsRunInCatalogueOrder) {
+TEST_F(ScannerTest, SectionCodesInAnyCaseChooseTheSectionsAndAStopEndsTheScanAtOnce) {
   PopulateRegistry();
-  const ScanOutcome out = scanner.Run({{"sup", "cc"}, {}, true}, seen);
+  ScanOutcome out = scanner.Run({{"sup", "cc"}, {}, true}, seen);
   ASSERT_EQ(ScanOutcome::End::kFinished, out.end) << out.error;
   EXPECT_EQ(ExpectedErrLog({"CC", "SuP"}), ErrLog());
   EXPECT_EQ(4u, out.problems.size());
   EXPECT_EQ((std::vector<std::string>{"+CC", "-CC 2", "+SuP", "-SuP 2"}), seen.sections);
   EXPECT_EQ((std::vector<std::string>{"CC0", "SuP0", "SuP1"}), seen.walks);
-}
 
-TEST_F(ScannerTest, AStopRequestEndsTheScanAtOnceWithItsLogsClosed) {
-  PopulateRegistry();
+  // A stop request: the logs are closed at once.
+  seen = {};
   seen.stopAfterProblems = 3;  // the first of CC's two
-  const ScanOutcome out = scanner.Run({{}, {}, true}, seen);
+  out = scanner.Run({{}, {}, true}, seen);
   EXPECT_EQ(ScanOutcome::End::kStopped, out.end);
   EXPECT_EQ(3u, out.problems.size()) << "the walk ended at its next step";
   EXPECT_EQ("CC", out.sections.back().code);
