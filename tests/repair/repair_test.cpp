@@ -31,6 +31,12 @@ class RepairTest : public test::ScanFixture {
       if (Contains(n->key, "Err")) out.push_back(n);
     return out;
   }
+  bool Present(const LoggedProblem& p) { return test::ReadValue(tp.Registry(), p.value).present; }
+  std::vector<std::string> Said() {
+    std::vector<std::string> texts;
+    for (const auto& m : tp.dialogs.messages) texts.push_back(m.text);
+    return texts;
+  }
 };
 
 TEST_F(RepairTest, EveryKindOfValueComesBackByteForByte) {
@@ -38,18 +44,13 @@ TEST_F(RepairTest, EveryKindOfValueComesBackByteForByte) {
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
   const auto before = test::Snapshot(tp.Registry(), problems);
   Fill();
-  ASSERT_EQ(problems.size(), Problems().size());
-
   form.nxt_Click();
-  ASSERT_EQ(2u, tp.dialogs.messages.size());
-  EXPECT_EQ(form.texts.backupQuestion, tp.dialogs.messages[0].text);
+  EXPECT_EQ((std::vector<std::string>{form.texts.backupQuestion, form.texts.repairDoneMessage}), Said());
   EXPECT_EQ(MsgButtons::kYesNo, tp.dialogs.messages[0].buttons);
-  EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages[1].text);
   EXPECT_EQ(static_cast<int>(problems.size()), form.lastRepair.repaired);
-  for (const LoggedProblem& p : problems) EXPECT_FALSE(test::ReadValue(tp.Registry(), p.value).present) << p.text;
-  EXPECT_EQ("[Startup Programmes]\r\n[Shared Programmes]\r\n", tp.Folder().ReadFile(LogPath(kErrLogName)));
-  EXPECT_EQ("[Startup Programmes]\r\n[Shared Programmes]\r\n", tp.Folder().ReadFile(LogPath("err.logTemp")));
-  EXPECT_TRUE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
+  for (const LoggedProblem& p : problems) EXPECT_FALSE(Present(p)) << p.text;
+  for (const char* log : {kErrLogName, "err.logTemp"})
+    EXPECT_EQ("[Startup Programmes]\r\n[Shared Programmes]\r\n", tp.Folder().ReadFile(LogPath(log)));
   // Back on the first page with a fresh tree.
   EXPECT_TRUE(form.controls.Visible(ctl::firstfrm));
   EXPECT_TRUE(Problems().empty());
@@ -78,10 +79,7 @@ TEST_F(RepairTest, OnlyTickedNodesAreRepairedEachOnItsOwnLine) {
   tp.dialogs.answers.push_back(MsgAnswer::kNo);
   form.nxt_Click();
 
-  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[0].value).present);
-  EXPECT_FALSE(test::ReadValue(tp.Registry(), problems[1].value).present);
-  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[2].value).present);
-  EXPECT_FALSE(test::ReadValue(tp.Registry(), problems[3].value).present);
+  for (std::size_t i = 0; i < problems.size(); ++i) EXPECT_EQ(i % 2 == 0, Present(problems[i])) << i;
   EXPECT_EQ("[Startup Programmes]\r\n1." + R + "\\dup.exe\r\n3." + R + "\\x.exe /a\r\n",
             tp.Folder().ReadFile(LogPath(kErrLogName)));
   // No backup was wanted, none was written.
@@ -94,19 +92,11 @@ TEST_F(RepairTest, OnlyTickedNodesAreRepairedEachOnItsOwnLine) {
 TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   const std::string key = "Software\\HwTest\\Fail";
   tp.Folder().MakeFolder(R + "\\Here");
-  enum class Then { kKept, kVanished, kChanged, kTargetAppeared, kKeyGone };
-  struct Case {
-    const char* name;
-    Then then;
-    bool deleted;
-  };
-  const std::vector<Case> cases = {{"ok", Then::kKept, true}, {"vanished", Then::kVanished, false},
-                                   {"changed", Then::kChanged, false}, {"appeared", Then::kTargetAppeared, false},
-                                   {"nokey", Then::kKeyGone, false}};
+  // Only "ok" is still a problem when the repair comes to it.
   std::vector<LoggedProblem> problems;
-  for (const Case& c : cases)
-    problems.push_back({{kHkeyLocalMachine, key + (c.then == Then::kKeyGone ? "\\Sub" : ""), c.name}, kRegSz,
-                        test::Sz("\"" + R + "\\" + c.name + ".exe\" /a"), R + "\\" + c.name + ".exe"});
+  for (const std::string name : {"ok", "vanished", "changed", "appeared", "nokey"})
+    problems.push_back({{kHkeyLocalMachine, key + (name == "nokey" ? "\\Sub" : ""), name}, kRegSz,
+                        test::Sz("\"" + R + "\\" + name + ".exe\" /a"), R + "\\" + name + ".exe"});
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
   // The bytes the scan kept of each (BinaryEntries.log, in number order).
   for (const LoggedProblem& p : problems) {
@@ -118,34 +108,21 @@ TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   // Shortcuts: broken, gone, target appeared.
   ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), R + "\\broken.lnk", R + "\\Missing\\b.exe"));
   ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), R + "\\fixed.lnk", R + "\\Here"));
-  std::string err = tp.Folder().ReadFile(LogPath(kErrLogName));
-  err += "[Scan for Shortcuts]\r\n6." + R + "\\broken.lnk\r\n7." + R + "\\never.lnk\r\n8." + R + "\\fixed.lnk\r\n";
-  tp.Folder().WriteFile(LogPath(kErrLogName), err);
+  const std::string err = tp.Folder().ReadFile(LogPath(kErrLogName));
+  tp.Folder().WriteFile(LogPath(kErrLogName), err + "[Scan for Shortcuts]\r\n6." + R + "\\broken.lnk\r\n7." + R +
+                                                  "\\never.lnk\r\n8." + R + "\\fixed.lnk\r\n");
   Fill();
   form.FillSectionResults("CScan for Shortcuts", "C");
-  ASSERT_EQ(8u, Problems().size());
 
-  test::RegistryBuilder b(tp.Registry());
-  for (const Case& c : cases) {
-    if (c.then == Then::kChanged) b.String(kHkeyLocalMachine, key, c.name, "\"" + R + "\\changed.exe\" /b");
-    if (c.then == Then::kTargetAppeared) tp.Folder().WriteFile(R + "\\" + c.name + ".exe", "MZ");
-  }
-  RegKey h = 0;
-  ASSERT_EQ(0, tp.Registry().OpenKeyEx(kHkeyLocalMachine, key, 0, kKeyReadWrite, &h));
-  tp.Registry().DeleteValue(h, "vanished");
-  tp.Registry().CloseKey(h);
-  std::string alerr = tp.Folder().ReadFile(LogPath(kAlErrLogName));
+  b.String(kHkeyLocalMachine, key, "changed", "\"" + R + "\\changed.exe\" /b");
+  tp.Folder().WriteFile(R + "\\appeared.exe", "MZ");
+  form.module1.RegistryDeleteValue(kHkeyLocalMachine, key, "vanished");
+  const std::string alerr = tp.Folder().ReadFile(LogPath(kAlErrLogName));
   tp.Folder().WriteFile(LogPath(kAlErrLogName), Replace(alerr, key + "\\Sub#", key + "\\Absent#"));
-  const auto before = test::Snapshot(tp.Registry(), problems);
-
+  auto after = test::Snapshot(tp.Registry(), problems);
+  after[problems[0].value] = {};
   form.nxt_Click();
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const test::ValueState now = test::ReadValue(tp.Registry(), problems[i].value);
-    if (cases[i].deleted)
-      EXPECT_FALSE(now.present) << cases[i].name;
-    else
-      EXPECT_EQ(before.at(problems[i].value), now) << cases[i].name;
-  }
+  EXPECT_EQ(after, test::Snapshot(tp.Registry(), problems));
   EXPECT_FALSE(tp.Folder().Exists(R + "\\broken.lnk"));
   EXPECT_TRUE(tp.Folder().Exists(R + "\\fixed.lnk"));
   EXPECT_EQ(8, form.lastRepair.selected);
@@ -156,10 +133,9 @@ TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   EXPECT_TRUE(Contains(msg, "1: the shortcut file no longer exists")) << msg;
   EXPECT_TRUE(Contains(msg, "\r\n\r\n5: no longer a problem")) << msg;
   // Every registry line is gone from err.log, repaired or not.
-  EXPECT_FALSE(Contains(tp.Folder().ReadFile(LogPath(kErrLogName)), ".exe")) << tp.Folder().ReadFile(LogPath(kErrLogName));
+  EXPECT_FALSE(Contains(tp.Folder().ReadFile(LogPath(kErrLogName)), ".exe"));
   // The backup holds exactly the one deleted value.
-  auto file = tp.Files().OpenRecordFile(Backup("Automatic Backup[1]"));
-  EXPECT_EQ(kBackupSlotLength, file->Length());
+  EXPECT_EQ(kBackupSlotLength, tp.Files().OpenRecordFile(Backup("Automatic Backup[1]"))->Length());
 
   // Without a backup too: a value changed after the scan stays.
   tp.dialogs.answers.push_back(MsgAnswer::kNo);
@@ -169,62 +145,48 @@ TEST_F(RepairTest, ASecondLookLeavesWhatIsNoLongerAProblem) {
   Fill();
   b.String(kHkeyLocalMachine, key, "ok", R + "\\other.exe");
   form.nxt_Click();
-  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[0].value).present);
-  EXPECT_EQ(1, form.lastRepair.noLongerAProblem);
+  EXPECT_TRUE(Present(problems[0]));
   EXPECT_EQ(form.texts.repairDoneMessage + "\r\n\r\n1: no longer a problem", tp.dialogs.messages.back().text);
 }
 
 TEST_F(RepairTest, ShortcutFilesComeBackFromTheBackupOrGoToTheRecycleBin) {
   namespace fs = std::filesystem;
-  struct Case {
-    std::string name;
-    bool readOnly, hidden;
+  const std::vector<std::string> names = {"plain", "locked", "hidden"};
+  const auto lnk = [&](std::size_t i) { return R + "\\" + names[i] + ".lnk"; };
+  const auto state = [&](std::size_t i) {
+    return std::make_tuple(tp.Folder().ReadFile(lnk(i)), fs::last_write_time(tp.Folder().Host(lnk(i))),
+                           tp.Files().GetAttributes(lnk(i)));
   };
-  const std::vector<Case> cases = {{"plain", false, false}, {"locked", true, false}, {"hidden", false, true}};
-  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 1000);
-  struct Before {
-    std::string bytes;
-    fs::file_time_type time;
-    std::uint32_t attributes;
-  };
-  std::vector<Before> before;
-  auto setUp = [&] {
+  std::vector<decltype(state(0))> before;
+  const auto setUp = [&](const char* autoBackup) {
     std::string err = "[Scan for Shortcuts]\r\n";
     before.clear();
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-      const std::string path = R + "\\" + cases[i].name + ".lnk";
-      ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), path, R + "\\Missing\\" + cases[i].name + ".exe"));
-      fs::last_write_time(tp.Folder().Host(path), old);
-      if (cases[i].hidden) tp.Folder().MakeHidden(path);
-      if (cases[i].readOnly)
-        fs::permissions(tp.Folder().Host(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-      before.push_back({tp.Folder().ReadFile(path), fs::last_write_time(tp.Folder().Host(path)),
-                        tp.Files().GetAttributes(path)});
-      err += std::to_string(i + 1) + "." + path + "\r\n";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), lnk(i), R + "\\Missing\\" + names[i] + ".exe"));
+      fs::last_write_time(tp.Folder().Host(lnk(i)), fs::file_time_type::clock::now() - std::chrono::hours(24000));
+      if (names[i] == "hidden") tp.Folder().MakeHidden(lnk(i));
+      if (names[i] == "locked") test::MakeReadOnly(tp.Folder(), lnk(i));
+      before.push_back(state(i));
+      err += std::to_string(i + 1) + "." + lnk(i) + "\r\n";
     }
     tp.Folder().WriteFile(LogPath(kErrLogName), err);
     tp.Folder().WriteFile(LogPath(kAlErrLogName), "");
     form.FillSectionResults("CScan for Shortcuts", "C");
-    ASSERT_EQ(cases.size(), Problems().size());
+    Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", autoBackup);
   };
 
-  setUp();
-  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "1");
+  setUp("1");
   form.nxt_Click();
   EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
   const std::string kept = form.settings.BackupFolder() + "\\Automatic Backup[1].shortcuts";
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    EXPECT_FALSE(tp.Folder().Exists(R + "\\" + cases[i].name + ".lnk")) << cases[i].name;
-    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(kept + "\\" + std::to_string(i + 1) + ".lnk")) << cases[i].name;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_FALSE(tp.Folder().Exists(lnk(i))) << names[i];
+    EXPECT_EQ(std::get<0>(before[i]), tp.Folder().ReadFile(kept + "\\" + std::to_string(i + 1) + ".lnk")) << names[i];
   }
   RestoreAll();
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const std::string path = R + "\\" + cases[i].name + ".lnk";
-    ASSERT_TRUE(tp.Folder().Exists(path)) << cases[i].name;
-    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(path)) << cases[i].name;
-    EXPECT_EQ(before[i].time, fs::last_write_time(tp.Folder().Host(path))) << cases[i].name;
-    EXPECT_EQ(before[i].attributes, tp.Files().GetAttributes(path)) << cases[i].name;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ASSERT_TRUE(tp.Folder().Exists(lnk(i))) << names[i];
+    EXPECT_EQ(before[i], state(i)) << names[i];
   }
   EXPECT_FALSE(tp.Folder().Exists(Backup("Automatic Backup[1]")));
   EXPECT_FALSE(tp.Folder().Exists(kept));
@@ -235,51 +197,42 @@ TEST_F(RepairTest, ShortcutFilesComeBackFromTheBackupOrGoToTheRecycleBin) {
   // the platform pick other names.
   for (const std::string& f : {trash, trash + "\\..\\info"})
     for (const FolderFile& e : tp.Files().FolderExists(f) ? tp.Files().GetFolderFiles(f) : std::vector<FolderFile>{})
-      for (const Case& c : cases)
-        if (e.name.rfind(c.name + ".lnk", 0) == 0) tp.Files().DeleteFile(f + "\\" + e.name, true);
-  for (const Case& c : cases) tp.Files().DeleteFile(R + "\\" + c.name + ".lnk", true);
-  setUp();
-  Settings(form.module1).Write(kCurrentUser, kOptionsKey, "AutoBackup", "0");
+      for (const std::string& name : names)
+        if (e.name.rfind(name + ".lnk", 0) == 0) tp.Files().DeleteFile(f + "\\" + e.name, true);
+  for (std::size_t i = 0; i < names.size(); ++i) tp.Files().DeleteFile(lnk(i), true);
+  setUp("0");
   form.BackupName.clear();
   tp.dialogs.answers.push_back(MsgAnswer::kNo);
   form.nxt_Click();
   EXPECT_EQ(form.texts.repairDoneMessage, tp.dialogs.messages.back().text);
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const std::string recycled = trash + "\\" + cases[i].name + ".lnk";
-    EXPECT_FALSE(tp.Folder().Exists(R + "\\" + cases[i].name + ".lnk")) << cases[i].name;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string recycled = trash + "\\" + names[i] + ".lnk";
+    const std::string info = trash + "\\..\\info\\" + names[i] + ".lnk.trashinfo";
+    EXPECT_FALSE(tp.Folder().Exists(lnk(i))) << names[i];
     ASSERT_TRUE(tp.Files().FileExists(recycled)) << recycled;
-    EXPECT_EQ(before[i].bytes, tp.Folder().ReadFile(recycled)) << cases[i].name;
-    tp.Files().DeleteFile(recycled, true);
-    const std::string info = trash + "\\..\\info\\" + cases[i].name + ".lnk.trashinfo";
+    EXPECT_EQ(std::get<0>(before[i]), tp.Folder().ReadFile(recycled)) << names[i];
     EXPECT_TRUE(tp.Files().FileExists(info)) << info;
-    if (tp.Files().FileExists(info)) tp.Files().DeleteFile(info, true);
+    for (const std::string& f : {recycled, info})
+      if (tp.Files().FileExists(f)) tp.Files().DeleteFile(f, true);
   }
 }
 
 TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
-  tp.dialogs.inputs.push_back("  a/b:c*d?e\"f<g>h|i\\j  ");
-  form.cmdBackUp_Click();
-  EXPECT_EQ("abcdefghij", form.BackupName);
-  EXPECT_EQ(form.texts.backupNamePrompt, tp.dialogs.prompts.back());
-  form.cmdBackUp_Click();  // cancelled
-  EXPECT_EQ("", form.BackupName);
-  tp.dialogs.inputs.push_back(std::string(300, 'n'));
-  form.cmdBackUp_Click();
-  EXPECT_EQ(std::string(256, 'n'), form.BackupName);
-  // Device names are refused with a message; names that only look alike are not.
-  const std::vector<std::string> devices = {"NUL", "con.txt", "Com1", "lpt9 ", "aux.bak", "PRN"};
-  for (const std::string name : {"NUL", "con.txt", "Com1", "lpt9 ", "aux.bak", "PRN", "COM0", "CONSOLE", "nul1",
-                                  "LPT10"}) {
-    const bool device = std::find(devices.begin(), devices.end(), name) != devices.end();
+  // Typed name, the name the button keeps ("" for a device name, refused
+  // with a message; names that only look alike are kept).
+  const std::pair<std::string, std::string> typed[] = {
+      {"  a/b:c*d?e\"f<g>h|i\\j  ", "abcdefghij"}, {"", ""}, {std::string(300, 'n'), std::string(256, 'n')},
+      {"NUL", ""}, {"con.txt", ""}, {"Com1", ""}, {"lpt9 ", ""}, {"aux.bak", ""}, {"PRN", ""},
+      {"COM0", "COM0"}, {"CONSOLE", "CONSOLE"}, {"nul1", "nul1"}, {"LPT10", "LPT10"}};
+  for (const auto& [name, kept] : typed) {
     tp.dialogs.messages.clear();
-    tp.dialogs.inputs.push_back(name);
+    if (!name.empty()) tp.dialogs.inputs.push_back(name);  // none: cancelled
     form.cmdBackUp_Click();
-    EXPECT_EQ(device ? std::string() : name, form.BackupName) << name;
-    ASSERT_EQ(device ? 1u : 0u, tp.dialogs.messages.size()) << name;
-    if (device) {
-      EXPECT_EQ("\"" + Trim(name) + "\" is the name of a device, not of a file. Please give the backup another name.",
-                tp.dialogs.messages[0].text);
-    }
+    EXPECT_EQ(form.texts.backupNamePrompt, tp.dialogs.prompts.back());
+    EXPECT_EQ(kept, form.BackupName) << name;
+    const std::string refusal =
+        "\"" + Trim(name) + "\" is the name of a device, not of a file. Please give the backup another name.";
+    EXPECT_EQ(kept.empty() && !name.empty() ? std::vector<std::string>{refusal} : std::vector<std::string>{}, Said());
   }
 
   const std::string folder = form.settings.BackupFolder();
@@ -289,7 +242,6 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   tp.Folder().WriteFile(folder + "\\Automatic Backup[3].bak", "");
   EXPECT_EQ("Automatic Backup[2]", form.MakeAutoBackupName());
 
-  // A name set by the button: nothing is asked and that file is written.
   const std::vector<LoggedProblem> problems = {
       {{kHkeyLocalMachine, "Software\\HwTest\\N", "v"}, kRegSz, test::Sz(R + "\\v.exe"), R + "\\v.exe"}};
   test::SetUpProblems(tp.Registry(), tp.Folder(), form.module1, problems);
@@ -299,7 +251,8 @@ TEST_F(RepairTest, BackupNamesFromTheButtonAndAutomaticNumbering) {
   form.BackupName = "Aux";
   form.nxt_Click();
   ASSERT_EQ(1u, tp.dialogs.messages.size());
-  EXPECT_TRUE(test::ReadValue(tp.Registry(), problems[0].value).present);
+  EXPECT_TRUE(Present(problems[0]));
+  // A name set by the button: nothing is asked and that file is written.
   tp.dialogs.messages.clear();
   tp.dialogs.inputs.push_back("mine");
   form.cmdBackUp_Click();
@@ -351,9 +304,16 @@ TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole)
       // A deletion the registry cannot save is no repair, though its record is kept.
       {"the registry cannot be saved", {1, 6}, 512, 0, {Result::kNotRepaired, Result::kRepaired}, true},
   };
-  struct Unsavable : test::FailingRegistry {
+  struct Registry : test::FailingRegistry {
     using FailingRegistry::FailingRegistry;
-    long Flush() override { return kErrorAccessDenied; }
+    bool unsavable = false;
+    long Flush() override { return unsavable ? kErrorAccessDenied : FailingRegistry::Flush(); }
+  };
+  struct StopAt : RepairObserver {
+    int at = 0, polls = 0;
+    std::size_t lastTaken = 0;
+    bool StopRequested() override { return at != 0 && ++polls >= at; }
+    void Progress(std::size_t taken, std::size_t) override { lastTaken = taken; }
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -372,64 +332,54 @@ TEST(RepairerTest, ProblemsByNumberAreRepairedExactlyAndAStopLeavesTheRestWhole)
                                               kRegExpandSz, test::Sz(R + "\\Other\\b.exe"));
     const auto before = test::Snapshot(tp.Registry(), problems);
 
-    struct StopAt : RepairObserver {
-      int at = 0, polls = 0;
-      std::size_t lastTaken = 0;
-      bool StopRequested() override { return at != 0 && ++polls >= at; }
-      void Progress(std::size_t taken, std::size_t) override { lastTaken = taken; }
-    } observer;
+    StopAt observer;
     observer.at = row.stopAtPoll;
     test::StepFault never;
-    Unsavable unsavable(tp.Registry(), never);
-    Platform platform = tp.Get();
-    Platform withUnsavable{unsavable, platform.files, platform.system, platform.shortcuts, platform.pump,
-                           platform.dialogs, platform.shell};
-    Repairer repairer(row.unsavable ? withUnsavable : platform, m, settings, RepairTexts{}, "Numbers");
+    Registry registry(tp.Registry(), never);
+    registry.unsavable = row.unsavable;
+    const Platform& p = tp.Get();
+    Platform platform{registry, p.files, p.system, p.shortcuts, p.pump, p.dialogs, p.shell};
+    Repairer repairer(platform, m, settings, RepairTexts{}, "Numbers");
     repairer.batchRecords = row.batch;
     const RepairOutcome out = repairer.RepairNumbers(row.numbers, &observer);
 
-    ASSERT_EQ(row.numbers.size(), out.problems.size());
-    std::vector<BackupRecord> expected;
-    int repaired = 0;
-    std::vector<long> notAttempted;
-    for (std::size_t i = 0; i < row.numbers.size(); ++i) {
-      const long n = row.numbers[i];
-      EXPECT_EQ(n, out.problems[i].number);
-      EXPECT_EQ(row.results[i], out.problems[i].result) << n;
+    std::vector<long> numbers, notAttempted;
+    std::vector<Result> results;
+    std::vector<std::string> expected;  // the backup's records: key, name, data
+    for (const ProblemOutcome& o : out.problems) {
+      numbers.push_back(o.number);
+      results.push_back(o.result);
       const std::string why = row.unsavable ? RepairTexts{}.reasonNotSaved : RepairTexts{}.reasonNotListed;
-      EXPECT_EQ(row.results[i] == Result::kNotRepaired ? why : "", out.problems[i].reason);
-      if (row.results[i] == Result::kRepaired) ++repaired;
-      if (row.results[i] == Result::kNotAttempted) notAttempted.push_back(n);
-      if (n > 5) continue;
-      const LoggedProblem& p = problems[n - 1];
-      const test::ValueState now = test::ReadValue(tp.Registry(), p.value);
+      EXPECT_EQ(o.result == Result::kNotRepaired ? why : "", o.reason);
+      if (o.result == Result::kNotAttempted) notAttempted.push_back(o.number);
+      if (o.number > 5) continue;
+      // A problem not attempted keeps its line for a later repair.
+      EXPECT_EQ(o.result == Result::kNotAttempted,
+                Contains(tp.Folder().ReadFile(errPath), "\r\n" + std::to_string(o.number) + "."))
+          << o.number;
+      const LoggedProblem& lp = problems[o.number - 1];
       // An unsaved deletion is gone from the registry's view until it ends;
       // its record restores it.
-      if (row.results[i] == Result::kRepaired || row.unsavable) {
-        EXPECT_FALSE(now.present) << n;
-        expected.push_back({static_cast<std::uint32_t>(p.value.root), p.value.key, p.value.name, p.type, p.data});
+      if (o.result == Result::kRepaired || row.unsavable) {
+        EXPECT_FALSE(test::ReadValue(tp.Registry(), lp.value).present) << o.number;
+        expected.push_back(lp.value.key + "|" + lp.value.name + "|" + std::string(lp.data.begin(), lp.data.end()));
       } else {
-        EXPECT_EQ(before.at(p.value), now) << n;
+        EXPECT_EQ(before.at(lp.value), test::ReadValue(tp.Registry(), lp.value)) << o.number;
       }
-      // A problem not attempted keeps its line for a later repair.
-      EXPECT_EQ(row.results[i] == Result::kNotAttempted,
-                Contains(tp.Folder().ReadFile(errPath), "\r\n" + std::to_string(n) + "."))
-          << n;
     }
+    EXPECT_EQ(row.numbers, numbers);
+    EXPECT_EQ(row.results, results);
     EXPECT_EQ(!notAttempted.empty(), out.stopped);
     EXPECT_EQ(notAttempted, out.notAttempted);
-    EXPECT_EQ(repaired, out.report.repaired);
+    EXPECT_EQ(static_cast<int>(std::count(results.begin(), results.end(), Result::kRepaired)), out.report.repaired);
     EXPECT_EQ(static_cast<int>(row.numbers.size() - notAttempted.size()), out.report.selected);
     EXPECT_EQ(row.numbers.size() - notAttempted.size(), observer.lastTaken);
     // Exactly the deleted values are in the backup, whole.
     const std::string backup = Repairer::BackupFilePath(settings, "Numbers");
-    const BackupContents contents = ParseBackupFile(ReadBackupImage(tp.Files(), backup));
-    ASSERT_EQ(expected.size(), contents.records.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-      EXPECT_EQ(expected[i].KeyName, contents.records[i].KeyName);
-      EXPECT_EQ(expected[i].ValueName, contents.records[i].ValueName);
-      EXPECT_EQ(expected[i].Data, contents.records[i].Data);
-    }
+    std::vector<std::string> saved;
+    for (const BackupRecord& r : ParseBackupFile(ReadBackupImage(tp.Files(), backup)).records)
+      saved.push_back(r.KeyName + "|" + r.ValueName + "|" + std::string(r.Data.begin(), r.Data.end()));
+    EXPECT_EQ(expected, saved);
     const bool shortcutTaken = row.numbers.back() == 6;
     EXPECT_EQ(!shortcutTaken, tp.Folder().Exists(lnk));
     EXPECT_EQ(shortcutTaken ? 1 : 0, RestoreShortcutFiles(tp.Files(), backup).restored);
@@ -443,6 +393,8 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
   for (auto mode : {test::StepFault::Mode::kKill, test::StepFault::Mode::kFail}) {
     long total = -1;
     for (long k = 0; total < 0 || k <= total; ++k) {
+      const std::string at = (mode == test::StepFault::Mode::kKill ? "killed" : "failed") + std::string(" at step ") +
+                             std::to_string(k);
       test::TestPlatform tp;
       test::StepFault fault;
       fault.mode = k == 0 ? test::StepFault::Mode::kNone : mode;
@@ -459,7 +411,8 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
       // A value deleted by an earlier repair into the same backup.
       const std::vector<std::string> shortcuts = {tp.Root() + "\\one.lnk", tp.Root() + "\\two.lnk"};
       std::vector<std::string> shortcutBytes;
-      const LoggedProblem earlier = {{kHkeyLocalMachine, "Software\\HwTest\\Earlier", "e"}, kRegSz, test::Sz("old"), ""};
+      const LoggedProblem earlier = {
+          {kHkeyLocalMachine, "Software\\HwTest\\Earlier", "e"}, kRegSz, test::Sz("old"), ""};
       {
         Form1 form{failing, view};
         form.Form_Load();
@@ -494,27 +447,20 @@ TEST(RepairCrashTest, NoValueIsLostWhereverTheRepairStops) {
           ASSERT_EQ(8, form.lastRepair.repaired);
         }
       }
-      const auto before = [&] {
-        std::map<ValueRef, test::ValueState> s;
-        for (const LoggedProblem& p : problems) s[p.value] = {true, p.type, p.data};
-        s[earlier.value] = {true, earlier.type, earlier.data};
-        return s;
-      }();
       problems.push_back(earlier);
+      std::map<ValueRef, test::ValueState> before;
+      for (const LoggedProblem& p : problems) before[p.value] = {true, p.type, p.data};
       // Whatever the registry lost must come back from the backup files.
       Module1 m(tp.Get());
       const std::string folder = Settings(m).BackupFolder();
-      if (tp.Files().FolderExists(folder)) {
-        for (const FolderFile& f : tp.Files().GetFolderFiles(folder)) {
-          RestoreBackupFile(tp.Registry(), tp.Files(), folder + "\\" + f.name);
-          RestoreShortcutFiles(tp.Files(), folder + "\\" + f.name);
-        }
+      for (const FolderFile& f : tp.Files().GetFolderFiles(folder)) {
+        RestoreBackupFile(tp.Registry(), tp.Files(), folder + "\\" + f.name);
+        RestoreShortcutFiles(tp.Files(), folder + "\\" + f.name);
       }
       for (std::size_t i = 0; i < shortcuts.size(); ++i)
         ASSERT_EQ(shortcutBytes[i], tp.Folder().Exists(shortcuts[i]) ? tp.Folder().ReadFile(shortcuts[i]) : "")
-            << shortcuts[i] << (mode == test::StepFault::Mode::kKill ? " killed" : " failed") << " at step " << k;
-      ASSERT_EQ(before, test::Snapshot(tp.Registry(), problems))
-          << (mode == test::StepFault::Mode::kKill ? "killed" : "failed") << " at step " << k << " of " << total;
+            << shortcuts[i] << " " << at;
+      ASSERT_EQ(before, test::Snapshot(tp.Registry(), problems)) << at << " of " << total;
     }
   }
 }

@@ -7,6 +7,8 @@
 namespace hw {
 namespace {
 
+using Lines = std::vector<std::string>;
+
 class ResultsTreeTest : public test::ScanFixture {
  protected:
   void SetUp() override {
@@ -14,15 +16,19 @@ class ResultsTreeTest : public test::ScanFixture {
     for (const char* d : {"C", "D"})
       if (!form.tvwTree.Find(d)) form.tvwTree.Add("Scan", d, std::string(d) + " (Fixed)", "NoneDrive");
   }
-  void WriteErrLog(const std::vector<std::string>& lines) {
+  void WriteErrLog(const Lines& lines) {
     std::string text;
     for (const std::string& l : lines) text += l + "\r\n";
     tp.Folder().WriteFile(LogPath("err.log"), text);
   }
-  std::vector<std::string> Texts(const std::string& key) {
-    std::vector<std::string> texts;
-    for (TreeNode* n : form.tvwTree.Find(key)->Children()) texts.push_back(n->text);
-    return texts;
+  /// The children of a node: "text key number picture" (the selected
+  /// picture after a "/" where it differs).
+  Lines Children(const std::string& key) {
+    Lines out;
+    for (TreeNode* n : form.tvwTree.Find(key)->Children())
+      out.push_back(n->text + " " + n->key + " " + std::to_string(n->problemNumber) + " " + n->image +
+                    (n->selectedImage == n->image ? "" : "/" + n->selectedImage));
+    return out;
   }
 };
 
@@ -31,36 +37,26 @@ TEST_F(ResultsTreeTest, EachProblemLineOfTheSectionsBlockBecomesATickedNode) {
                "41.C:\\d.dll", "[Software Locations]", "5.C:\\e.exe"});
   form.nodeNumber = 6;
   form.FillSectionResults("Custome Controls", "CC");
-  const TreeNode& cc = *form.tvwTree.Find("CC");
-  EXPECT_EQ((std::vector<std::string>{"C:\\a.dll", "C:\\b c.dll /x", "C:\\d.dll"}), Texts("CC"));
-  ASSERT_EQ(3u, cc.ChildCount());
-  EXPECT_EQ("7Err", cc.Children()[0]->key);
-  EXPECT_EQ("9Err", cc.Children()[2]->key);
-  EXPECT_EQ(2, cc.Children()[0]->problemNumber);
-  EXPECT_EQ(41, cc.Children()[2]->problemNumber);
-  for (const TreeNode* n : cc.Children()) {
-    EXPECT_EQ("AllReg", n->image);
-    EXPECT_EQ("AllReg", n->selectedImage);
-  }
   form.FillSectionResults("Custome Controls", "CC");  // filled once per tree build
-  EXPECT_EQ(3u, cc.ChildCount());
   form.FillSectionResults("Registry Integrity", "RI");  // the counter runs on across sections
-  EXPECT_EQ("10Err", form.tvwTree.Find("RI")->Children()[0]->key);
+  EXPECT_EQ((Lines{"C:\\a.dll 7Err 2 AllReg", "C:\\b c.dll /x 8Err 3 AllReg", "C:\\d.dll 9Err 41 AllReg"}),
+            Children("CC"));
+  EXPECT_EQ((Lines{"C:\\Gone 10Err 1 AllReg"}), Children("RI"));
 
   // Blocks end at the next header, may repeat, may be missing; only the
   // first line of a block has its doubled backslashes collapsed.
   WriteErrLog({"[Startup Programmes]", "1.C:\\\\dir\\\\a.exe", "2.C:\\\\dir\\\\a.exe", "[not a header", "9.C:\\b.exe",
-               "[Windows Fonts]",
-               "3.C:\\f.ttf", "4.C:\\odd]", "5.C:\\g.ttf", "[Startup Programmes]", "6.C:\\c.exe", "no dot here"});
+               "[Windows Fonts]", "3.C:\\f.ttf", "4.C:\\odd]", "5.C:\\g.ttf", "[Startup Programmes]", "6.C:\\c.exe",
+               "no dot here"});
   form.FillSectionResults("Startup Programmes", "SuP");
-  EXPECT_EQ((std::vector<std::string>{"C:\\dir\\a.exe", "C:\\\\dir\\\\a.exe", "C:\\c.exe", "no dot here"}),
-            Texts("SuP"));
-  EXPECT_EQ(0, form.tvwTree.Find("SuP")->Children()[3]->problemNumber);
   form.FillSectionResults("Windows Fonts", "WF");
-  EXPECT_EQ((std::vector<std::string>{"C:\\f.ttf"}), Texts("WF"));
   form.FillSectionResults("Virtual Devices", "VD");
-  EXPECT_EQ(0u, form.tvwTree.Find("VD")->ChildCount());
   form.FillSectionResults("Virtual Devices", "NoSuchNode");
+  EXPECT_EQ((Lines{"C:\\dir\\a.exe 11Err 1 AllReg", "C:\\\\dir\\\\a.exe 12Err 2 AllReg", "C:\\c.exe 13Err 6 AllReg",
+                   "no dot here 14Err 0 AllReg"}),
+            Children("SuP"));
+  EXPECT_EQ((Lines{"C:\\f.ttf 15Err 3 AllReg"}), Children("WF"));
+  EXPECT_EQ(0u, form.tvwTree.Find("VD")->ChildCount());
   EXPECT_TRUE(tp.dialogs.messages.empty());
 
   for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
@@ -78,10 +74,8 @@ TEST_F(ResultsTreeTest, DriveNodesTakeOnlyTheirOwnDrivesShortcutsOnceAScanIsDone
   form.tvwTree.Find("C")->expanded = false;
   form.tvwTree_NodeClick(*form.tvwTree.Find("C"));
   form.FillSectionResults("DScan for Shortcuts", "D");
-  EXPECT_EQ((std::vector<std::string>{"C:\\a.lnk", "C:\\Docs\\c.lnk"}), Texts("C"));
-  EXPECT_EQ((std::vector<std::string>{"D:\\b.lnk"}), Texts("D"));
-  EXPECT_EQ("AllDrive", form.tvwTree.Find("D")->Children()[0]->image);
-  EXPECT_EQ(3, form.tvwTree.Find("D")->Children()[0]->problemNumber);
+  EXPECT_EQ((Lines{"C:\\a.lnk 1Err 2 AllDrive", "C:\\Docs\\c.lnk 2Err 4 AllDrive"}), Children("C"));
+  EXPECT_EQ((Lines{"D:\\b.lnk 3Err 3 AllDrive"}), Children("D"));
   EXPECT_TRUE(form.tvwTree.Find("C")->expanded);
 
   // Without drive filtering (a node that is not a drive): every line, with
@@ -91,8 +85,8 @@ TEST_F(ResultsTreeTest, DriveNodesTakeOnlyTheirOwnDrivesShortcutsOnceAScanIsDone
   EXPECT_EQ(drives, form.tvwTree.Find("Scan")->ChildCount());
   form.tvwTree.Add("My", "Other", "Other", "NoneComp");
   form.FillSectionResults("Scan for Shortcuts", "Other");
-  EXPECT_EQ(3u, form.tvwTree.Find("Other")->ChildCount());
-  EXPECT_EQ("AllComp", form.tvwTree.Find("Other")->Children()[0]->image);
+  EXPECT_EQ((Lines{"C:\\a.lnk 4Err 2 AllComp", "D:\\b.lnk 5Err 3 AllComp", "C:\\Docs\\c.lnk 6Err 4 AllComp"}),
+            Children("Other"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // logic over it with a person's clicks on its tree.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <tuple>
@@ -25,20 +26,11 @@
 
 namespace hw::test {
 
-/// The values alerr.log names ("n.ROOT,/key#(name)" lines); other lines
-/// (shortcut files) are skipped.
-inline std::vector<ValueRef> LoggedValues(const std::vector<std::string>& alerrLines) {
-  std::vector<ValueRef> refs;
-  for (const std::string& line : alerrLines) {
-    const std::string loc = Mid(line, InStr(line, ".") + 1);
-    const std::size_t comma = InStr(loc, ",/"), hash = InStr(loc, "#(");
-    if (comma == 0 || hash == 0) continue;
-    std::string name = Mid(loc, hash + 2);
-    name.pop_back();
-    refs.push_back({Module1::RootKeyFromName(Left(loc, comma - 1)), Mid(loc, comma + 2, hash - comma - 2),
-                    name == "(Default)" ? "" : name});
-  }
-  return refs;
+/// Clears the file's write permission: the read-only attribute on Windows.
+inline void MakeReadOnly(ScratchFolder& folder, const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::permissions(folder.Host(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
 }
 
 /// One problem written into the logs: its value and the text shown.
@@ -141,62 +133,64 @@ class ScanFixture : public ::testing::Test {
     form.controls.SetWidth(ctl::PBarFrame, 4400);
   }
 
-  /// Fills every registry section with entries that are fine and entries
-  /// whose files are missing; ErrLines() are the problems found in them.
+  /// An entry of PopulateRegistry: its section, value and data ("@" for the
+  /// scratch root), and the problem a scan reports of it ("" when it is fine).
+  struct SectionEntry {
+    std::string section;
+    RegKey root;
+    std::string key, name, data, problem;
+  };
+  /// Entries that are fine and entries whose files are missing in every
+  /// registry section, the problems of each section in the order a scan finds them.
+  std::vector<SectionEntry> SectionEntries() const {
+    const RegKey cu = kHkeyCurrentUser, lm = kHkeyLocalMachine, cr = kHkeyClassesRoot;
+    const std::string usf = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string cv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\", un = cv + "Uninstall\\";
+    const std::string fonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+    const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help", dlls = cv + "SharedDLLs";
+    const std::string vd = "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers";
+    std::vector<SectionEntry> rows = {
+        {"RI", cu, usf, "Personal", "@\\Data", ""},
+        {"RI", cu, usf, "Favorites", "@\\Missing", "@\\Missing"},
+        {"RI", cu, usf + "\\Sub", "", "@\\Missing2", "@\\Missing2"},
+        {"CC", cr, "CLSID\\{A}\\InprocServer32", "", "@\\Lib\\shared.dll", ""},
+        {"CC", cr, "CLSID\\{B}\\InprocServer32", "", "\"@\\Missing.dll\" arg", "@\\Missing.dll"},
+        {"CC", cr, "CLSID\\{B}", "", "Broken control", ""},
+        {"CC", cr, "CLSID\\{E}\\Sub\\InprocServer32", "", "@\\Gone.dll", "@\\Gone.dll"},
+        {"SL", lm, cv + "App Paths\\a.exe", "", "@\\App\\app.exe", ""},
+        {"SL", lm, cv + "App Paths\\b.exe", "", "@\\Missing\\b.exe", "@\\Missing\\b.exe"},
+        {"WF", lm, fonts, "Full", "@\\Lib\\shared.dll", ""},
+        {"WF", lm, fonts, "FullGone", "@\\Nope.ttf", "@\\Nope.ttf"},
+        {"HR", lm, help, "a.hlp", "@\\Help", ""},
+        {"HR", lm, help, "b.hlp", "@\\Help", "@\\Help"},
+        {"SP", lm, dlls, "@\\Lib\\gone.dll", "2", "@\\Lib\\gone.dll"},  // DWORD counts
+        {"SP", lm, dlls, "@\\Lib\\shared.dll", "1", ""},
+        {"SuP", lm, run, "a", "\"@\\App\\app.exe\" /min", ""},
+        {"SuP", lm, run, "b", "@\\Missing\\run.exe", "@\\Missing\\run.exe"},
+        {"SuP", cu, run, "a", "@\\Missing\\user.exe -x", "@\\Missing\\user.exe -x"},
+        {"ArP", lm, un + "P1", "InstallSource", "@\\Data", ""},
+        {"ArP", lm, un + "P2", "InstallSource", "@\\Missing\\src.msi", "@\\Missing\\src.msi"},
+        {"ArP", lm, un + "P2", "DisplayName", "Second product", ""},
+        {"ArP", lm, un + "P1", "ModifyPath", "@\\Missing\\setup.exe /modify", "@\\Missing\\setup.exe /modify"},
+        {"VD", lm, vd, "a", "\"@\\Missing\\v.vxd\"", "@\\Missing\\v.vxd"},
+        {"VD", lm, vd, "b", "@\\Lib\\shared.dll", ""},
+    };
+    for (SectionEntry& e : rows)
+      for (std::string* s : {&e.name, &e.data, &e.problem}) *s = Replace(*s, "@", R);
+    return rows;
+  }
+
   void PopulateRegistry() {
     auto& f = tp.Folder();
     for (const char* d : {"\\Data", "\\App", "\\Lib", "\\Help"}) f.MakeFolder(R + d);
-    f.WriteFile(R + "\\App\\app.exe", "MZ");
-    f.WriteFile(R + "\\Lib\\shared.dll", "MZ");
-    f.WriteFile(R + "\\Help\\a.hlp", "help");
-
-    const RegKey cu = kHkeyCurrentUser, lm = kHkeyLocalMachine, cr = kHkeyClassesRoot;
-    const std::string usf = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    b.String(cu, usf, "Personal", R + "\\Data");
-    b.String(cu, usf, "Favorites", R + "\\Missing");
-    b.String(cu, usf + "\\Sub", "", R + "\\Missing2");
-    b.String(cr, "CLSID\\{A}\\InprocServer32", "", R + "\\Lib\\shared.dll");
-    b.String(cr, "CLSID\\{B}\\InprocServer32", "", "\"" + R + "\\Missing.dll\" arg");
-    b.String(cr, "CLSID\\{B}", "", "Broken control");
-    b.String(cr, "CLSID\\{E}\\Sub\\InprocServer32", "", R + "\\Gone.dll");
-    const std::string ap = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-    b.String(lm, ap + "\\a.exe", "", R + "\\App\\app.exe");
-    b.String(lm, ap + "\\b.exe", "", R + "\\Missing\\b.exe");
-    const std::string fonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-    b.String(lm, fonts, "Full", R + "\\Lib\\shared.dll");
-    b.String(lm, fonts, "FullGone", R + "\\Nope.ttf");
-    const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help";
-    b.String(lm, help, "a.hlp", R + "\\Help");
-    b.String(lm, help, "b.hlp", R + "\\Help");
-    const std::string dlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-    b.Dword(lm, dlls, R + "\\Lib\\gone.dll", 2);
-    b.Dword(lm, dlls, R + "\\Lib\\shared.dll", 1);
-    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    b.String(lm, run, "a", "\"" + R + "\\App\\app.exe\" /min");
-    b.String(lm, run, "b", R + "\\Missing\\run.exe");
-    b.String(cu, run, "a", R + "\\Missing\\user.exe -x");
-    const std::string un = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-    b.String(lm, un + "\\P1", "InstallSource", R + "\\Data");
-    b.String(lm, un + "\\P1", "ModifyPath", R + "\\Missing\\setup.exe /modify");
-    b.String(lm, un + "\\P2", "InstallSource", R + "\\Missing\\src.msi");
-    b.String(lm, un + "\\P2", "DisplayName", "Second product");
-    const std::string vd = "SYSTEM\\CurrentControlSet\\Control\\VirtualDeviceDrivers";
-    b.String(lm, vd, "a", "\"" + R + "\\Missing\\v.vxd\"");
-    b.String(lm, vd, "b", R + "\\Lib\\shared.dll");
-  }
-
-  /// The problem texts of PopulateRegistry, by section code.
-  std::vector<std::string> Problems(const std::string& code) const {
-    if (code == "RI") return {R + "\\Missing", R + "\\Missing2"};
-    if (code == "CC") return {R + "\\Missing.dll", R + "\\Gone.dll"};
-    if (code == "SL") return {R + "\\Missing\\b.exe"};
-    if (code == "WF") return {R + "\\Nope.ttf"};
-    if (code == "HR") return {R + "\\Help"};
-    if (code == "SP") return {R + "\\Lib\\gone.dll"};
-    if (code == "SuP") return {R + "\\Missing\\run.exe", R + "\\Missing\\user.exe -x"};
-    if (code == "ArP") return {R + "\\Missing\\src.msi", R + "\\Missing\\setup.exe /modify"};
-    if (code == "VD") return {R + "\\Missing\\v.vxd"};
-    return {};
+    for (const char* file : {"\\App\\app.exe", "\\Lib\\shared.dll", "\\Help\\a.hlp"}) f.WriteFile(R + file, "MZ");
+    for (const SectionEntry& e : SectionEntries()) {
+      if (e.section == "SP")
+        b.Dword(e.root, e.key, e.name, std::stoul(e.data));
+      else
+        b.String(e.root, e.key, e.name, e.data);
+    }
   }
 
   /// err.log as a scan of these sections writes it (problems numbered
@@ -207,7 +201,8 @@ class ScanFixture : public ::testing::Test {
     int number = 1;
     for (const std::string& code : codes) {
       log += std::string(FindSection(code)->logHeader) + "\r\n";
-      for (const std::string& problem : Problems(code)) log += std::to_string(number++) + "." + problem + "\r\n";
+      for (const SectionEntry& e : SectionEntries())
+        if (e.section == code && !e.problem.empty()) log += std::to_string(number++) + "." + e.problem + "\r\n";
     }
     return log;
   }
@@ -216,6 +211,12 @@ class ScanFixture : public ::testing::Test {
   std::string LogPath(const std::string& name) { return LogFolder() + "\\" + name; }
   std::string ErrLog() { return tp.Folder().ReadFile(LogPath("err.log")); }
   std::string Image(const std::string& key) { return form.tvwTree.Find(key)->image; }
+  /// The pictures of these nodes, space-separated.
+  std::string Images(const std::vector<std::string>& keys) {
+    std::string out;
+    for (const std::string& key : keys) out += (out.empty() ? "" : " ") + Image(key);
+    return out;
+  }
   void ClickPicture(const std::string& key) { ClickTree(form, view, view.PictureOf(key)); }
   std::vector<std::string> Drives() {
     std::vector<std::string> keys;

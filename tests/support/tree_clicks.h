@@ -44,9 +44,8 @@ class ScriptedTreeView : public NullForm1View {
   Point At(const std::string& key, float offset) {
     std::vector<std::pair<TreeNode*, int>> rows;
     for (TreeNode* root : tree->Roots()) Layout(root, 0, rows);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].first->key == key) return {rows[i].second * kIndent + offset, static_cast<float>(i) * kRow + kRow / 2};
-    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].first->key == key) return {rows[i].second * kIndent + offset, (static_cast<float>(i) + 0.5f) * kRow};
     return {-1000, -1000};
   }
   static void Layout(TreeNode* node, int level, std::vector<std::pair<TreeNode*, int>>& rows) {
