@@ -1176,8 +1176,7 @@ long HiveRegistry::QueryValueEx(RegKey key, const std::string& valueName, std::u
   hive_value_h* values = hivex_node_values(hv, h->loc.node);
   if (!values) return kErrorRegistryCorrupt;
   Impl& im = *impl_;
-  Folded& want = im.findFolded;
-  FoldText(valueName, &want);
+  const Folded want = FoldText(valueName);
   status = kErrorFileNotFound;
   std::uint32_t foundType = 0;
   std::string& bytes = im.queryBytes;

@@ -1,5 +1,7 @@
 #include "platform/vb_text.h"
 
+#include <cctype>
+
 #include "platform/code_page.h"
 
 namespace hw {
@@ -68,13 +70,13 @@ bool SameAt(const std::string& hay, std::size_t at, const std::string& needle, b
   return true;
 }
 
-// Whether a search for `needle` may compare bytes exactly: without regard
-// to case only ASCII letters and non-ASCII characters compare otherwise.
+// Whether bytes may be compared exactly: ignoring case changes nothing for
+// a needle without letters and without non-ASCII characters.
 bool ExactSearch(const std::string& needle, bool ignoreCase) {
   if (!ignoreCase) return true;
   for (char c : needle) {
     const unsigned char u = static_cast<unsigned char>(c);
-    if (u >= 0x80 || UpperAscii(u) != u || (u >= 'A' && u <= 'Z')) return false;
+    if (u >= 0x80 || std::isalpha(u)) return false;
   }
   return true;
 }
