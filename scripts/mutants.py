@@ -43,8 +43,9 @@ def sites(files):
             for op, (old, _) in enumerate(OPERATORS):
                 at = code.find(old)
                 while at >= 0:
-                    digit = old[-1].isdigit() and code[at + len(old):at + len(old) + 1].isalnum()
-                    if code[:at].count('"') % 2 == 0 and not digit:  # not inside a string
+                    in_string = code[:at].count('"') % 2 == 1
+                    longer_number = old[-1].isdigit() and code[at + len(old):at + len(old) + 1].isalnum()
+                    if not in_string and not longer_number:
                         yield {"file": f, "line": n, "op": op, "col": at}
                     at = code.find(old, at + 1)
             s = code.strip()

@@ -81,6 +81,14 @@ bool ExactSearch(const std::string& needle, bool ignoreCase) {
   return true;
 }
 
+// Where `needle` first stands at or after `from`; npos when nowhere.
+std::size_t Find(const std::string& hay, const std::string& needle, std::size_t from, bool ignoreCase) {
+  if (ExactSearch(needle, ignoreCase)) return hay.find(needle, from);
+  for (std::size_t i = from; i + needle.size() <= hay.size(); ++i)
+    if (SameAt(hay, i, needle, ignoreCase)) return i;
+  return std::string::npos;
+}
+
 }  // namespace
 
 std::string Trim(const std::string& s) {
@@ -103,15 +111,8 @@ std::size_t InStr(std::size_t start, const std::string& hay, const std::string& 
   if (start < 1) start = 1;
   if (start > hay.size() + 1) return 0;
   if (needle.empty()) return start;
-  if (needle.size() > hay.size()) return 0;
-  if (ExactSearch(needle, ignoreCase)) {
-    const std::size_t at = hay.find(needle, start - 1);
-    return at == std::string::npos ? 0 : at + 1;
-  }
-  for (std::size_t i = start - 1; i + needle.size() <= hay.size(); ++i) {
-    if (SameAt(hay, i, needle, ignoreCase)) return i + 1;
-  }
-  return 0;
+  const std::size_t at = Find(hay, needle, start - 1, ignoreCase);
+  return at == std::string::npos ? 0 : at + 1;
 }
 
 std::size_t InStrRev(const std::string& hay, const std::string& needle, bool ignoreCase) {
@@ -139,22 +140,10 @@ std::string Replace(const std::string& s, const std::string& find, const std::st
                     bool ignoreCase) {
   if (find.empty()) return s;
   std::string out;
-  if (ExactSearch(find, ignoreCase)) {
-    std::size_t from = 0;
-    for (std::size_t at; (at = s.find(find, from)) != std::string::npos; from = at + find.size())
-      out.append(s, from, at - from).append(with);
-    return out.append(s, from, std::string::npos);
-  }
-  std::size_t i = 0;
-  while (i < s.size()) {
-    if (i + find.size() <= s.size() && SameAt(s, i, find, ignoreCase)) {
-      out += with;
-      i += find.size();
-    } else {
-      out += s[i++];
-    }
-  }
-  return out;
+  std::size_t from = 0;
+  for (std::size_t at; (at = Find(s, find, from, ignoreCase)) != std::string::npos; from = at + find.size())
+    out.append(s, from, at - from).append(with);
+  return out.append(s, from, std::string::npos);
 }
 
 std::string Left(const std::string& s, std::size_t n) { return s.substr(0, n); }

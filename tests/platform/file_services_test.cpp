@@ -8,21 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
-#include <filesystem>
 
 #include "support/error_number_of.h"
 #include "support/scratch_folder.h"
 
 namespace hw::test {
 namespace {
-
-void MakeReadOnly(ScratchFolder& s, const std::string& path) {
-  // Under MinGW this sets the read-only attribute; on Linux it clears the
-  // write permissions, which the backend takes for read-only.
-  namespace fs = std::filesystem;
-  fs::permissions(s.Host(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-}
 
 std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   std::vector<std::string> names;
@@ -39,7 +30,7 @@ TEST(FileServicesContract, ExistenceAttributesIdentityDeleteCopyAndReplace) {
   s->WriteFile(r + "\\Data\\ro.txt", "x");
   s->MakeFolder(r + "\\Data\\Child");
   s->MakeFolder(r + "\\Other");
-  MakeReadOnly(*s, r + "\\Data\\ro.txt");
+  s->MakeReadOnly(r + "\\Data\\ro.txt");
   const struct {
     std::string path;
     bool file, folder;
@@ -87,7 +78,7 @@ TEST(FileServicesContract, ExistenceAttributesIdentityDeleteCopyAndReplace) {
   const std::string bytes("a\0b\r\nc", 6);
   s->WriteFile(r + "\\plain.txt", "x");
   s->WriteFile(r + "\\locked.txt", "x");
-  MakeReadOnly(*s, r + "\\locked.txt");
+  s->MakeReadOnly(r + "\\locked.txt");
   fs.DeleteFile(r + "\\PLAIN.txt", false);
   EXPECT_FALSE(s->Exists(r + "\\plain.txt"));
   EXPECT_EQ(kErrPermissionDenied, ErrorNumberOf([&] { fs.DeleteFile(r + "\\locked.txt", false); }));
@@ -126,7 +117,7 @@ TEST(FileServicesContract, ListingsAndFolderFiles) {
   for (const char* f : {"a.lnk", "B.LNK", "c.txt", "h.lnk", "ro.lnk", "Sub\\deep.lnk"})
     s->WriteFile(d + "\\" + f, "12345");
   s->MakeFolder(d + "\\Secret");
-  MakeReadOnly(*s, d + "\\ro.lnk");
+  s->MakeReadOnly(d + "\\ro.lnk");
   const std::time_t now = std::time(nullptr);
   const bool hidden = s->MakeHidden(d + "\\h.lnk") && s->MakeHidden(d + "\\Secret");
 

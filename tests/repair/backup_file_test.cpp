@@ -210,7 +210,7 @@ TEST_F(BackupManagerTest, ListCleanAndRestoreOverARealFolder) {
   tp.Folder().WriteFile(folder + "\\other.txt", "x");
   tp.Folder().WriteFile(folder + "\\one.BAK", ClassicSlot(0x80000002u, "Software\\Mgr", "v", {'1'}, kRegSz));
   // A read-only backup restores all the same.
-  test::MakeReadOnly(tp.Folder(), folder + "\\one.BAK");
+  tp.Folder().MakeReadOnly(folder + "\\one.BAK");
   ASSERT_TRUE(tp.Files().GetAttributes(folder + "\\one.BAK") & kAttrReadOnly);
   // Another program's file.
   tp.Folder().WriteFile(folder + "\\foreign.bak", std::string(3000, 'z'));

@@ -165,7 +165,7 @@ TEST_F(RepairTest, ShortcutFilesComeBackFromTheBackupOrGoToTheRecycleBin) {
       ASSERT_TRUE(test::MakeShortcutFile(tp.Folder(), lnk(i), R + "\\Missing\\" + names[i] + ".exe"));
       fs::last_write_time(tp.Folder().Host(lnk(i)), fs::file_time_type::clock::now() - std::chrono::hours(24000));
       if (names[i] == "hidden") tp.Folder().MakeHidden(lnk(i));
-      if (names[i] == "locked") test::MakeReadOnly(tp.Folder(), lnk(i));
+      if (names[i] == "locked") tp.Folder().MakeReadOnly(lnk(i));
       before.push_back(state(i));
       err += std::to_string(i + 1) + "." + lnk(i) + "\r\n";
     }

@@ -5,7 +5,6 @@
 // logic over it with a person's clicks on its tree.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <tuple>
@@ -25,13 +24,6 @@
 #include "ui/form1.h"
 
 namespace hw::test {
-
-/// Clears the file's write permission: the read-only attribute on Windows.
-inline void MakeReadOnly(ScratchFolder& folder, const std::string& path) {
-  namespace fs = std::filesystem;
-  fs::permissions(folder.Host(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-}
 
 /// One problem written into the logs: its value and the text shown.
 struct LoggedProblem {

@@ -35,4 +35,9 @@ bool ScratchFolder::Exists(const std::string& windowsPath) const {
   return fs::exists(HostPath(Host(windowsPath)), ec);
 }
 
+void ScratchFolder::MakeReadOnly(const std::string& windowsPath) {
+  fs::permissions(HostPath(Host(windowsPath)), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+}
+
 }  // namespace hw::test

@@ -31,6 +31,9 @@ class ScratchFolder {
   /// platform keeps it (Linux: Wine's "user.DOSATTRIB" extended attribute;
   /// Windows: SetFileAttributes). False when the file system cannot.
   bool MakeHidden(const std::string& windowsPath);
+  /// Clears a file's write permissions: the read-only attribute under
+  /// MinGW, and what the Linux backend takes for read-only.
+  void MakeReadOnly(const std::string& windowsPath);
 
   /// Letters of the further drives this scratch area has besides its own
   /// (Linux only, see MakeScratchFolder).
